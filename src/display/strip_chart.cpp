@@ -129,14 +129,14 @@ void StripChart::plot_channel(Surface& surface, int channel, std::int16_t raw_va
     std::int16_t* trace = &history_at(0, channel);
     const int colour = constants.colour;
     for (int x = width; x >= left_edge; --x) {
-        surface.set_pixel(x, trace[x], 0);
+        surface.plot_pixel(x, trace[x], 0);
         trace[x] = trace[x - 1];
-        surface.set_pixel(x, trace[x], colour);
+        surface.plot_pixel(x, trace[x], colour);
     }
     const int newest = left_edge - 1;
-    surface.set_pixel(newest, trace[newest], 0);
+    surface.plot_pixel(newest, trace[newest], 0);
     trace[newest] = static_cast<std::int16_t>(y);  // the low 16 bits
-    surface.set_pixel(newest, y, colour);
+    surface.plot_pixel(newest, y, colour);
 }
 
 }  // namespace stillmon

@@ -1,8 +1,11 @@
 #include "display/surface.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "display/glyphs.h"
 
@@ -138,27 +141,31 @@ std::string Surface::text_of_row(int row) const {
     return {first, first + static_cast<std::ptrdiff_t>(columns)};
 }
 
-void Surface::put_pixel(int x, int y, std::uint8_t colour) {
-    std::uint8_t& target = pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width()) +
-                                   static_cast<std::size_t>(x)];
-    if (target != colour) {
-        target = colour;
-        ++revision_;
-    }
-}
-
 void Surface::paint_cell(unsigned char byte) {
-    const GlyphRows& glyph = glyph_rows(byte);
-    const auto ink = static_cast<std::uint8_t>(foreground_);
-    const auto paper = static_cast<std::uint8_t>(background_);
+    // Each glyph row becomes eight pixels at once: ink where the font bit is set, paper
+    // elsewhere, the leftmost pixel from the most significant bit.
+    static constexpr std::array<std::uint64_t, 256> row_masks = [] {
+        std::array<std::uint64_t, 256> masks{};
+        for (std::size_t bits = 0; bits < masks.size(); ++bits) {
+            std::array<std::uint8_t, 8> pixels{};
+            for (std::size_t i = 0; i < 8; ++i) {
+                pixels[i] = ((bits << i) & 0x80U) != 0 ? 0xFF : 0x00;
+            }
+            masks[bits] = std::bit_cast<std::uint64_t>(pixels);
+        }
+        return masks;
+    }();
+    constexpr std::uint64_t every_byte = 0x0101010101010101ULL;
+    const std::uint64_t ink = every_byte * static_cast<std::uint8_t>(foreground_);
+    const std::uint64_t paper = every_byte * static_cast<std::uint8_t>(background_);
     const auto stride = static_cast<std::size_t>(width());
     std::uint8_t* line = pixels_.data() +
                          static_cast<std::size_t>((row_ - 1) * cell_height_px) * stride +
                          static_cast<std::size_t>((column_ - 1) * cell_width_px);
-    for (const std::uint8_t bits : glyph) {
-        for (int bit = 0; bit < cell_width_px; ++bit) {
-            line[bit] = ((bits << bit) & 0x80) != 0 ? ink : paper;
-        }
+    for (const std::uint8_t bits : glyph_rows(byte)) {
+        const std::uint64_t mask = row_masks[bits];
+        const std::uint64_t row_pixels = (ink & mask) | (paper & ~mask);
+        std::memcpy(line, &row_pixels, sizeof row_pixels);
         line += stride;
     }
     cells_[static_cast<std::size_t>(row_ - 1) * static_cast<std::size_t>(geometry_.text_columns()) +
