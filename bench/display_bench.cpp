@@ -11,6 +11,8 @@
 #include "display/surface.h"
 #include "link/telemetry_frame.h"
 #include "logging/log_lines.h"
+#include "process/chart_value.h"
+#include "process/derived_values.h"
 
 namespace {
 
@@ -18,8 +20,8 @@ using namespace stillmon;
 
 TelemetryFrame typical_frame(int cycle) {
     TelemetryFrame frame;
-    constexpr std::array<std::int16_t, 16> base{1472, 1408, 1360, 1256, 400, 403, 390, 480,
-                                                4000, 15000, -200, 20000, 75, 123, 1280, 200};
+    constexpr std::array<std::int16_t, 16> base{1472, 1408,  1360, 1256,  400, 403, 390,  480,
+                                                4000, 15000, -200, 20000, 75,  123, 1280, 200};
     for (int c = 0; c < 16; ++c) {
         frame[c] = static_cast<std::int16_t>(base[static_cast<std::size_t>(c)] + (cycle % 64) * 3);
     }
@@ -29,13 +31,16 @@ TelemetryFrame typical_frame(int cycle) {
     return frame;
 }
 
-// The drawing of one acquisition cycle in the large window: the status panel and the 18 strip
+// The drawing side of one acquisition cycle in the large window: the calculation step with
+// its readouts (stage line, valve readouts, ratio line), the status panel and the 18 strip
 // charts. The lines are composed beforehand; composing them belongs to the logs.
 void BM_DisplayCycleLarge(benchmark::State& state) {
     Surface surface(large_screen);
     draw_guide_line(surface);
     StripChart chart;
+    DerivedValues derived;
     OperatorState parameters;
+    parameters.ratio_period.store(0);  // a ratio line in every cycle
     std::array<ChannelLines, 64> lines;
     std::array<std::string, 64> record_lines;
     std::array<TelemetryFrame, 64> frames;
@@ -49,17 +54,42 @@ void BM_DisplayCycleLarge(benchmark::State& state) {
     int cycle = 0;
     for (auto _ : state) {
         const auto slot = static_cast<std::size_t>(cycle % 64);
+        TelemetryFrame frame = frames[slot];
+        derive_cycle_values(frame, derived, parameters, surface);
         print_status_panel(surface, lines[slot], record_lines[slot], parameters);
         for (int c = 0; c < 16; ++c) {
-            chart.plot_channel(surface, c, frames[slot][c]);
+            chart.plot_channel(surface, c, frame[c]);
         }
-        chart.plot_channel(surface, 18, static_cast<std::int16_t>(380 + cycle % 50));
-        chart.plot_channel(surface, 19, static_cast<std::int16_t>(5964 - cycle % 100));
+        chart.plot_channel(surface, reflux_channel, chart_raw_value(derived.channel18_value));
+        chart.plot_channel(surface, stage_channel, chart_raw_value(derived.stage_value));
         ++cycle;
         benchmark::DoNotOptimize(surface.revision());
     }
 }
 BENCHMARK(BM_DisplayCycleLarge)->Unit(benchmark::kMicrosecond);
+
+// The same without the calculation step: the display's own share.
+void BM_PanelAndChartsLarge(benchmark::State& state) {
+    Surface surface(large_screen);
+    StripChart chart;
+    OperatorState parameters;
+    const TelemetryFrame frame = typical_frame(3);
+    const ChannelLines lines = compose_channel_lines(frame);
+    const std::string record_line =
+        compose_text_log_line(lines, 0.0f, compose_time_and_count_text(frame, 0.85));
+    int cycle = 0;
+    for (auto _ : state) {
+        print_status_panel(surface, lines, record_line, parameters);
+        for (int c = 0; c < 16; ++c) {
+            chart.plot_channel(surface, c, static_cast<std::int16_t>(frame[c] + cycle % 40));
+        }
+        chart.plot_channel(surface, reflux_channel, static_cast<std::int16_t>(380 + cycle % 50));
+        chart.plot_channel(surface, stage_channel, static_cast<std::int16_t>(5964 - cycle % 100));
+        ++cycle;
+        benchmark::DoNotOptimize(surface.revision());
+    }
+}
+BENCHMARK(BM_PanelAndChartsLarge)->Unit(benchmark::kMicrosecond);
 
 void BM_PlotChannelLarge(benchmark::State& state) {
     Surface surface(large_screen);

@@ -21,8 +21,8 @@ void print_line(TextScreen& screen, int row, int column, std::string_view text) 
 
 }  // namespace
 
-void print_status_panel(TextScreen& screen, const ChannelLines& lines,
-                        std::string_view record_line, const OperatorState& state) {
+void print_status_panel(TextScreen& screen, const ChannelLines& lines, std::string_view record_line,
+                        const OperatorState& state) {
     print_line(screen, 1, 55, lines.first);
     print_line(screen, 1, 23, record_line);
     print_line(screen, 2, 33, lines.second);

@@ -16,7 +16,7 @@ namespace stillmon {
 // next row and later prints overwrite it, so the order decides what stays visible. In the
 // 128-column window the parameter positions lie off the grid: the surface refuses them and
 // each parameter follows on the row below the previous print.
-void print_status_panel(TextScreen& screen, const ChannelLines& lines,
-                        std::string_view record_line, const OperatorState& state);
+void print_status_panel(TextScreen& screen, const ChannelLines& lines, std::string_view record_line,
+                        const OperatorState& state);
 
 }  // namespace stillmon

@@ -30,8 +30,7 @@ std::int32_t round_to_int32(long double value) {
 
 }  // namespace
 
-StripChart::StripChart()
-    : history_(static_cast<std::size_t>(history_columns) * channel_slots, 0) {}
+StripChart::StripChart() : history_(static_cast<std::size_t>(history_columns) * channel_slots, 0) {}
 
 std::int16_t StripChart::history(int x, int channel) const {
     if (x < 0 || x >= history_columns || channel < 0 || channel >= channel_slots) {
@@ -72,22 +71,20 @@ void StripChart::plot_channel(Surface& surface, int channel, std::int16_t raw_va
     }
     const Channel& constants = channel_table[static_cast<std::size_t>(channel)];
 
-    // The working values keep the widths the chart has always computed with: the range and
-    // the height are single floats, every step between them runs in extended precision.
+    // Range and height are single floats and every step between them runs in extended
+    // precision: a point or label exactly between two rows lands where those roundings put it.
     const auto range = static_cast<float>(constants.range_high - constants.range_low);
-    const std::int32_t offset =
-        std::int32_t{raw_value} - constants.range_low * constants.divisor;
+    const std::int32_t offset = std::int32_t{raw_value} - constants.range_low * constants.divisor;
     // An offset at or below the bottom of the range counts as a full height, which puts the
     // point on the top pixel row.
     const float height_above_bottom =
         offset > 0 ? static_cast<float>(static_cast<long double>(offset) * height /
                                         (static_cast<long double>(constants.divisor) * range))
                    : static_cast<float>(height);
-    const std::int32_t y =
-        round_to_int32(static_cast<long double>(height) - height_above_bottom);
-    std::int32_t preferred_row = round_to_int32(
-        static_cast<long double>(rows) -
-        static_cast<long double>(height_above_bottom) * rows / height);
+    const std::int32_t y = round_to_int32(static_cast<long double>(height) - height_above_bottom);
+    std::int32_t preferred_row =
+        round_to_int32(static_cast<long double>(rows) -
+                       static_cast<long double>(height_above_bottom) * rows / height);
     if (preferred_row < 1) {
         preferred_row = 1;
     }

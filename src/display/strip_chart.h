@@ -18,7 +18,7 @@ class StripChart {
 public:
     static constexpr int history_columns = 1801;  // pixel columns 0..1800, enough for 1280
     static constexpr int channel_slots = 21;
-    static constexpr int occupancy_rows = 66;     // rows 0..64 and one past, for the search
+    static constexpr int occupancy_rows = 66;  // rows 0..64 and one past, for the search
     static constexpr int row_taken = 10;
 
     StripChart();
@@ -30,8 +30,8 @@ public:
     // The y last drawn for the channel at pixel column x (the low 16 bits of the computed
     // row, so a value far outside its range may wrap onto the surface in older columns).
     std::int16_t history(int x, int channel) const;
-    int label_row(int channel) const;         // 0 before the channel's first call
-    std::int16_t occupancy(int row) const;    // 0 free, row_taken taken
+    int label_row(int channel) const;       // 0 before the channel's first call
+    std::int16_t occupancy(int row) const;  // 0 free, row_taken taken
 
 private:
     std::int16_t& history_at(int x, int channel);

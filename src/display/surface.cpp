@@ -34,7 +34,8 @@ bool to_pixel_index(double coordinate, int limit, int& index) {
 
 Surface::Surface(ScreenGeometry geometry)
     : geometry_(geometry),
-      pixels_(static_cast<std::size_t>(geometry.width) * static_cast<std::size_t>(geometry.height), 0),
+      pixels_(static_cast<std::size_t>(geometry.width) * static_cast<std::size_t>(geometry.height),
+              0),
       cells_(static_cast<std::size_t>(geometry.text_rows) *
                  static_cast<std::size_t>(geometry.text_columns()),
              blank_cell) {}
@@ -136,8 +137,8 @@ std::string Surface::text_of_row(int row) const {
         return {};
     }
     const auto columns = static_cast<std::size_t>(geometry_.text_columns());
-    const auto first = cells_.begin() + static_cast<std::ptrdiff_t>(
-                                            static_cast<std::size_t>(row - 1) * columns);
+    const auto first =
+        cells_.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(row - 1) * columns);
     return {first, first + static_cast<std::ptrdiff_t>(columns)};
 }
 

@@ -77,8 +77,9 @@ public:
 
 private:
     void put_pixel(int x, int y, std::uint8_t colour) {
-        std::uint8_t& target = pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(geometry_.width) +
-                                       static_cast<std::size_t>(x)];
+        std::uint8_t& target =
+            pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(geometry_.width) +
+                    static_cast<std::size_t>(x)];
         revision_ += target != colour ? 1U : 0U;
         target = colour;
     }

@@ -34,16 +34,11 @@ using KeyFrame = std::array<std::int16_t, 16>;  // elements 0..15, element 15 th
 constexpr int cycles_per_step = 60;
 
 constexpr std::array<KeyFrame, 5> key_frames{{
-    {{1440, 1300, 1200, 1150, 320, 330, 300, 250, 1000, 3000, -300, 8000, 40, 10, 1280,
-      60}},
-    {{1472, 1408, 1360, 1256, 400, 403, 390, 480, 4000, 15000, -200, 32767, 75, 123, 1280,
-      200}},
-    {{1480, 1420, 1380, 1262, 410, 405, 395, 500, 9000, 22000, 500, 20000, 120, 260, 1296,
-      240}},
-    {{1500, 1440, 1400, 1300, 700, 600, 560, 900, -600, 26000, 2500, 12000, 180, 320, 1296,
-      20}},
-    {{1488, 1430, 1390, 1270, 450, 420, 410, 520, 5000, 24000, 900, 16000, 95, 380, 1288,
-      100}},
+    {{1440, 1300, 1200, 1150, 320, 330, 300, 250, 1000, 3000, -300, 8000, 40, 10, 1280, 60}},
+    {{1472, 1408, 1360, 1256, 400, 403, 390, 480, 4000, 15000, -200, 32767, 75, 123, 1280, 200}},
+    {{1480, 1420, 1380, 1262, 410, 405, 395, 500, 9000, 22000, 500, 20000, 120, 260, 1296, 240}},
+    {{1500, 1440, 1400, 1300, 700, 600, 560, 900, -600, 26000, 2500, 12000, 180, 320, 1296, 20}},
+    {{1488, 1430, 1390, 1270, 450, 420, 410, 520, 5000, 24000, 900, 16000, 95, 380, 1288, 100}},
 }};
 
 std::int16_t between(std::int16_t from, std::int16_t to, int step) {
@@ -134,8 +129,8 @@ void expect_matches_golden(const Surface& surface, std::string_view name) {
     (void)write_surface_png(surface, actual_path);
     ADD_FAILURE() << differing << " pixels differ from " << path << ", the first at ("
                   << first % static_cast<std::size_t>(actual.width) << ", "
-                  << first / static_cast<std::size_t>(actual.width) << "); actual picture: "
-                  << actual_path;
+                  << first / static_cast<std::size_t>(actual.width)
+                  << "); actual picture: " << actual_path;
 }
 
 TEST(ChartWindowGolden, LiveCyclesDrawTracesLabelsAndPanelAsCommitted) {

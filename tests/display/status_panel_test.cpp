@@ -23,7 +23,9 @@ const std::string live_record_line =
     typical_lines.first + "Proof= 0.0, 14:30:45_7, 1.002, Num=1234";
 const std::string replay_record_line = "14:30:45_7 1.002 Num=1234 D=00  ";
 
-std::string blank_row(int columns) { return std::string(static_cast<std::size_t>(columns), ' '); }
+std::string blank_row(int columns) {
+    return std::string(static_cast<std::size_t>(columns), ' ');
+}
 
 class StatusPanel : public ::testing::Test {
 protected:

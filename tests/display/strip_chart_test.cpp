@@ -135,11 +135,12 @@ TEST_P(StripChartSharedRow, SecondChannelSearchesAwayFromTheNearerEdge) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, StripChartSharedRow,
-    ::testing::Values(SharedRowCase{"UpperHalfSmall", small_screen, 1256, 13, 14},
-                      SharedRowCase{"HalfRowCountSearchesDownwardsSmall", small_screen, 912, 24, 25},
-                      SharedRowCase{"LowerHalfSmall", small_screen, 880, 25, 24},
-                      SharedRowCase{"HalfRowCountSearchesDownwardsLarge", large_screen, 912, 32, 33},
-                      SharedRowCase{"LowerHalfLarge", large_screen, 888, 33, 32}),
+    ::testing::Values(
+        SharedRowCase{"UpperHalfSmall", small_screen, 1256, 13, 14},
+        SharedRowCase{"HalfRowCountSearchesDownwardsSmall", small_screen, 912, 24, 25},
+        SharedRowCase{"LowerHalfSmall", small_screen, 880, 25, 24},
+        SharedRowCase{"HalfRowCountSearchesDownwardsLarge", large_screen, 912, 32, 33},
+        SharedRowCase{"LowerHalfLarge", large_screen, 888, 33, 32}),
     [](const ::testing::TestParamInfo<SharedRowCase>& case_info) { return case_info.param.name; });
 
 TEST(StripChart, ThirdChannelWantingATakenRowTakesTheNextFreeOne) {
@@ -223,8 +224,9 @@ TEST(StripChart, LabelLongerThanTheErasedColumnsLeavesItsThirteenthCharacter) {
     EXPECT_EQ(surface.text_of_row(1).substr(0, 14), "            m ");
     // The trace's top row crosses the cell, so look below it.
     EXPECT_GT(count_pixels(surface, {96, 1, 103, 15}, 11), 10);
-    EXPECT_EQ(count_pixels(surface, {96, 1, 103, 15}, 11) + count_pixels(surface, {96, 1, 103, 15}, 0),
-              8 * 15);
+    EXPECT_EQ(
+        count_pixels(surface, {96, 1, 103, 15}, 11) + count_pixels(surface, {96, 1, 103, 15}, 0),
+        8 * 15);
     EXPECT_EQ(surface.text_of_row(10).substr(0, 12), "3.00 Wolum  ");
 }
 
@@ -280,7 +282,8 @@ TEST(StripChart, WholeTraceIsRedrawnOnePixelPerColumn) {
     }
     for (int x = 94; x <= 1024; ++x) {
         const int age = x - 94;
-        ASSERT_EQ(chart.history(x, 0), newest[newest.size() - 1 - static_cast<std::size_t>(age)]) << x;
+        ASSERT_EQ(chart.history(x, 0), newest[newest.size() - 1 - static_cast<std::size_t>(age)])
+            << x;
         if (x < 1024) {
             ASSERT_EQ(surface.pixel(x, chart.history(x, 0)), 10) << x;
         }

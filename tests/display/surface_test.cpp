@@ -22,13 +22,15 @@ using test_support::PixelBox;
 using test_support::text_box;
 using test_support::text_shows;
 
-std::string blanks(int count) { return std::string(static_cast<std::size_t>(count), ' '); }
+std::string blanks(int count) {
+    return std::string(static_cast<std::size_t>(count), ' ');
+}
 
 TEST(Surface, OpensBlackWithWhiteOnBlackAtTheFirstCell) {
     for (const ScreenGeometry geometry : {small_screen, large_screen}) {
         Surface surface(geometry);
-        EXPECT_EQ(surface.pixels().size(),
-                  static_cast<std::size_t>(geometry.width) * static_cast<std::size_t>(geometry.height));
+        EXPECT_EQ(surface.pixels().size(), static_cast<std::size_t>(geometry.width) *
+                                               static_cast<std::size_t>(geometry.height));
         EXPECT_TRUE(box_is(surface, {0, 0, geometry.width - 1, geometry.height - 1}, 0));
         EXPECT_EQ(surface.foreground(), 15);
         EXPECT_EQ(surface.background(), 0);
@@ -141,7 +143,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, SurfaceWrap,
     ::testing::Values(
         WrapCase{"FillsTheLastColumnWithoutEndingTheLine", small_screen, 1, "ab", false, 1, 1},
-        WrapCase{"FillsTheLastColumnAndEndsTheLineOneRowFurther", small_screen, 1, "ab", true, 2, 1},
+        WrapCase{"FillsTheLastColumnAndEndsTheLineOneRowFurther", small_screen, 1, "ab", true, 2,
+                 1},
         WrapCase{"StopsBeforeTheLastColumn", large_screen, 2, "ab", false, 0, 160},
         WrapCase{"StopsBeforeTheLastColumnAndEndsTheLine", large_screen, 2, "ab", true, 1, 1},
         WrapCase{"RunsOnIntoTheNextRow", large_screen, 0, "abcd", false, 1, 4},
@@ -235,21 +238,20 @@ TEST_P(SurfacePosition, MovesTheCursorOnlyInsideTheGrid) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SurfacePosition,
-    ::testing::Values(
-        PositionCase{"RowZeroKeepsTheRow", small_screen, 0, 1, 5, 1},
-        PositionCase{"RowZeroStillSetsTheColumn", large_screen, 0, 99, 5, 99},
-        PositionCase{"LastCellOfTheSmallGrid", small_screen, 48, 128, 48, 128},
-        PositionCase{"LastCellOfTheLargeGrid", large_screen, 64, 160, 64, 160},
-        PositionCase{"Row49RefusedInTheSmallGrid", small_screen, 49, 1, 5, 7},
-        PositionCase{"Row49AcceptedInTheLargeGrid", large_screen, 49, 1, 49, 1},
-        PositionCase{"Column129RefusedInTheSmallGrid", small_screen, 2, 129, 5, 7},
-        PositionCase{"Column130RefusedInTheSmallGrid", small_screen, 2, 130, 5, 7},
-        PositionCase{"Column130AcceptedInTheLargeGrid", large_screen, 2, 130, 2, 130},
-        PositionCase{"Row65RefusedInTheLargeGrid", large_screen, 65, 1, 5, 7},
-        PositionCase{"Column161RefusedInTheLargeGrid", large_screen, 1, 161, 5, 7},
-        PositionCase{"ColumnZeroRefused", large_screen, 3, 0, 5, 7},
-        PositionCase{"RowZeroWithColumnOutsideRefused", small_screen, 0, 129, 5, 7},
-        PositionCase{"NegativeRowRefused", small_screen, -1, 3, 5, 7}),
+    ::testing::Values(PositionCase{"RowZeroKeepsTheRow", small_screen, 0, 1, 5, 1},
+                      PositionCase{"RowZeroStillSetsTheColumn", large_screen, 0, 99, 5, 99},
+                      PositionCase{"LastCellOfTheSmallGrid", small_screen, 48, 128, 48, 128},
+                      PositionCase{"LastCellOfTheLargeGrid", large_screen, 64, 160, 64, 160},
+                      PositionCase{"Row49RefusedInTheSmallGrid", small_screen, 49, 1, 5, 7},
+                      PositionCase{"Row49AcceptedInTheLargeGrid", large_screen, 49, 1, 49, 1},
+                      PositionCase{"Column129RefusedInTheSmallGrid", small_screen, 2, 129, 5, 7},
+                      PositionCase{"Column130RefusedInTheSmallGrid", small_screen, 2, 130, 5, 7},
+                      PositionCase{"Column130AcceptedInTheLargeGrid", large_screen, 2, 130, 2, 130},
+                      PositionCase{"Row65RefusedInTheLargeGrid", large_screen, 65, 1, 5, 7},
+                      PositionCase{"Column161RefusedInTheLargeGrid", large_screen, 1, 161, 5, 7},
+                      PositionCase{"ColumnZeroRefused", large_screen, 3, 0, 5, 7},
+                      PositionCase{"RowZeroWithColumnOutsideRefused", small_screen, 0, 129, 5, 7},
+                      PositionCase{"NegativeRowRefused", small_screen, -1, 3, 5, 7}),
     [](const ::testing::TestParamInfo<PositionCase>& case_info) { return case_info.param.name; });
 
 TEST(Surface, ClearFillsEverythingWithTheBackgroundAndEmptiesTheTextGrid) {
@@ -400,9 +402,9 @@ TEST_P(SurfaceNumbers, ShowTheirPrintedForms) {
     EXPECT_EQ(surface.text_of_row(12).substr(29, expected.size() + 1), expected + " ");
     EXPECT_TRUE(text_shows(surface, 12, 30, expected, 10, 0));
     // Nothing beyond the printed cells.
-    EXPECT_EQ(count_pixels_outside(surface, text_box(12, 30, 29 + static_cast<int>(expected.size())),
-                                   4),
-              1280 * 1024 - 8 * 16 * static_cast<int>(expected.size()));
+    EXPECT_EQ(
+        count_pixels_outside(surface, text_box(12, 30, 29 + static_cast<int>(expected.size())), 4),
+        1280 * 1024 - 8 * 16 * static_cast<int>(expected.size()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -413,9 +415,12 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"ZeroInteger", [](TextScreen& s) { s.print_integer(0, false); }, " 0"},
         NumberCase{"LowestShort", [](TextScreen& s) { s.print_short(-32768, false); }, "-32768"},
         NumberCase{"PositiveShort", [](TextScreen& s) { s.print_short(190, false); }, " 190"},
-        NumberCase{"SingleWithFraction", [](TextScreen& s) { s.print_single(2.5f, false); }, " 2.5"},
-        NumberCase{"SingleWholeNumber", [](TextScreen& s) { s.print_single(200.0f, false); }, " 200"},
-        NumberCase{"SingleNegative", [](TextScreen& s) { s.print_single(-0.125f, false); }, "-0.125"},
+        NumberCase{"SingleWithFraction", [](TextScreen& s) { s.print_single(2.5f, false); },
+                   " 2.5"},
+        NumberCase{"SingleWholeNumber", [](TextScreen& s) { s.print_single(200.0f, false); },
+                   " 200"},
+        NumberCase{"SingleNegative", [](TextScreen& s) { s.print_single(-0.125f, false); },
+                   "-0.125"},
         NumberCase{"SingleSevenDigits", [](TextScreen& s) { s.print_single(1234567.0f, false); },
                    " 1234567"}),
     [](const ::testing::TestParamInfo<NumberCase>& case_info) { return case_info.param.name; });

@@ -4,7 +4,9 @@
 
 namespace stillmon::test_support {
 
-PixelBox cell_box(int row, int column) { return text_box(row, column, column); }
+PixelBox cell_box(int row, int column) {
+    return text_box(row, column, column);
+}
 
 PixelBox text_box(int row, int first_column, int last_column) {
     return {(first_column - 1) * cell_width_px, (row - 1) * cell_height_px,
@@ -43,8 +45,8 @@ bool box_is(const Surface& surface, PixelBox box, int colour) {
             if (actual != expected) {
                 return ::testing::AssertionFailure()
                        << "cell (" << row << ", " << column << ") for '" << character
-                       << "': pixel (" << box.left + dx << ", " << box.top + dy << ") is "
-                       << actual << ", expected " << expected;
+                       << "': pixel (" << box.left + dx << ", " << box.top + dy << ") is " << actual
+                       << ", expected " << expected;
             }
         }
     }
@@ -54,8 +56,8 @@ bool box_is(const Surface& surface, PixelBox box, int colour) {
 ::testing::AssertionResult text_shows(const Surface& surface, int row, int column,
                                       std::string_view text, int foreground, int background) {
     for (std::size_t i = 0; i < text.size(); ++i) {
-        auto result = cell_shows(surface, row, column + static_cast<int>(i), text[i], foreground,
-                                 background);
+        auto result =
+            cell_shows(surface, row, column + static_cast<int>(i), text[i], foreground, background);
         if (!result) {
             return result;
         }
