@@ -40,12 +40,15 @@ public:
     std::span<const std::uint8_t> pixels() const { return pixels_; }
     std::uint8_t pixel(int x, int y) const;
 
-    // Fills the whole surface with the current background colour.
+    // Fills the whole surface with the current background colour and empties the text
+    // grid; the text cursor and colours stay as they are.
     void clear();
-    // Whole-numbered coordinates; a pixel outside the surface is skipped silently.
+    // Whole-numbered coordinates (any fraction is rounded to the nearest pixel, halves to
+    // even); a pixel outside the surface is skipped silently.
     void set_pixel(double x, double y, int colour);
-    // Along the line the 16-bit style repeats every 16 pixels, bit 15 first; a clear bit
-    // leaves the pixel unchanged.
+    // Both ends included (a Bresenham walk, ends rounded as in set_pixel). Along the line the
+    // 16-bit style repeats every 16 pixels, bit 15 first; a clear bit leaves the pixel
+    // unchanged. A line with an end more than 2^20 pixels away is not drawn.
     void draw_line(double x1, double y1, double x2, double y2, int colour, std::uint16_t style);
 
     void set_text_position(int row, int column) override;
@@ -66,6 +69,7 @@ public:
     std::uint64_t revision() const { return revision_; }
 
 private:
+    void put_pixel(int x, int y, std::uint8_t colour);
     void paint_cell(unsigned char byte);
     void next_row();
     void scroll_up_one_row();
