@@ -28,6 +28,12 @@ struct OperatorState {
     std::atomic<int> redraw_request{0};
     // Raised by the cycle (to 10) after too many timing errors, cleared by the supervisor.
     std::atomic<int> link_reset_request{0};
+    // Raised by the supervisor (snapshot key), taken by the main thread, which owns the surface.
+    std::atomic<bool> snapshot_request{false};
+    // Set by the main thread while the end-of-replay prompt reads its line: the keys are the
+    // prompt's then, and the supervisor leaves them alone.
+    std::atomic<bool> prompt_owns_keys{false};
+
     // Clock reading of the last completed frame, seconds. Written by the cycle, read by the
     // supervisor's stall test.
     std::atomic<double> last_frame_time_s{0.0};

@@ -40,12 +40,22 @@ public:
     std::span<const std::uint8_t> pixels() const { return pixels_; }
     std::uint8_t pixel(int x, int y) const;
 
-    // Fills the whole surface with the current background colour.
+    // Fills the whole surface with the current background colour and empties the text
+    // grid; the text cursor and colours stay as they are.
     void clear();
-    // Whole-numbered coordinates; a pixel outside the surface is skipped silently.
+    // Whole-numbered coordinates (any fraction is rounded to the nearest pixel, halves to
+    // even); a pixel outside the surface is skipped silently.
     void set_pixel(double x, double y, int colour);
-    // Along the line the 16-bit style repeats every 16 pixels, bit 15 first; a clear bit
-    // leaves the pixel unchanged.
+    // The same for coordinates that are already whole numbers: the strip charts' path,
+    // some 40 000 pixels per cycle.
+    void plot_pixel(int x, int y, int colour) {
+        if (x >= 0 && x < geometry_.width && y >= 0 && y < geometry_.height) {
+            put_pixel(x, y, static_cast<std::uint8_t>(colour));
+        }
+    }
+    // Both ends included (a Bresenham walk, ends rounded as in set_pixel). Along the line the
+    // 16-bit style repeats every 16 pixels, bit 15 first; a clear bit leaves the pixel
+    // unchanged. A line with an end more than 2^20 pixels away is not drawn.
     void draw_line(double x1, double y1, double x2, double y2, int colour, std::uint16_t style);
 
     void set_text_position(int row, int column) override;
@@ -66,6 +76,12 @@ public:
     std::uint64_t revision() const { return revision_; }
 
 private:
+    void put_pixel(int x, int y, std::uint8_t colour) {
+        std::uint8_t& target = pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(geometry_.width) +
+                                       static_cast<std::size_t>(x)];
+        revision_ += target != colour ? 1U : 0U;
+        target = colour;
+    }
     void paint_cell(unsigned char byte);
     void next_row();
     void scroll_up_one_row();

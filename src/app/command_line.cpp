@@ -1,0 +1,71 @@
+#include "app/command_line.h"
+
+#include "app/numbers.h"
+#include "display/number_forms.h"
+#include "link/port_specification.h"
+
+namespace stillmon {
+
+namespace {
+
+constexpr std::size_t shortest_log_base = 2;
+constexpr std::size_t longest_log_base = 18;
+
+}  // namespace
+
+bool selects_live_mode(std::string_view port_argument) {
+    return port_argument.size() < 2 && read_number(port_argument) > 0.0;
+}
+
+RunPlan plan_run(std::string_view port_argument, std::string_view log_name_argument) {
+    RunPlan plan;
+    plan.port_argument = port_argument;
+    plan.log_name_argument = log_name_argument;
+    plan.mode = selects_live_mode(port_argument) ? RunMode::live : RunMode::replay;
+    if (plan.mode == RunMode::live) {
+        const bool usable_base = log_name_argument.size() >= shortest_log_base &&
+                                 log_name_argument.size() <= longest_log_base;
+        std::string base = usable_base ? std::string(log_name_argument) : std::string("Debug_");
+        base += port_argument;
+        plan.text_log_name = base;
+        plan.text_log_name += ".dat";
+        plan.binary_log_name = base;
+        plan.binary_log_name += ".bin";
+        plan.port_specification = make_port_specification(port_argument);
+    } else {
+        plan.text_log_name = log_name_argument;
+        plan.text_log_name += ".dat";
+        plan.binary_log_name = log_name_argument;
+        plan.binary_log_name += ".bin";
+    }
+    return plan;
+}
+
+std::string free_memory_amount_line(std::uint64_t available_bytes) {
+    std::string line = " ";
+    line += std::to_string(available_bytes / 1'048'576);
+    line += " megabytes";
+    return line;
+}
+
+std::string port_opened_line(const RunPlan& plan, int error_number) {
+    std::string line = "Com ";
+    line += plan.port_argument;
+    line += " Port opened";
+    line += integer_form(error_number);
+    return line;
+}
+
+std::string program_line(std::string_view program_name, const RunPlan& plan) {
+    std::string line = "exe= ";
+    line += program_name;
+    line += ", Command= ";
+    line += plan.port_argument;
+    line += ",FileName= ";
+    line += plan.log_name_argument;
+    line += " = ";
+    line += plan.log_name_argument;
+    return line;
+}
+
+}  // namespace stillmon

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace stillmon {
+
+enum class RunMode { live, replay };
+
+// What the command line decides for the whole run: the mode, the file names and the port.
+struct RunPlan {
+    std::string port_argument;      // first argument as typed, empty when absent
+    std::string log_name_argument;  // second argument as typed, empty when absent
+    RunMode mode = RunMode::replay;
+    std::string text_log_name;
+    std::string binary_log_name;
+    std::string port_specification;  // empty in replay mode
+};
+
+// Only a single character whose number is above 0 ("1" to "9") selects live mode.
+bool selects_live_mode(std::string_view port_argument);
+
+RunPlan plan_run(std::string_view port_argument, std::string_view log_name_argument);
+
+// Console report lines.
+std::string free_memory_amount_line(std::uint64_t available_bytes);  // " 1850 megabytes"
+std::string port_opened_line(const RunPlan& plan, int error_number);  // "Com 3 Port opened 0"
+std::string program_line(std::string_view program_name, const RunPlan& plan);  // "exe= ..."
+
+}  // namespace stillmon

@@ -1,0 +1,17 @@
+#include "display/redraw_request.h"
+
+#include "display/guide_line.h"
+
+namespace stillmon {
+
+void handle_redraw_request(OperatorState& state, Surface& surface) {
+    if (state.redraw_request.load() <= 0) {
+        return;
+    }
+    state.redraw_request.store(0);
+    state.clear_entry();
+    surface.clear();
+    draw_guide_line(surface);
+}
+
+}  // namespace stillmon

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string_view>
+
+#include "link/telemetry_frame.h"
+
+namespace stillmon {
+
+// Error numbers of opening the link, as the start-up report shows them.
+namespace link_error {
+inline constexpr int none = 0;
+inline constexpr int settings_rejected = 1;   // settings cannot be applied or the text is bad
+inline constexpr int cannot_open = 2;         // no such device, or another program holds it
+inline constexpr int settings_unreadable = 8; // current settings cannot be read
+}  // namespace link_error
+
+// The serial link to the measuring device (file 1). Every operation is safe while another
+// thread uses the link: the acquisition cycle reads frames while the link supervisor writes
+// command bytes, closes and re-opens it. A read that waits for bytes ends when the link is
+// closed or re-opened.
+class DeviceLink {
+public:
+    virtual ~DeviceLink() = default;
+
+    virtual int open(std::string_view port_specification) = 0;
+    // Closing a link that is not open does nothing.
+    virtual void close() = 0;
+    // One read request of exactly 38 bytes. Returns how many arrived (fewer when the link is
+    // closed under the read, fails, or is not open: then at once). while_waiting is called
+    // about every 10 ms on the calling thread while the read waits.
+    virtual std::size_t read_frame(std::span<std::uint8_t, frame_size_bytes> into,
+                                   const std::function<void()>& while_waiting) = 0;
+    // Lost without message when the link is closed.
+    virtual void write_command_byte(std::uint8_t command) = 0;
+};
+
+}  // namespace stillmon

@@ -1,0 +1,214 @@
+#include "link/serial_port_link.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <future>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include <asio.hpp>
+
+#include "link/port_specification.h"
+
+namespace stillmon {
+
+namespace {
+
+speed_t speed_for_baud(int baud) {
+    switch (baud) {
+        case 9600: return B9600;
+        case 19200: return B19200;
+        case 38400: return B38400;
+        case 57600: return B57600;
+        case 115200: return B115200;
+        case 230400: return B230400;
+        default: return B0;
+    }
+}
+
+// Opens and configures the device; returns the descriptor or an error number.
+struct OpenedDevice {
+    int fd = -1;
+    int error = link_error::none;
+};
+
+OpenedDevice open_device(const PortSettings& settings) {
+    const std::string path = device_path_for_port(settings.port_number, std::getenv);
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return {-1, link_error::cannot_open};
+    }
+    // The advisory lock holds against every other program that asks, root included;
+    // TIOCEXCL also keeps out programs that do not ask.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return {-1, link_error::cannot_open};
+    }
+    ::ioctl(fd, TIOCEXCL);
+
+    termios options{};
+    if (::tcgetattr(fd, &options) != 0) {
+        ::ioctl(fd, TIOCNXCL);
+        ::close(fd);
+        return {-1, link_error::settings_unreadable};
+    }
+    const speed_t speed = speed_for_baud(settings.baud);
+    ::cfmakeraw(&options);
+    options.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS | HUPCL);
+    options.c_cflag |= CLOCAL | CREAD;
+    switch (settings.data_bits) {
+        case 5: options.c_cflag |= CS5; break;
+        case 6: options.c_cflag |= CS6; break;
+        case 7: options.c_cflag |= CS7; break;
+        default: options.c_cflag |= CS8; break;
+    }
+    if (settings.parity != 'N') {
+        options.c_cflag |= PARENB;
+        if (settings.parity == 'O') {
+            options.c_cflag |= PARODD;
+        }
+    }
+    if (settings.stop_bits == 2) {
+        options.c_cflag |= CSTOPB;
+    }
+    options.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    options.c_cc[VMIN] = 1;
+    options.c_cc[VTIME] = 0;
+    if (speed == B0 || ::cfsetispeed(&options, speed) != 0 || ::cfsetospeed(&options, speed) != 0 ||
+        ::tcsetattr(fd, TCSANOW, &options) != 0) {
+        ::ioctl(fd, TIOCNXCL);
+        ::close(fd);
+        return {-1, link_error::settings_rejected};
+    }
+    int dtr = TIOCM_DTR;
+    ::ioctl(fd, TIOCMBIS, &dtr);  // a pseudo-terminal has no modem lines; that is fine
+    return {fd, link_error::none};
+}
+
+class SerialPortLink final : public DeviceLink {
+public:
+    SerialPortLink() : work_(asio::make_work_guard(io_)), port_(io_) {
+        io_thread_ = std::thread([this] { io_.run(); });
+    }
+
+    ~SerialPortLink() override {
+        close();
+        work_.reset();
+        io_.stop();
+        io_thread_.join();
+    }
+
+    int open(std::string_view port_specification) override {
+        const auto settings = parse_port_specification(port_specification);
+        if (!settings) {
+            return link_error::settings_rejected;
+        }
+        return run_on_io_thread([this, &settings] {
+            close_port();
+            const OpenedDevice device = open_device(*settings);
+            if (device.error == link_error::none) {
+                asio::error_code ignored;
+                port_.assign(device.fd, ignored);
+                if (ignored) {
+                    ::close(device.fd);
+                    return link_error::settings_rejected;
+                }
+            }
+            return device.error;
+        });
+    }
+
+    void close() override {
+        run_on_io_thread([this] {
+            close_port();
+            return 0;
+        });
+    }
+
+    std::size_t read_frame(std::span<std::uint8_t, frame_size_bytes> into,
+                           const std::function<void()>& while_waiting) override {
+        struct ReadState {
+            std::mutex mutex;
+            std::condition_variable done_signal;
+            bool done = false;
+            std::size_t received = 0;
+            std::array<std::uint8_t, frame_size_bytes> buffer{};
+        };
+        auto state = std::make_shared<ReadState>();
+        asio::post(io_, [this, state] {
+            auto finish = [state](const asio::error_code&, std::size_t received) {
+                std::lock_guard lock(state->mutex);
+                state->received = received;
+                state->done = true;
+                state->done_signal.notify_all();
+            };
+            if (!port_.is_open()) {
+                finish({}, 0);
+                return;
+            }
+            asio::async_read(port_, asio::buffer(state->buffer), finish);
+        });
+
+        std::unique_lock lock(state->mutex);
+        while (!state->done) {
+            state->done_signal.wait_for(lock, std::chrono::milliseconds(10));
+            if (!state->done && while_waiting) {
+                lock.unlock();
+                while_waiting();
+                lock.lock();
+            }
+        }
+        std::copy_n(state->buffer.begin(), state->received, into.begin());
+        return state->received;
+    }
+
+    void write_command_byte(std::uint8_t command) override {
+        asio::post(io_, [this, command] {
+            if (!port_.is_open()) {
+                return;
+            }
+            asio::error_code ignored;
+            asio::write(port_, asio::buffer(&command, 1), ignored);
+        });
+    }
+
+private:
+    // Runs on the I/O thread; cancels a pending read, which then completes without the
+    // bytes it still waited for.
+    void close_port() {
+        if (!port_.is_open()) {
+            return;
+        }
+        ::ioctl(port_.native_handle(), TIOCNXCL);
+        asio::error_code ignored;
+        port_.close(ignored);
+    }
+
+    template <typename Operation>
+    int run_on_io_thread(Operation operation) {
+        std::packaged_task<int()> task(std::move(operation));
+        auto result = task.get_future();
+        asio::post(io_, [&task] { task(); });
+        return result.get();
+    }
+
+    asio::io_context io_;
+    asio::executor_work_guard<asio::io_context::executor_type> work_;
+    asio::serial_port port_;
+    std::thread io_thread_;
+};
+
+}  // namespace
+
+std::unique_ptr<DeviceLink> make_serial_port_link() { return std::make_unique<SerialPortLink>(); }
+
+}  // namespace stillmon

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+namespace stillmon {
+
+inline constexpr int text_log_field_count = 13;
+using TextLogRecord = std::array<std::string, text_log_field_count>;
+
+// Reads a saved text log (file 2 in replay mode) field by field, as a stream: a log of any
+// size replays in constant memory. A log that cannot be opened or read is at its end.
+class TextLogReader {
+public:
+    static constexpr std::size_t longest_field = 4096;
+
+    explicit TextLogReader(const std::string& path);
+    // Reads from an open stream it then owns (tests, fuzzing).
+    explicit TextLogReader(std::FILE* stream);
+    ~TextLogReader();
+    TextLogReader(const TextLogReader&) = delete;
+    TextLogReader& operator=(const TextLogReader&) = delete;
+
+    // True when no character is left to read.
+    bool at_end();
+
+    // One field: leading blanks and tabs skipped; quoted with double quotes, or ended by a
+    // comma, a line end (LF, CR LF, or a CR alone) or the end of the file; at most 4096
+    // characters. Commas and line ends both end a field, so records may span lines.
+    std::string read_field();
+    TextLogRecord read_record();
+
+    void close();
+
+private:
+    int next();
+    int peek();
+    void skip_blanks();
+    // After a quoted field or a full one: blanks skipped, then a comma or line end consumed.
+    void finish_field();
+    // Consumes an LF after a CR that was just read, if there is one.
+    void consume_lf_after_cr();
+
+    std::FILE* stream_ = nullptr;
+};
+
+}  // namespace stillmon

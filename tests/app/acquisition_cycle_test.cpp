@@ -1,0 +1,280 @@
+#include "app/acquisition_cycle.h"
+
+#include <cstdio>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/temp_directory.h"
+
+namespace stillmon {
+namespace {
+
+using testing::read_file_bytes;
+using testing::TempDirectory;
+
+// A clock that moves only when the cycle waits or a frame arrives.
+class FakeHost final : public CycleHost {
+public:
+    double now_s() override { return now; }
+    void wait_ms(int duration_ms) override {
+        waits.push_back(duration_ms);
+        now += duration_ms / 1000.0;
+    }
+    void keep_alive() override {}
+    void cycle_drawn() override { ++cycles_drawn; }
+
+    double now = 0.0;
+    std::vector<int> waits;
+    int cycles_drawn = 0;
+};
+
+// Delivers queued frames; each arrives a set time after the read starts.
+class FakeLink final : public DeviceLink {
+public:
+    explicit FakeLink(FakeHost& host) : host_(host) {}
+
+    int open(std::string_view) override { return 0; }
+    void close() override {}
+    std::size_t read_frame(std::span<std::uint8_t, frame_size_bytes> into,
+                           const std::function<void()>&) override {
+        if (arrivals.empty()) {
+            return 0;
+        }
+        auto [delay_s, frame] = arrivals.front();
+        arrivals.pop_front();
+        host_.now += delay_s;
+        const auto bytes = frame_bytes(frame);
+        std::copy(bytes.begin(), bytes.end(), into.begin());
+        return frame_size_bytes;
+    }
+    void write_command_byte(std::uint8_t) override {}
+
+    void queue(double delay_s, const TelemetryFrame& frame) { arrivals.emplace_back(delay_s, frame); }
+
+    std::deque<std::pair<double, TelemetryFrame>> arrivals;
+
+private:
+    FakeHost& host_;
+};
+
+TelemetryFrame device_frame(int record, int valve_high_byte = 0) {
+    TelemetryFrame frame;
+    frame[0] = 1472;  // 92.0 degrees
+    frame[3] = 1256;  // 78.5 degrees
+    frame[15] = static_cast<std::int16_t>(valve_high_byte << 8 | 0x12);
+    frame[18] = static_cast<std::int16_t>(record);
+    return frame;
+}
+
+struct LiveHarness {
+    LiveHarness() : surface(large_screen), cycle(surface, state, host, 0.0), link(host) {}
+
+    // The timing line is at row 28; the first cycle scrolls the whole window up one row (its
+    // first chart labels reach the last row), so that cycle's line ends up on row 27.
+    std::string timing_text(int row = 28) { return surface.text_of_row(row).substr(29, 17); }
+
+    TempDirectory directory;
+    Surface surface;
+    OperatorState state;
+    FakeHost host;
+    AcquisitionCycle cycle;
+    FakeLink link;
+    CycleLogs logs{directory.file("Run3.dat"), directory.file("Run3.bin"), {}};
+};
+
+TEST(LiveCycle, FirstIntervalIsMeasuredFromStartUp) {
+    LiveHarness harness;
+    harness.link.queue(3.017, device_frame(1));  // 0.5 s pause + 3.017 s wait for the device
+    harness.link.queue(0.35, device_frame(2));   // 0.85 s later
+    harness.cycle.run_live_cycle(harness.link, harness.logs);
+    EXPECT_EQ(harness.timing_text(27), "Time Error= 1    ");
+    EXPECT_EQ(harness.host.waits, std::vector<int>{500});
+    harness.cycle.run_live_cycle(harness.link, harness.logs);
+    EXPECT_EQ(harness.timing_text(), std::string(17, ' '));
+    harness.logs.close();
+
+    const std::string text = read_file_bytes(harness.directory.file("Run3.dat"));
+    EXPECT_NE(text.find(", 3.517, Num=1\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(", 0.850, Num=2\r\n"), std::string::npos) << text;
+    EXPECT_EQ(harness.host.cycles_drawn, 2);
+    EXPECT_DOUBLE_EQ(harness.state.last_frame_time_s.load(), 4.367);
+}
+
+TEST(LiveCycle, SixtyOneTimingErrorsInARowRequestALinkReset) {
+    LiveHarness harness;
+    for (int record = 1; record <= 62; ++record) {
+        harness.link.queue(0.7, device_frame(record));  // 1.2 s apart
+    }
+    for (int cycle = 1; cycle <= 60; ++cycle) {
+        harness.cycle.run_live_cycle(harness.link, harness.logs);
+    }
+    EXPECT_EQ(harness.cycle.timing_error_count(), 60);
+    EXPECT_EQ(harness.timing_text(), "Time Error= 60   ");
+    EXPECT_EQ(harness.state.link_reset_request.load(), 0);
+
+    harness.cycle.run_live_cycle(harness.link, harness.logs);
+    EXPECT_EQ(harness.timing_text(), "Time Error= 61   ");
+    EXPECT_EQ(harness.state.link_reset_request.load(), 10);
+    EXPECT_EQ(harness.cycle.timing_error_count(), 0);
+    EXPECT_EQ(harness.host.waits.back(), 2000);
+
+    harness.cycle.run_live_cycle(harness.link, harness.logs);  // 2 + 1.2 s: counted again
+    EXPECT_EQ(harness.timing_text(), "Time Error= 1    ");
+}
+
+TEST(LiveCycle, DecodesTheValveByteAndLogsTheFrameAsLeftByTheCalculations) {
+    LiveHarness harness;
+    harness.state.valve_window.store(0);
+    harness.link.queue(0.35, device_frame(7, 0x80));
+    harness.cycle.run_live_cycle(harness.link, harness.logs);
+    EXPECT_EQ(harness.cycle.frame()[element::valve], 128);
+    EXPECT_EQ(harness.cycle.record_number(), 7);
+    harness.logs.close();
+    const std::string binary = read_file_bytes(harness.directory.file("Run3.bin"));
+    ASSERT_EQ(binary.size(), 43u);
+    EXPECT_EQ(binary.substr(0, 5), "==7$$");
+    EXPECT_EQ(static_cast<unsigned char>(binary[5 + 30]), 128);
+    EXPECT_EQ(binary[5 + 31], 0);
+}
+
+TEST(LiveCycle, AReadWithoutDataKeepsThePreviousFrameAndLogsItAgain) {
+    LiveHarness harness;
+    harness.link.queue(0.35, device_frame(9));
+    harness.cycle.run_live_cycle(harness.link, harness.logs);
+    harness.cycle.run_live_cycle(harness.link, harness.logs);  // the link gave nothing
+    harness.logs.close();
+    const std::string text = read_file_bytes(harness.directory.file("Run3.dat"));
+    const auto first = text.find(", 0.850, Num=9\r\n");
+    ASSERT_NE(first, std::string::npos) << text;
+    EXPECT_NE(text.find(", 0.500, Num=9\r\n", first + 1), std::string::npos) << text;
+    EXPECT_EQ(harness.timing_text(), "Time Error= 1    ");  // 0.5 s apart
+}
+
+TEST(LiveCycle, EntryTextShowsInWhiteFirstThenInTheLastLabelsColour) {
+    LiveHarness harness;
+    harness.state.append_entry("45.5");
+    harness.link.queue(0.35, device_frame(1));
+    harness.link.queue(0.35, device_frame(2));
+    harness.cycle.run_live_cycle(harness.link, harness.logs);
+    // Scrolled up one row with the whole window in the first cycle.
+    EXPECT_EQ(harness.surface.text_of_row(29).substr(49, 13), "45.5         ");
+    // Some pixel of the "4" at row 30, column 50 carries the foreground colour.
+    auto foreground_in_cell = [&](int row, int column) {
+        for (int y = (row - 1) * 16; y < row * 16; ++y) {
+            for (int x = (column - 1) * 8; x < column * 8; ++x) {
+                if (harness.surface.pixel(x, y) != 0) {
+                    return static_cast<int>(harness.surface.pixel(x, y));
+                }
+            }
+        }
+        return 0;
+    };
+    EXPECT_EQ(foreground_in_cell(29, 50), 15);
+    harness.cycle.run_live_cycle(harness.link, harness.logs);
+    EXPECT_EQ(harness.surface.text_of_row(30).substr(49, 13), "45.5         ");
+    EXPECT_EQ(foreground_in_cell(30, 50), 14);
+}
+
+TEST(LiveCycle, RedrawRequestDropsTheTypedEntry) {
+    LiveHarness harness;
+    harness.link.queue(0.35, device_frame(1));
+    harness.state.append_entry("12");
+    harness.state.redraw_request.store(1);
+    harness.cycle.run_live_cycle(harness.link, harness.logs);
+    EXPECT_EQ(harness.state.redraw_request.load(), 0);
+    EXPECT_EQ(harness.state.entry_text(), "");
+    EXPECT_EQ(harness.surface.text_of_row(30).substr(49, 9), std::string(9, ' '));
+}
+
+// Replay over an in-memory log.
+struct ReplayHarness {
+    explicit ReplayHarness(std::string text)
+        : log_text(std::move(text)),
+          surface(large_screen),
+          cycle(surface, state, host, 0.0),
+          log(::fmemopen(log_text.data(), log_text.size(), "rb")) {}
+
+    std::string log_text;
+    Surface surface;
+    OperatorState state;
+    FakeHost host;
+    AcquisitionCycle cycle;
+    TextLogReader log;
+};
+
+std::string logged_line(int record) {
+    return ", Tank =78.1, 1 st =87.5, 2 st =90.5, Steam=97.5, TopHE=25.0, Centr=25.2, BotHE=24.4, "
+           "Out W=0.1, Proof= 0.0, 14:30:45_7, 1.002, Num=" +
+           std::to_string(record) + "\r\n";
+}
+
+TEST(ReplayCycle, ALineThatStartsMidRecordShiftsTheRecordBoundary) {
+    // The first record borrows ten fields of the next line; what is left of that line has
+    // no "Num=" in its field 12, so no count is ever read and nothing is drawn.
+    ReplayHarness harness("a,b,c\r\n" + logged_line(4));
+    EXPECT_EQ(harness.cycle.run_replay_cycle(harness.log), ReplayOutcome::log_ended);
+    EXPECT_EQ(harness.host.cycles_drawn, 0);
+}
+
+TEST(ReplayCycle, DrawsEachRecordAndReportsTheEndAfterTheLast) {
+    ReplayHarness harness(logged_line(1233) + logged_line(1234));
+    EXPECT_EQ(harness.cycle.run_replay_cycle(harness.log), ReplayOutcome::cycle_drawn);
+    EXPECT_EQ(harness.cycle.run_replay_cycle(harness.log), ReplayOutcome::log_ended_after_cycle);
+    EXPECT_EQ(harness.surface.text_of_row(1).substr(22, 32), "14:30:45_7 1.002 Num=1234 D=00  ");
+    EXPECT_EQ(harness.cycle.frame()[0], 1250);
+    EXPECT_EQ(harness.cycle.frame()[3], 1572);
+    EXPECT_EQ(harness.cycle.record_number(), 1234);
+    EXPECT_TRUE(harness.host.waits.empty());
+}
+
+TEST(ReplayCycle, SkipsRecordsUntilAPositiveCountAndEndsSilentlyWhenNoneIsLeft) {
+    ReplayHarness harness(logged_line(0) + logged_line(5) + logged_line(0) + logged_line(6) +
+                          logged_line(0) + logged_line(0));
+    harness.state.replay_delay.store(3);
+    EXPECT_EQ(harness.cycle.run_replay_cycle(harness.log), ReplayOutcome::cycle_drawn);
+    EXPECT_EQ(harness.host.waits, (std::vector<int>{30, 30}));
+    EXPECT_EQ(harness.cycle.record_number(), 5);
+    EXPECT_EQ(harness.cycle.run_replay_cycle(harness.log), ReplayOutcome::cycle_drawn);
+    EXPECT_NE(harness.surface.text_of_row(1).find("Num=6 D=03  "), std::string::npos);
+    EXPECT_EQ(harness.cycle.run_replay_cycle(harness.log), ReplayOutcome::log_ended);
+    EXPECT_EQ(harness.host.cycles_drawn, 2);
+}
+
+TEST(ReplayCycle, ARecordWithoutCountKeepsTheLastOne) {
+    ReplayHarness harness(logged_line(4) + "x\r\n");
+    EXPECT_EQ(harness.cycle.run_replay_cycle(harness.log), ReplayOutcome::cycle_drawn);
+    // "x" and the empty fields after it form a record without "Num=": accepted with count 4.
+    EXPECT_EQ(harness.cycle.run_replay_cycle(harness.log), ReplayOutcome::log_ended_after_cycle);
+    EXPECT_EQ(harness.cycle.record_number(), 4);
+    EXPECT_NE(harness.surface.text_of_row(1).find("   D=00  "), std::string::npos);
+}
+
+TEST(ReplayCycle, WhilePausedReadsNothing) {
+    ReplayHarness harness(logged_line(1));
+    harness.state.replay_paused.store(true);
+    harness.state.replay_delay.store(2);
+    // Resume from "the supervisor" after three pause checks.
+    struct ResumingHost final : public CycleHost {
+        explicit ResumingHost(OperatorState& s) : state(s) {}
+        double now_s() override { return 0; }
+        void wait_ms(int ms) override {
+            waits.push_back(ms);
+            if (waits.size() == 6) {
+                state.replay_paused.store(false);
+            }
+        }
+        void keep_alive() override {}
+        void cycle_drawn() override {}
+        OperatorState& state;
+        std::vector<int> waits;
+    } host(harness.state);
+    AcquisitionCycle cycle(harness.surface, harness.state, host, 0.0);
+    EXPECT_EQ(cycle.run_replay_cycle(harness.log), ReplayOutcome::log_ended_after_cycle);
+    EXPECT_EQ(host.waits, (std::vector<int>{20, 100, 20, 100, 20, 100, 20}));
+}
+
+}  // namespace
+}  // namespace stillmon

@@ -1,0 +1,54 @@
+#include "app/replay_prompt.h"
+
+#include <deque>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "display/surface.h"
+
+namespace stillmon {
+namespace {
+
+struct ScriptedKeys {
+    PromptKeys prompt_keys() {
+        return {[this]() -> std::optional<std::string> {
+                    ++polls;
+                    if (keys.empty()) {
+                        return std::nullopt;
+                    }
+                    std::string next = keys.front();
+                    keys.pop_front();
+                    return next;
+                },
+                [this] { return ended && keys.empty(); }};
+    }
+    std::deque<std::string> keys;
+    bool ended = false;
+    int polls = 0;
+};
+
+TEST(ReplayPrompt, ShowsTypedCharactersAfterThePromptUntilEnter) {
+    Surface surface(large_screen);
+    surface.set_text_position(40, 1);
+    ScriptedKeys keys;
+    keys.keys = {"y", "e", "\xFFH", "\x08", "s", "\r", "n"};
+    EXPECT_EQ(ask_repeat(surface, keys.prompt_keys()), PromptAnswer::line_read);
+    EXPECT_EQ(surface.text_of_row(40).substr(0, 12), "Repeat ? yes");
+    EXPECT_EQ(keys.keys.size(), 1u);  // the key after Enter stays for others
+}
+
+TEST(ReplayPrompt, EscapeQuitsAndEndOfInputCountsAsEnter) {
+    Surface surface(small_screen);
+    ScriptedKeys quitting;
+    quitting.keys = {"x", "\x1B"};
+    EXPECT_EQ(ask_repeat(surface, quitting.prompt_keys()), PromptAnswer::quit);
+
+    ScriptedKeys ended;
+    ended.keys = {"1"};
+    ended.ended = true;
+    EXPECT_EQ(ask_repeat(surface, ended.prompt_keys()), PromptAnswer::line_read);
+}
+
+}  // namespace
+}  // namespace stillmon

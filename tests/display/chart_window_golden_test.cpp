@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+#include "app/operator_state.h"
+#include "display/guide_line.h"
+#include "display/redraw_request.h"
+#include "display/status_panel.h"
+#include "display/strip_chart.h"
+#include "display/surface.h"
+#include "link/telemetry_frame.h"
+#include "logging/log_lines.h"
+#include "support/png_image.h"
+
+namespace stillmon {
+namespace {
+
+using test_support::read_png_rgb;
+using test_support::rgb_of;
+using test_support::write_surface_png;
+
+// A run through heating up, a steady column and a disturbance, as the device would send it
+// (element 15 still carries the valve in its high byte). Between two key frames every element
+// moves in even steps, one per cycle.
+struct KeyFrame {
+    std::array<std::int16_t, 16> channels;  // elements 0..15
+    float reflux_value;                     // channel-18 value
+    float stage_value;                      // fractional stage count x 1000
+};
+
+constexpr int cycles_per_step = 60;
+
+constexpr std::array<KeyFrame, 5> key_frames{{
+    {{1440, 1300, 1200, 1150, 320, 330, 300, 250, 1000, 3000, -300, 8000, 40, 10, 1280,
+      static_cast<std::int16_t>(60 * 256)},
+     420.0f, 0.0f},
+    {{1472, 1408, 1360, 1256, 400, 403, 390, 480, 4000, 15000, -200, 32767, 75, 123, 1280,
+      static_cast<std::int16_t>(-56 * 256)},
+     380.0f, 5964.0f},
+    {{1480, 1420, 1380, 1262, 410, 405, 395, 500, 9000, 22000, 500, 20000, 120, 260, 1296,
+      static_cast<std::int16_t>(-16 * 256)},
+     250.0f, 7200.0f},
+    {{1500, 1440, 1400, 1300, 700, 600, 560, 900, -600, 26000, 2500, 12000, 180, 320, 1296,
+      static_cast<std::int16_t>(20 * 256)},
+     600.0f, 3100.0f},
+    {{1488, 1430, 1390, 1270, 450, 420, 410, 520, 5000, 24000, 900, 16000, 95, 380, 1288,
+      static_cast<std::int16_t>(100 * 256)},
+     320.0f, 6400.0f},
+}};
+
+std::int16_t between(std::int16_t from, std::int16_t to, int step) {
+    return static_cast<std::int16_t>(from + (to - from) * step / cycles_per_step);
+}
+
+float between(float from, float to, int step) {
+    return from + (to - from) * static_cast<float>(step) / cycles_per_step;
+}
+
+// Nearest whole number, ties to even; the key frames stay well inside 16 bits.
+std::int16_t chart_value(float value) { return static_cast<std::int16_t>(std::nearbyint(value)); }
+
+struct CycleInputs {
+    TelemetryFrame frame;
+    float reflux_value;
+    float stage_value;
+};
+
+CycleInputs cycle_inputs(int cycle) {
+    const int segment = cycle / cycles_per_step;
+    const int step = cycle % cycles_per_step;
+    const KeyFrame& from = key_frames[static_cast<std::size_t>(segment)];
+    const KeyFrame& to = key_frames[static_cast<std::size_t>(segment + 1)];
+    CycleInputs inputs{};
+    for (int c = 0; c < 16; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        inputs.frame[c] = between(from.channels[i], to.channels[i], step);
+    }
+    // The valve keeps its byte steps; the low byte carries noise the decoding drops.
+    inputs.frame[element::valve] =
+        static_cast<std::int16_t>(inputs.frame[element::valve] - inputs.frame[element::valve] % 256 + 37);
+    const int seconds = 14 * 3600 + 30 * 60 + cycle;
+    inputs.frame[element::time_hours] =
+        static_cast<std::int16_t>((seconds / 3600) * 256 + (seconds / 60) % 60);
+    inputs.frame[element::time_seconds] = static_cast<std::int16_t>((seconds % 60) * 256 + cycle % 7);
+    inputs.frame[element::record_number] = static_cast<std::int16_t>(1200 + cycle);
+    inputs.reflux_value = between(from.reflux_value, to.reflux_value, step);
+    inputs.stage_value = between(from.stage_value, to.stage_value, step);
+    return inputs;
+}
+
+// The display part of one live acquisition cycle, in the cycle's order.
+void draw_cycle(Surface& surface, StripChart& chart, OperatorState& state, int cycle) {
+    handle_redraw_request(state, surface);
+    CycleInputs inputs = cycle_inputs(cycle);
+    TelemetryFrame& frame = inputs.frame;
+    frame[element::valve] = decode_valve_element(frame[element::valve]);
+
+    const ChannelLines lines = compose_channel_lines(frame);
+    const std::string record_line = compose_text_log_line(
+        lines, state.proof_value.load(), compose_time_and_count_text(frame, 0.853));
+    print_status_panel(surface, lines, record_line, state);
+
+    for (int c = 0; c < 16; ++c) {
+        chart.plot_channel(surface, c, frame[c]);
+    }
+    chart.plot_channel(surface, 18, chart_value(inputs.reflux_value));
+    chart.plot_channel(surface, 19, chart_value(inputs.stage_value));
+}
+
+std::string golden_path(std::string_view name) {
+    return std::string(STILLMON_TEST_DATA_DIR) + "/golden/" + std::string(name);
+}
+
+bool updating_golden_files() {
+    const char* flag = std::getenv("STILLMON_UPDATE_GOLDEN");
+    return flag != nullptr && std::string_view(flag) == "1";
+}
+
+// Compares the surface with the committed picture; STILLMON_UPDATE_GOLDEN=1 writes the
+// picture instead. On a difference the actual picture is left in the test's temporary
+// directory for a look.
+void expect_matches_golden(const Surface& surface, std::string_view name) {
+    const std::string path = golden_path(name);
+    if (updating_golden_files()) {
+        const auto error = write_surface_png(surface, path);
+        ASSERT_FALSE(error.has_value()) << *error;
+        std::cout << "wrote " << path << "\n";
+    }
+    std::string error;
+    const auto golden = read_png_rgb(path, error);
+    ASSERT_TRUE(golden.has_value()) << error << " (STILLMON_UPDATE_GOLDEN=1 writes it)";
+    const test_support::RgbImage actual = rgb_of(surface);
+    ASSERT_EQ(golden->width, actual.width);
+    ASSERT_EQ(golden->height, actual.height);
+    if (golden->rgb == actual.rgb) {
+        return;
+    }
+    int differing = 0;
+    std::size_t first = actual.rgb.size();
+    for (std::size_t i = 0; i < actual.rgb.size(); i += 3) {
+        if (actual.rgb[i] != golden->rgb[i] || actual.rgb[i + 1] != golden->rgb[i + 1] ||
+            actual.rgb[i + 2] != golden->rgb[i + 2]) {
+            ++differing;
+            first = std::min(first, i / 3);
+        }
+    }
+    const std::string actual_path = ::testing::TempDir() + std::string(name);
+    (void)write_surface_png(surface, actual_path);
+    ADD_FAILURE() << differing << " pixels differ from " << path << ", the first at ("
+                  << first % static_cast<std::size_t>(actual.width) << ", "
+                  << first / static_cast<std::size_t>(actual.width) << "); actual picture: "
+                  << actual_path;
+}
+
+TEST(ChartWindowGolden, LiveCyclesDrawTracesLabelsAndPanelAsCommitted) {
+    Surface surface(large_screen);
+    draw_guide_line(surface);
+    StripChart chart;
+    OperatorState state;
+    state.proof_value.store(40.25f);
+    const int cycles = cycles_per_step * (static_cast<int>(key_frames.size()) - 1);
+    for (int cycle = 0; cycle < cycles; ++cycle) {
+        draw_cycle(surface, chart, state, cycle);
+    }
+    expect_matches_golden(surface, "chart_window_large.png");
+}
+
+}  // namespace
+}  // namespace stillmon

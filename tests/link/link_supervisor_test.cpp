@@ -1,0 +1,122 @@
+#include "link/link_supervisor.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace stillmon {
+namespace {
+
+// Records what the supervisor does to the link, in order.
+class RecordingLink final : public DeviceLink {
+public:
+    int open(std::string_view specification) override {
+        calls.push_back("open " + std::string(specification));
+        return 0;
+    }
+    void close() override { calls.emplace_back("close"); }
+    std::size_t read_frame(std::span<std::uint8_t, frame_size_bytes>,
+                           const std::function<void()>&) override {
+        return 0;
+    }
+    void write_command_byte(std::uint8_t command) override {
+        calls.push_back("write " + std::to_string(command));
+    }
+    std::vector<std::string> calls;
+};
+
+struct Harness {
+    explicit Harness(RunMode mode)
+        : supervisor(mode, "com3:spec", state, &link,
+                     {[this] { return now_s; },
+                      [this](int ms) {
+                          sleeps.push_back(ms);
+                          now_s += ms / 1000.0;
+                      },
+                      [this]() -> std::optional<std::string> {
+                          if (keys.empty()) {
+                              return std::nullopt;
+                          }
+                          std::string next = keys.front();
+                          keys.pop_front();
+                          return next;
+                      },
+                      [this](int status) { quits.push_back(status); },
+                      [this] { ++snapshots; }}) {}
+
+    OperatorState state;
+    RecordingLink link;
+    double now_s = 100.0;
+    std::vector<int> sleeps;
+    std::deque<std::string> keys;
+    std::vector<int> quits;
+    int snapshots = 0;
+    LinkSupervisor supervisor;
+};
+
+TEST(LinkSupervisor, LeavesAHealthyLinkAlone) {
+    Harness harness(RunMode::live);
+    harness.state.last_frame_time_s.store(harness.now_s);
+    harness.supervisor.run_pass();
+    EXPECT_EQ(harness.sleeps, std::vector<int>{100});
+    EXPECT_TRUE(harness.link.calls.empty());
+}
+
+TEST(LinkSupervisor, ReopensAStalledLinkOnEveryPassUntilAFrameCompletes) {
+    Harness harness(RunMode::live);
+    harness.state.last_frame_time_s.store(harness.now_s - 1.95);
+    harness.supervisor.run_pass();  // 2.05 s since the last frame: stalled
+    EXPECT_EQ(harness.link.calls, (std::vector<std::string>{"close", "open com3:spec"}));
+    EXPECT_EQ(harness.sleeps, (std::vector<int>{100, 500}));
+    harness.supervisor.run_pass();
+    EXPECT_EQ(harness.link.calls.size(), 4u);
+
+    harness.state.last_frame_time_s.store(harness.now_s);  // a cycle completed
+    harness.supervisor.run_pass();
+    EXPECT_EQ(harness.link.calls.size(), 4u);
+}
+
+TEST(LinkSupervisor, ActsOnTheCyclesResetRequest) {
+    Harness harness(RunMode::live);
+    harness.state.last_frame_time_s.store(harness.now_s);
+    harness.state.link_reset_request.store(10);
+    harness.supervisor.run_pass();
+    EXPECT_EQ(harness.link.calls, (std::vector<std::string>{"close", "open com3:spec"}));
+    EXPECT_EQ(harness.state.link_reset_request.load(), 0);
+}
+
+TEST(LinkSupervisor, ReplayHasNoLinkWatch) {
+    Harness harness(RunMode::replay);
+    harness.state.link_reset_request.store(10);
+    harness.supervisor.run_pass();
+    EXPECT_TRUE(harness.link.calls.empty());
+}
+
+TEST(LinkSupervisor, TakesOneKeyPerPass) {
+    Harness harness(RunMode::replay);
+    harness.keys = {"q", "q", "d"};
+    harness.supervisor.run_pass();
+    EXPECT_EQ(harness.state.valve_window.load(), 21);
+    harness.supervisor.run_pass();
+    EXPECT_EQ(harness.state.valve_window.load(), 22);
+    harness.supervisor.run_pass();
+    EXPECT_EQ(harness.link.calls, std::vector<std::string>{"write 100"});
+}
+
+TEST(LinkSupervisor, QuitAndSnapshotKeysReachThePlatform) {
+    Harness harness(RunMode::live);
+    harness.state.last_frame_time_s.store(harness.now_s + 1000);
+    harness.keys = {"\xFF\x86", "x", "\x1B", "l"};
+    for (int pass = 0; pass < 4; ++pass) {
+        harness.supervisor.run_pass();
+    }
+    EXPECT_EQ(harness.snapshots, 1);
+    EXPECT_EQ(harness.quits, (std::vector<int>{55, 55}));
+    EXPECT_EQ(harness.link.calls, std::vector<std::string>{"write 106"});
+    EXPECT_EQ(harness.state.entry_text(), "");
+}
+
+}  // namespace
+}  // namespace stillmon

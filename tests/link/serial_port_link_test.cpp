@@ -1,0 +1,145 @@
+#include "link/serial_port_link.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <future>
+#include <numeric>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "link/port_specification.h"
+#include "support/pseudo_terminal.h"
+
+namespace stillmon {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::PseudoTerminal;
+
+std::vector<std::uint8_t> counting_bytes(std::size_t count, std::uint8_t first) {
+    std::vector<std::uint8_t> bytes(count);
+    std::iota(bytes.begin(), bytes.end(), first);
+    return bytes;
+}
+
+// Points port 7 at the given device node.
+void map_port_seven(const std::string& path) { ::setenv("STILLMON_COM7", path.c_str(), 1); }
+
+const std::string port_seven = make_port_specification("7");
+
+TEST(SerialPortLink, ReadsWholeFramesFromTheDevice) {
+    PseudoTerminal device;
+    map_port_seven(device.slave_path());
+    auto link = make_serial_port_link();
+    ASSERT_EQ(link->open(port_seven), link_error::none);
+
+    const auto sent = counting_bytes(2 * frame_size_bytes, 1);
+    device.write(sent);
+    std::array<std::uint8_t, frame_size_bytes> frame{};
+    for (std::size_t f = 0; f < 2; ++f) {
+        ASSERT_EQ(link->read_frame(frame, {}), frame_size_bytes);
+        EXPECT_TRUE(std::equal(frame.begin(), frame.end(), sent.begin() + f * frame_size_bytes));
+    }
+}
+
+TEST(SerialPortLink, KeepsCarriageReturnsAndSendsCommandBytes) {
+    PseudoTerminal device;
+    map_port_seven(device.slave_path());
+    auto link = make_serial_port_link();
+    ASSERT_EQ(link->open(port_seven), link_error::none);
+
+    std::vector<std::uint8_t> sent(frame_size_bytes, 0x0D);
+    sent[5] = 0x0A;
+    device.write(sent);
+    std::array<std::uint8_t, frame_size_bytes> frame{};
+    ASSERT_EQ(link->read_frame(frame, {}), frame_size_bytes);
+    EXPECT_TRUE(std::equal(frame.begin(), frame.end(), sent.begin()));
+
+    for (std::uint8_t command = 100; command <= 106; ++command) {
+        link->write_command_byte(command);
+    }
+    EXPECT_EQ(device.read(7, 2s), counting_bytes(7, 100));
+}
+
+TEST(SerialPortLink, OpenReportsErrorNumbers) {
+    auto link = make_serial_port_link();
+    map_port_seven("/nonexistent/ttyACM6");
+    EXPECT_EQ(link->open(port_seven), link_error::cannot_open);
+    map_port_seven("/dev/null");  // opens, but is no terminal
+    EXPECT_EQ(link->open(port_seven), link_error::settings_unreadable);
+    EXPECT_EQ(link->open("com7:115200,N,8,1,CS1000,BIN"), link_error::settings_rejected);
+    EXPECT_EQ(link->open("lpt1:115200,N,8,1"), link_error::settings_rejected);
+}
+
+TEST(SerialPortLink, ADeviceHeldByAnotherLinkCannotBeOpened) {
+    PseudoTerminal device;
+    map_port_seven(device.slave_path());
+    auto first = make_serial_port_link();
+    auto second = make_serial_port_link();
+    ASSERT_EQ(first->open(port_seven), link_error::none);
+    EXPECT_EQ(second->open(port_seven), link_error::cannot_open);
+    first->close();
+    EXPECT_EQ(second->open(port_seven), link_error::none);
+}
+
+TEST(SerialPortLink, CloseReleasesAWaitingReadWithWhatArrived) {
+    PseudoTerminal device;
+    map_port_seven(device.slave_path());
+    auto link = make_serial_port_link();
+    ASSERT_EQ(link->open(port_seven), link_error::none);
+
+    std::array<std::uint8_t, frame_size_bytes> frame{};
+    frame.fill(0xEE);
+    std::atomic<int> waits{0};
+    auto read = std::async(std::launch::async, [&] {
+        return link->read_frame(frame, [&] { ++waits; });
+    });
+    device.write(counting_bytes(5, 1));
+    // The read must be waiting (the wait hook runs) before the supervisor's close comes.
+    const auto deadline = std::chrono::steady_clock::now() + 2s;
+    while (waits.load() < 3 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::yield();
+    }
+    link->close();
+    ASSERT_EQ(read.wait_for(2s), std::future_status::ready);
+    EXPECT_EQ(read.get(), 5u);
+    EXPECT_EQ(frame[4], 5);
+    EXPECT_EQ(frame[5], 0xEE);
+}
+
+TEST(SerialPortLink, ReadsOnAClosedOrUnpluggedLinkReturnAtOnce) {
+    auto link = make_serial_port_link();
+    std::array<std::uint8_t, frame_size_bytes> frame{};
+    EXPECT_EQ(link->read_frame(frame, {}), 0u);  // never opened
+
+    PseudoTerminal device;
+    map_port_seven(device.slave_path());
+    ASSERT_EQ(link->open(port_seven), link_error::none);
+    device.hang_up();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(link->read_frame(frame, {}), 0u);
+    EXPECT_EQ(link->read_frame(frame, {}), 0u);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    link->write_command_byte(100);  // lost without harm
+}
+
+TEST(SerialPortLink, ReopenReadsFromTheFirstByteAfterTheOpen) {
+    PseudoTerminal device;
+    map_port_seven(device.slave_path());
+    auto link = make_serial_port_link();
+    ASSERT_EQ(link->open(port_seven), link_error::none);
+    ASSERT_EQ(link->open(port_seven), link_error::none);  // an open link is re-opened
+    link->close();
+    link->close();  // closing a closed link does nothing
+    ASSERT_EQ(link->open(port_seven), link_error::none);
+    const auto sent = counting_bytes(frame_size_bytes, 40);
+    device.write(sent);
+    std::array<std::uint8_t, frame_size_bytes> frame{};
+    ASSERT_EQ(link->read_frame(frame, {}), frame_size_bytes);
+    EXPECT_EQ(frame[0], 40);
+}
+
+}  // namespace
+}  // namespace stillmon

@@ -1,0 +1,98 @@
+#include "logging/cycle_logs.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/temp_directory.h"
+
+namespace stillmon {
+namespace {
+
+using testing::read_file_bytes;
+using testing::TempDirectory;
+
+TelemetryFrame numbered_frame(int record) {
+    TelemetryFrame frame;
+    frame[0] = 1256;
+    frame[15] = 13;
+    frame[17] = 0x0E1E;
+    frame[16] = 0x2D07;
+    frame[18] = static_cast<std::int16_t>(record);
+    return frame;
+}
+
+std::string expected_record(const TelemetryFrame& frame) {
+    const auto bytes = compose_binary_log_record(frame);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+TEST(CycleLogs, AppendRecordsAndCrLfLinesAcrossRuns) {
+    TempDirectory directory;
+    const std::string text = directory.file("Run3.dat");
+    const std::string binary = directory.file("Run3.bin");
+    std::string expected_text;
+    std::string expected_binary;
+    for (int run = 0; run < 2; ++run) {
+        CycleLogs logs(text, binary, {});
+        for (int record = 1; record <= 3; ++record) {
+            const TelemetryFrame frame = numbered_frame(record + 10 * run);
+            const ChannelLines lines = compose_channel_lines(frame);
+            const std::string line = logs.write_cycle_logs(frame, lines, 45.5f, 0.85);
+            EXPECT_EQ(line, compose_text_log_line(lines, 45.5f,
+                                                  compose_time_and_count_text(frame, 0.85)));
+            expected_text += line + "\r\n";
+            expected_binary += expected_record(frame);
+            // Each cycle is on disk before the next begins.
+            EXPECT_EQ(read_file_bytes(text), expected_text);
+            EXPECT_EQ(read_file_bytes(binary), expected_binary);
+        }
+    }
+    EXPECT_NE(expected_text.find("Proof= 45.5, 14:30:45_7, 0.850, Num=13\r\n"), std::string::npos);
+}
+
+TEST(CycleLogs, WritesAfterCloseDoNothing) {
+    TempDirectory directory;
+    CycleLogs logs(directory.file("a.dat"), directory.file("a.bin"), {});
+    const TelemetryFrame frame = numbered_frame(7);
+    logs.write_cycle_logs(frame, compose_channel_lines(frame), 0.0f, 1.0);
+    logs.close();
+    const std::string line = logs.write_cycle_logs(frame, compose_channel_lines(frame), 0.0f, 1.0);
+    EXPECT_NE(line.find("Num=7"), std::string::npos);
+    EXPECT_EQ(read_file_bytes(directory.file("a.bin")).size(), 43u);
+    logs.close();
+}
+
+TEST(CycleLogs, AFullDiskIsReportedOnceAndTheCyclesGoOn) {
+    TempDirectory directory;
+    const std::string text = directory.file("full.dat");
+    std::filesystem::create_symlink("/dev/full", text);
+    std::vector<std::string> reports;
+    CycleLogs logs(text, directory.file("full.bin"),
+                   [&](std::string_view message) { reports.emplace_back(message); });
+    for (int record = 1; record <= 5; ++record) {
+        const TelemetryFrame frame = numbered_frame(record);
+        logs.write_cycle_logs(frame, compose_channel_lines(frame), 0.0f, 0.9);
+    }
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("full.dat"), std::string::npos);
+    EXPECT_NE(reports[0].find("No space left on device"), std::string::npos);
+    EXPECT_EQ(read_file_bytes(directory.file("full.bin")).size(), 5u * 43u);
+}
+
+TEST(CycleLogs, ALogThatCannotBeOpenedIsSkippedSilently) {
+    TempDirectory directory;
+    std::vector<std::string> reports;
+    CycleLogs logs(directory.path().string(), directory.file("ok.bin"),
+                   [&](std::string_view message) { reports.emplace_back(message); });
+    const TelemetryFrame frame = numbered_frame(65535);
+    const std::string line = logs.write_cycle_logs(frame, compose_channel_lines(frame), 0.0f, 0.9);
+    EXPECT_NE(line.find("Num=65535"), std::string::npos);
+    EXPECT_TRUE(reports.empty());
+    EXPECT_EQ(read_file_bytes(directory.file("ok.bin")).substr(0, 9), "==65535$$");
+}
+
+}  // namespace
+}  // namespace stillmon
