@@ -15,6 +15,15 @@ gtest_discover_tests(stillmon_window_tests PROPERTIES LABELS unit DISCOVERY_TIME
 add_executable(window_probe ${CMAKE_CURRENT_LIST_DIR}/window_probe.cpp)
 target_link_libraries(window_probe PRIVATE stillmon_window stillmon_warnings)
 
+# Under the sanitizers, leaks inside the system libraries SDL brings along are not ours.
+set(STILLMON_WINDOW_E2E_ENVIRONMENT
+  "WINDOW_PROBE=$<TARGET_FILE:window_probe>"
+  "STILLMON_SMALL_SCREEN_NAME=${STILLMON_SMALL_SCREEN_NAME}")
+if(STILLMON_SANITIZE)
+  list(APPEND STILLMON_WINDOW_E2E_ENVIRONMENT
+    "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp")
+endif()
+
 find_package(Python3 COMPONENTS Interpreter)
 if(Python3_Interpreter_FOUND)
   # One CTest entry per test class, so they can run side by side, each with its own X server.
@@ -25,6 +34,6 @@ if(Python3_Interpreter_FOUND)
     set_tests_properties(e2e.window.${suite} PROPERTIES
       LABELS e2e
       TIMEOUT 180
-      ENVIRONMENT "WINDOW_PROBE=$<TARGET_FILE:window_probe>;STILLMON_SMALL_SCREEN_NAME=${STILLMON_SMALL_SCREEN_NAME}")
+      ENVIRONMENT "${STILLMON_WINDOW_E2E_ENVIRONMENT}")
   endforeach()
 endif()
