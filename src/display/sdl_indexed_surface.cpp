@@ -1,0 +1,48 @@
+#include "display/sdl_indexed_surface.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstring>
+
+#include "display/surface.h"
+
+namespace stillmon {
+
+SdlSurfacePtr make_indexed_surface(int width, int height) {
+    SdlSurfacePtr indexed(
+        SDL_CreateRGBSurfaceWithFormat(0, width, height, 8, SDL_PIXELFORMAT_INDEX8));
+    if (!indexed || indexed->format->palette == nullptr) {
+        return nullptr;
+    }
+    std::array<SDL_Color, 256> colours{};
+    for (auto& colour : colours) {
+        colour = SDL_Color{0, 0, 0, SDL_ALPHA_OPAQUE};
+    }
+    for (std::size_t i = 0; i < basic_palette.size(); ++i) {
+        colours[i] = SDL_Color{basic_palette[i].red, basic_palette[i].green,
+                               basic_palette[i].blue, SDL_ALPHA_OPAQUE};
+    }
+    const int entries = std::min(indexed->format->palette->ncolors, 256);
+    if (SDL_SetPaletteColors(indexed->format->palette, colours.data(), 0, entries) != 0) {
+        return nullptr;
+    }
+    return indexed;
+}
+
+void copy_indexed_pixels(const Surface& surface, SDL_Surface& indexed) {
+    const auto width = static_cast<std::size_t>(surface.width());
+    const auto source = surface.pixels();
+    auto* destination = static_cast<std::uint8_t*>(indexed.pixels);
+    const auto pitch = static_cast<std::size_t>(indexed.pitch);
+    if (pitch == width) {
+        std::memcpy(destination, source.data(), source.size());
+        return;
+    }
+    for (int y = 0; y < surface.height(); ++y) {
+        const auto row = static_cast<std::size_t>(y);
+        std::memcpy(destination + row * pitch, source.data() + row * width, width);
+    }
+}
+
+}  // namespace stillmon

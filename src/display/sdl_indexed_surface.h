@@ -1,0 +1,23 @@
+#pragma once
+
+#include <SDL.h>
+
+#include <memory>
+
+namespace stillmon {
+
+class Surface;
+
+struct SdlSurfaceDeleter {
+    void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
+};
+using SdlSurfacePtr = std::unique_ptr<SDL_Surface, SdlSurfaceDeleter>;
+
+// An 8-bit SDL surface with the chart's palette (the 16 basic colours, the other entries
+// black), ready to take a Surface's pixels; null when SDL cannot make one.
+SdlSurfacePtr make_indexed_surface(int width, int height);
+
+// Copies the surface's palette indices into an indexed SDL surface of the same size.
+void copy_indexed_pixels(const Surface& surface, SDL_Surface& indexed);
+
+}  // namespace stillmon

@@ -1,0 +1,161 @@
+#include "display/sdl_window.h"
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/latin1_text.h"
+#include "app/operator_keys.h"
+#include "display/sdl_indexed_surface.h"
+#include "display/sdl_key_translation.h"
+#include "display/surface.h"
+#include "display/window_title.h"
+
+namespace stillmon {
+
+namespace {
+
+bool variable_set(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] != '\0';
+}
+
+// SDL falls back to these when there is no real display, drawing into memory nobody sees.
+bool is_stand_in_driver(std::string_view driver) {
+    return driver == "offscreen" || driver == "dummy";
+}
+
+class SdlChartWindow final : public ChartWindow {
+public:
+    SdlChartWindow(SDL_Window* window, SdlSurfacePtr shown, KeyQueue& keys)
+        : window_(window), shown_(std::move(shown)), keys_(keys) {}
+
+    ~SdlChartWindow() override {
+        shown_.reset();
+        SDL_DestroyWindow(window_);
+        SDL_Quit();
+    }
+
+    SdlChartWindow(const SdlChartWindow&) = delete;
+    SdlChartWindow& operator=(const SdlChartWindow&) = delete;
+
+    void present(const Surface& surface) override {
+        if (surface.width() != shown_->w || surface.height() != shown_->h) {
+            return;
+        }
+        copy_indexed_pixels(surface, *shown_);
+        show();
+    }
+
+    void pump_events() override {
+        SDL_Event event;
+        while (SDL_PollEvent(&event) == 1) {
+            take_event(event);
+        }
+    }
+
+private:
+    // Puts the last presented pixels on the screen. The window surface is fetched afresh
+    // each time, since SDL may replace it.
+    void show() {
+        SDL_Surface* target = SDL_GetWindowSurface(window_);
+        if (target == nullptr) {
+            return;
+        }
+        if (SDL_BlitSurface(shown_.get(), nullptr, target, nullptr) == 0) {
+            SDL_UpdateWindowSurface(window_);
+        }
+    }
+
+    void take_event(const SDL_Event& event) {
+        switch (event.type) {
+            case SDL_KEYDOWN:
+                if (auto key = key_for_key_press(event.key.keysym.sym, event.key.keysym.mod)) {
+                    keys_.push(std::move(*key));
+                }
+                break;
+            case SDL_TEXTINPUT:
+                for (const char typed : latin1_from_utf8(event.text.text)) {
+                    keys_.push(std::string(1, typed));
+                }
+                break;
+            case SDL_WINDOWEVENT:
+                if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+                    keys_.push(std::string(key::window_close));
+                } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                           event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+                    show();
+                }
+                break;
+            case SDL_QUIT:  // a request to end from outside the window, such as the session
+                keys_.push(std::string(key::window_close));
+                break;
+            default:
+                break;
+        }
+    }
+
+    SDL_Window* window_;
+    SdlSurfacePtr shown_;  // the pixels last presented, with the chart palette
+    KeyQueue& keys_;
+};
+
+std::unique_ptr<ChartWindow> refuse(std::string* why_not, std::string reason) {
+    if (why_not != nullptr) {
+        *why_not = std::move(reason);
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<ChartWindow> open_sdl_window(const ScreenGeometry& geometry,
+                                             std::string_view title, KeyQueue& keys,
+                                             std::string* why_not) {
+    if (!variable_set("DISPLAY") && !variable_set("WAYLAND_DISPLAY")) {
+        return refuse(why_not, "neither DISPLAY nor WAYLAND_DISPLAY is set");
+    }
+    // The program handles Ctrl+C and termination itself; SDL must not turn them into events.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // Closing the window is a key for the program to judge, not an end of the program.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // The window surface goes straight to the display server (shared-memory images on X11)
+    // rather than through an OpenGL texture: exact pixels, no GL driver loaded, and under a
+    // software GL several times faster.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        return refuse(why_not, std::string("no video: ") + SDL_GetError());
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr || is_stand_in_driver(driver)) {
+        SDL_Quit();
+        return refuse(why_not, std::string("no display, only the video driver ") +
+                                   (driver == nullptr ? "(none)" : driver));
+    }
+
+    const std::string shown_title = cut_window_title(title);
+    SDL_Window* window =
+        SDL_CreateWindow(shown_title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                         geometry.width, geometry.height, SDL_WINDOW_HIDDEN);
+    if (window == nullptr) {
+        const std::string reason = std::string("no window: ") + SDL_GetError();
+        SDL_Quit();
+        return refuse(why_not, reason);
+    }
+    SdlSurfacePtr shown = make_indexed_surface(geometry.width, geometry.height);
+    if (!shown) {
+        const std::string reason = std::string("no surface: ") + SDL_GetError();
+        SDL_DestroyWindow(window);
+        SDL_Quit();
+        return refuse(why_not, reason);
+    }
+    SDL_FillRect(shown.get(), nullptr, 0);  // black until the first present
+    SDL_StartTextInput();
+    SDL_ShowWindow(window);
+    auto chart_window = std::make_unique<SdlChartWindow>(window, std::move(shown), keys);
+    chart_window->pump_events();
+    return chart_window;
+}
+
+}  // namespace stillmon

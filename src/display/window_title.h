@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace stillmon {
+
+// The page named in the chart window's title.
+inline constexpr std::string_view title_web_address = "https://stillmon.example.org";
+inline constexpr std::string_view live_title_lead = "USB CDC USART out to Graf on ";
+inline constexpr std::string_view replay_title_lead = "Saved Log Data Out to Graf on ";
+
+// The window shows at most this many characters of a title.
+inline constexpr std::size_t window_title_limit = 127;
+
+enum class TitleMode { live, replay };
+
+// A title as the window shows it: its first 127 characters.
+std::string cut_window_title(std::string_view title);
+
+// The title for the operating mode, with the given web address.
+std::string window_title(TitleMode mode, std::string_view web_address = title_web_address);
+
+}  // namespace stillmon
