@@ -1,0 +1,24 @@
+#include "app/process_end.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/console_keys.h"
+
+namespace stillmon {
+
+void ProcessEnd::close_all_and_exit(int status) {
+    ending_.lock();  // never unlocked: the process ends below
+    if (DeviceLink* link = link_.load()) {
+        link->close();
+    }
+    if (CycleLogs* logs = logs_.load()) {
+        logs->close();
+    }
+    restore_console_mode();
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(status);
+}
+
+}  // namespace stillmon
