@@ -31,6 +31,9 @@ void WindowPresenter::present_now(Clock::time_point now) {
 }
 
 void WindowPresenter::cycle_drawn() {
+    // A replay without delay goes from cycle to cycle without ever waiting: the operator's
+    // keys (pause, quit) must still get through.
+    window_.pump_events();
     if (!drawing_unpresented()) {
         return;
     }

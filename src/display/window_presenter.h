@@ -29,8 +29,8 @@ public:
 
     WindowPresenter(ChartWindow& window, const Surface& surface, Timing timing = real_timing());
 
-    // After each cycle's drawing: presents it, or keeps it back briefly when cycles come
-    // faster than the window can usefully show them.
+    // After each cycle's drawing: takes in the window's events, and presents the drawing or
+    // keeps it back briefly when cycles come faster than the window can usefully show them.
     void cycle_drawn();
 
     // Before any wait, pause or prompt: presents everything drawn so far.

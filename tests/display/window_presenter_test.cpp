@@ -122,6 +122,17 @@ TEST_F(WindowPresenterTest, WaitingPresentsFirstAndLooksAtEventsEveryFewMillisec
     EXPECT_EQ(window_.pump_times.back(), start + 500ms);
 }
 
+// Cycles that never wait (a replay without delay) still take in the window's keys.
+TEST_F(WindowPresenterTest, LooksAtEventsAfterEveryCycleEvenWithoutWaiting) {
+    for (int cycle = 1; cycle <= 5; ++cycle) {
+        draw();
+        presenter_.cycle_drawn();
+        now_ += 100us;
+        EXPECT_EQ(window_.pump_times.size(), static_cast<std::size_t>(cycle));
+    }
+    EXPECT_LT(window_.presented_revisions.size(), 5u);  // kept back all the same
+}
+
 TEST_F(WindowPresenterTest, ShowsTheSurfaceAtTheFirstLookEvenUndrawn) {
     presenter_.flush();
     EXPECT_EQ(window_.presented_revisions.size(), 1u);
