@@ -17,6 +17,7 @@ void TextLogReader::close() {
         std::fclose(stream_);
         stream_ = nullptr;
     }
+    lone_cr_read_ = false;
 }
 
 int TextLogReader::next() { return stream_ == nullptr ? EOF : std::getc(stream_); }
@@ -29,7 +30,7 @@ int TextLogReader::peek() {
     return c;
 }
 
-bool TextLogReader::at_end() { return peek() == EOF; }
+bool TextLogReader::at_end() { return !lone_cr_read_ && peek() == EOF; }
 
 void TextLogReader::skip_blanks() {
     while (is_blank(peek())) {
@@ -49,13 +50,24 @@ void TextLogReader::finish_field() {
     if (c == ',' || c == '\n') {
         next();
     } else if (c == '\r') {
+        // Only CR LF is a line end here; a CR alone begins the next field, which it ends at
+        // once. It is consumed now (a stream keeps only one character of look-ahead) and
+        // that empty field is still owed.
         next();
-        consume_lf_after_cr();
+        if (peek() == '\n') {
+            next();
+        } else {
+            lone_cr_read_ = true;
+        }
     }
 }
 
 std::string TextLogReader::read_field() {
     std::string field;
+    if (lone_cr_read_) {
+        lone_cr_read_ = false;
+        return field;
+    }
     skip_blanks();
     int c = peek();
     if (c == EOF) {
@@ -71,8 +83,9 @@ std::string TextLogReader::read_field() {
             if (c == '\n') {
                 return field;
             }
-            if (c == '\r') {
-                consume_lf_after_cr();
+            // Inside quotes only a whole line end ends the field; a CR alone is kept.
+            if (c == '\r' && peek() == '\n') {
+                next();
                 return field;
             }
             field.push_back(static_cast<char>(c));
