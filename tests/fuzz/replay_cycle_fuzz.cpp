@@ -6,8 +6,9 @@
 // is one of the 16 basic colours.
 //
 // Input that begins with the byte 0xFF carries operator settings in its next six bytes
-// (valve window, flow window, ratio period, correction gain, replay delay, paused at start);
-// the log follows them. Any other input is all log, replayed with the default settings.
+// (valve window, flow window, ratio period, correction gain, replay delay, and flags: bit 0
+// paused at start, bit 1 redraw requests); the log follows them. Any other input is all log,
+// replayed with the default settings.
 
 #include <cstddef>
 #include <cstdint>
@@ -39,6 +40,7 @@ struct Settings {
     int correction_gain = 117;
     int replay_delay = 0;
     bool paused = false;
+    bool redraws = false;  // the operator asks for a redraw before every fourth cycle
 };
 
 // A byte 0..255 as a parameter 0..256: the top value stands for the limit itself.
@@ -58,6 +60,7 @@ Settings read_settings(std::string_view& input) {
     settings.correction_gain = window_from_byte(byte(4));
     settings.replay_delay = byte(5) % (OperatorState::replay_delay_limit + 1);
     settings.paused = (byte(6) & 1U) != 0;
+    settings.redraws = (byte(6) & 2U) != 0;
     input.remove_prefix(settings_size);
     return settings;
 }
@@ -159,7 +162,11 @@ void replay_on(ScreenGeometry geometry, const Settings& settings, std::string_vi
     int drawn = 0;
     bool ended = false;
     while (!ended && drawn < cycle_budget) {
+        if (settings.redraws && drawn % 4 == 3) {
+            state.redraw_request.store(1);
+        }
         const ReplayOutcome outcome = cycle.run_replay_cycle(reader);
+        require(state.redraw_request.load() == 0, "a redraw request is taken in the cycle");
         const std::optional<TextLogRecord> record = expected.next_record();
         if (!record) {
             require(outcome == ReplayOutcome::log_ended, "the replay ends with the log");
