@@ -1,5 +1,6 @@
 #include "app/numbers.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -149,6 +150,30 @@ std::size_t digit_run(std::string_view text) {
     return length;
 }
 
+// Whether a number too large or too small for a double lies beyond the largest one rather
+// than below the smallest: its decimal order (first significant digit, counted from the
+// point) plus the exponent says which. Neither the mantissa nor the exponent alone does:
+// 400 nines with "e-30" overflow, and 400 zeros after the point with "e50" underflow.
+bool beyond_largest_double(std::string_view integer_digits, std::string_view fraction_digits,
+                           bool exponent_negative, std::string_view exponent_digits) {
+    std::int64_t order = 0;
+    if (const auto first = integer_digits.find_first_not_of('0');
+        first != std::string_view::npos) {
+        order = static_cast<std::int64_t>(integer_digits.size() - first);
+    } else if (const auto first_in_fraction = fraction_digits.find_first_not_of('0');
+               first_in_fraction != std::string_view::npos) {
+        order = -static_cast<std::int64_t>(first_in_fraction);
+    } else {
+        return false;  // zero
+    }
+    constexpr std::int64_t exponent_cap = 1'000'000;  // far beyond any double, far inside int64
+    std::int64_t exponent = 0;
+    for (const char c : exponent_digits) {
+        exponent = std::min(exponent * 10 + (c - '0'), exponent_cap);
+    }
+    return order + (exponent_negative ? -exponent : exponent) > 0;
+}
+
 double read_decimal_number(std::string_view text) {
     std::string number;  // the recognised number, normalised for from_chars
     std::size_t pos = 0;
@@ -158,11 +183,14 @@ double read_decimal_number(std::string_view text) {
         ++pos;
     }
     const std::size_t integer_digits = digit_run(text.substr(pos));
+    const std::string_view integer_text = text.substr(pos, integer_digits);
     number.append(text.substr(pos, integer_digits));
     pos += integer_digits;
     std::size_t fraction_digits = 0;
+    std::string_view fraction_text;
     if (pos < text.size() && text[pos] == '.') {
         fraction_digits = digit_run(text.substr(pos + 1));
+        fraction_text = text.substr(pos + 1, fraction_digits);
         number += '.';
         number.append(text.substr(pos + 1, fraction_digits));
         pos += 1 + fraction_digits;
@@ -170,6 +198,8 @@ double read_decimal_number(std::string_view text) {
     if (integer_digits + fraction_digits == 0) {
         return 0.0;
     }
+    bool exponent_negative = false;
+    std::string_view exponent_text;
     if (pos < text.size() && (text[pos] == 'E' || text[pos] == 'e' || text[pos] == 'D' ||
                               text[pos] == 'd')) {
         std::size_t exponent_pos = pos + 1;
@@ -182,6 +212,8 @@ double read_decimal_number(std::string_view text) {
         if (exponent_digits > 0) {
             number += exponent;
             number.append(text.substr(exponent_pos, exponent_digits));
+            exponent_negative = exponent == "e-";
+            exponent_text = text.substr(exponent_pos, exponent_digits);
         }
     }
 
@@ -189,11 +221,9 @@ double read_decimal_number(std::string_view text) {
     const auto result = std::from_chars(number.data(), number.data() + number.size(), value,
                                         std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range) {
-        // Only the exponent can put a number out of range: it either overflowed or underflowed.
-        const auto e = number.find('e');
-        const bool exponent_negative = e != std::string::npos && e + 1 < number.size() &&
-                                       number[e + 1] == '-';
-        value = exponent_negative ? 0.0 : std::numeric_limits<double>::infinity();
+        const bool overflow = beyond_largest_double(integer_text, fraction_text,
+                                                    exponent_negative, exponent_text);
+        value = overflow ? std::numeric_limits<double>::infinity() : 0.0;
     } else if (result.ec != std::errc{}) {
         value = 0.0;
     }

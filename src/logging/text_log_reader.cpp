@@ -17,6 +17,7 @@ void TextLogReader::close() {
         std::fclose(stream_);
         stream_ = nullptr;
     }
+    lone_cr_read_ = false;
 }
 
 int TextLogReader::next() { return stream_ == nullptr ? EOF : std::getc(stream_); }
@@ -29,7 +30,7 @@ int TextLogReader::peek() {
     return c;
 }
 
-bool TextLogReader::at_end() { return peek() == EOF; }
+bool TextLogReader::at_end() { return !lone_cr_read_ && peek() == EOF; }
 
 void TextLogReader::skip_blanks() {
     while (is_blank(peek())) {
@@ -43,24 +44,30 @@ void TextLogReader::consume_lf_after_cr() {
     }
 }
 
-bool TextLogReader::ends_line(int c) {
-    if (c == '\r') {
-        consume_lf_after_cr();
-        return true;
-    }
-    return c == '\n';
-}
-
 void TextLogReader::finish_field() {
     skip_blanks();
     const int c = peek();
-    if (c == ',' || c == '\n' || c == '\r') {
-        ends_line(next());
+    if (c == ',' || c == '\n') {
+        next();
+    } else if (c == '\r') {
+        // Only CR LF is a line end here; a CR alone begins the next field, which it ends at
+        // once. It is consumed now (a stream keeps only one character of look-ahead) and
+        // that empty field is still owed.
+        next();
+        if (peek() == '\n') {
+            next();
+        } else {
+            lone_cr_read_ = true;
+        }
     }
 }
 
 std::string TextLogReader::read_field() {
     std::string field;
+    if (lone_cr_read_) {
+        lone_cr_read_ = false;
+        return field;
+    }
     skip_blanks();
     int c = peek();
     if (c == EOF) {
@@ -73,7 +80,12 @@ std::string TextLogReader::read_field() {
             if (c == EOF || c == '"') {
                 break;
             }
-            if (ends_line(c)) {
+            if (c == '\n') {
+                return field;
+            }
+            // Inside quotes only a whole line end ends the field; a CR alone is kept.
+            if (c == '\r' && peek() == '\n') {
+                next();
                 return field;
             }
             field.push_back(static_cast<char>(c));
@@ -83,7 +95,11 @@ std::string TextLogReader::read_field() {
     }
     while (field.size() < longest_field) {
         c = next();
-        if (c == EOF || c == ',' || ends_line(c)) {
+        if (c == EOF || c == ',' || c == '\n') {
+            return field;
+        }
+        if (c == '\r') {
+            consume_lf_after_cr();
             return field;
         }
         field.push_back(static_cast<char>(c));

@@ -26,8 +26,9 @@ public:
     bool at_end();
 
     // One field: leading blanks and tabs skipped; quoted with double quotes, or ended by a
-    // comma, a line end (LF, CR LF, or a CR alone) or the end of the file; at most 4096
-    // characters. Commas and line ends both end a field, so records may span lines.
+    // comma, a line end (LF or CR LF), a CR alone or the end of the file; at most 4096
+    // characters. A quoted field ends at its closing quote or a line end and keeps a CR
+    // alone. Commas and line ends both end a field, so records may span lines.
     std::string read_field();
     TextLogRecord read_record();
 
@@ -41,10 +42,11 @@ private:
     void finish_field();
     // Consumes an LF after a CR that was just read, if there is one.
     void consume_lf_after_cr();
-    // True for a character that ends a line (LF, or CR with the LF after it taken along).
-    bool ends_line(int c);
 
     std::FILE* stream_ = nullptr;
+    // A CR alone after a quoted or a full field was consumed while looking for a line end;
+    // it still makes the next field, an empty one.
+    bool lone_cr_read_ = false;
 };
 
 }  // namespace stillmon

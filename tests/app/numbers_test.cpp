@@ -110,6 +110,39 @@ TEST(ReadNumber, HugeExponentsSaturateWithoutFailing) {
     EXPECT_EQ(read_number("9" + std::string(400, '9')), read_number("1e401"));
 }
 
+// Out of a double's range the mantissa's length and the exponent together decide the side:
+// a long mantissa can overflow with a negative exponent, and a number with many zeros after
+// the point can underflow with a positive one.
+TEST(ReadNumber, OutOfRangeNumbersGoToTheSideTheirMagnitudeLiesOn) {
+    const std::string nines(339, '9');
+    const std::string zeros(400, '0');
+    struct Case {
+        std::string text;
+        double value;
+    };
+    const double infinity = std::numeric_limits<double>::infinity();
+    const Case cases[] = {
+        {nines + "e-30", infinity},
+        {"-" + nines + "D-30", -infinity},
+        {nines + "e-31", 9.99999e307},  // just inside: compared roughly below
+        {"0." + zeros + "1e50", 0.0},
+        {"0." + zeros + "1e401", 1.0},
+        {"0." + zeros + "1e710", infinity},
+        {zeros + "1e-400", 0.0},
+        {"1e-400", 0.0},
+        {"1e400", infinity},
+        {"0e99999", 0.0},
+    };
+    for (const Case& c : cases) {
+        const double value = read_number(c.text);
+        if (std::isfinite(c.value) && c.value != 0.0) {
+            EXPECT_NEAR(value / c.value, 1.0, 1e-5) << c.text.substr(c.text.size() - 6);
+        } else {
+            EXPECT_EQ(value, c.value) << c.text.substr(c.text.size() - 6);
+        }
+    }
+}
+
 TEST(ReadNumber, LongRadixNumbersDoNotOverflow) {
     const double value = read_number("&H" + std::string(300, 'F'));
     EXPECT_TRUE(std::isinf(value) || value > 1e300);

@@ -1,6 +1,7 @@
 #include "link/serial_port_link.h"
 
 #include <chrono>
+#include <cstddef>
 #include <cstdlib>
 #include <future>
 #include <numeric>
@@ -40,7 +41,8 @@ TEST(SerialPortLink, ReadsWholeFramesFromTheDevice) {
     std::array<std::uint8_t, frame_size_bytes> frame{};
     for (std::size_t f = 0; f < 2; ++f) {
         ASSERT_EQ(link->read_frame(frame, {}), frame_size_bytes);
-        EXPECT_TRUE(std::equal(frame.begin(), frame.end(), sent.begin() + f * frame_size_bytes));
+        const auto first = sent.begin() + static_cast<std::ptrdiff_t>(f * frame_size_bytes);
+        EXPECT_TRUE(std::equal(frame.begin(), frame.end(), first));
     }
 }
 

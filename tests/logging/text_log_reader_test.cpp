@@ -45,6 +45,42 @@ TEST(ReadField, QuotedFieldsKeepCommas) {
     EXPECT_EQ(fields_of("x\"y\",z", 2), (Fields{"x\"y\"", "z"}));
 }
 
+TEST(ReadField, QuotedFieldsKeepACarriageReturnAloneAndEndAtALineEnd) {
+    EXPECT_EQ(fields_of("\"lone\rcr\",z", 2), (Fields{"lone\rcr", "z"}));
+    EXPECT_EQ(fields_of("\"a\r\r\nb", 2), (Fields{"a\r", "b"}));
+    EXPECT_EQ(fields_of("\"end\r", 2), (Fields{"end\r", ""}));
+}
+
+// After a closing quote or a full field only a comma or a whole line end is consumed; a CR
+// alone is the next field's delimiter, so that field is empty.
+TEST(ReadField, ACarriageReturnAloneAfterAQuotedOrFullFieldEndsAnEmptyField) {
+    const std::string full(4096, 'a');
+    struct Case {
+        std::string text;
+        Fields fields;
+    };
+    const Case cases[] = {
+        {"\"q\"\rb,c", {"q", "", "b", "c"}},
+        {"\"q\" \t\rb", {"q", "", "b", ""}},
+        {"\"q\" \r\nb", {"q", "b", "", ""}},
+        {full + "\rb", {full, "", "b", ""}},
+        {full + " \r\r\nb", {full, "", "", "b"}},
+        {full + "\r\nb", {full, "b", "", ""}},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(fields_of(cases[i].text, 4), cases[i].fields) << "case " << i;
+    }
+}
+
+TEST(TextLogReader, ACarriageReturnAloneAfterTheLastQuotedFieldIsOneMoreField) {
+    std::string text = "\"q\"\r";
+    TextLogReader reader(::fmemopen(text.data(), text.size(), "rb"));
+    EXPECT_EQ(reader.read_field(), "q");
+    EXPECT_FALSE(reader.at_end());
+    EXPECT_EQ(reader.read_field(), "");
+    EXPECT_TRUE(reader.at_end());
+}
+
 TEST(ReadField, StopsAfter4096CharactersAndGoesOnWithTheRest) {
     const std::string long_text(5000, 'a');
     const Fields fields = fields_of(long_text + ",b", 3);
