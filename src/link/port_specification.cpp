@@ -48,20 +48,20 @@ std::string make_port_specification(std::string_view port_argument) {
     return "com" + std::string(port_argument) + ":115200,N,8,1,CS0,DS0,CD0,OP0,BIN";
 }
 
-std::optional<PortSettings> parse_port_specification(std::string_view specification) {
-    const auto colon = specification.find(':');
+std::optional<PortSettings> parse_port_specification(std::string_view port_text) {
+    const auto colon = port_text.find(':');
     if (colon == std::string_view::npos || colon < 4 ||
-        !equals_ignoring_case(specification.substr(0, 3), "com")) {
+        !equals_ignoring_case(port_text.substr(0, 3), "com")) {
         return std::nullopt;
     }
     PortSettings settings;
-    const auto number = whole_number(specification.substr(3, colon - 3));
+    const auto number = whole_number(port_text.substr(3, colon - 3));
     if (!number || *number < 1) {
         return std::nullopt;
     }
     settings.port_number = *number;
 
-    const auto items = split(specification.substr(colon + 1), ',');
+    const auto items = split(port_text.substr(colon + 1), ',');
     if (items.size() < 4) {
         return std::nullopt;
     }

@@ -18,9 +18,9 @@ struct PortSettings {
     int stop_bits = 1;
 };
 
-// Parses a port specification; nullopt when the text cannot be parsed or names a setting
+// Parses the port text; nullopt when the text cannot be parsed or names a setting
 // the link cannot apply.
-std::optional<PortSettings> parse_port_specification(std::string_view specification);
+std::optional<PortSettings> parse_port_specification(std::string_view port_text);
 
 // The device node of serial port N: the path in STILLMON_COM<N> when that variable is set,
 // else /dev/ttyACM<N-1> (USB CDC devices are numbered from 0).

@@ -43,14 +43,19 @@ void TextLogReader::consume_lf_after_cr() {
     }
 }
 
+bool TextLogReader::ends_line(int c) {
+    if (c == '\r') {
+        consume_lf_after_cr();
+        return true;
+    }
+    return c == '\n';
+}
+
 void TextLogReader::finish_field() {
     skip_blanks();
     const int c = peek();
-    if (c == ',' || c == '\n') {
-        next();
-    } else if (c == '\r') {
-        next();
-        consume_lf_after_cr();
+    if (c == ',' || c == '\n' || c == '\r') {
+        ends_line(next());
     }
 }
 
@@ -68,11 +73,7 @@ std::string TextLogReader::read_field() {
             if (c == EOF || c == '"') {
                 break;
             }
-            if (c == '\n') {
-                return field;
-            }
-            if (c == '\r') {
-                consume_lf_after_cr();
+            if (ends_line(c)) {
                 return field;
             }
             field.push_back(static_cast<char>(c));
@@ -82,11 +83,7 @@ std::string TextLogReader::read_field() {
     }
     while (field.size() < longest_field) {
         c = next();
-        if (c == EOF || c == ',' || c == '\n') {
-            return field;
-        }
-        if (c == '\r') {
-            consume_lf_after_cr();
+        if (c == EOF || c == ',' || ends_line(c)) {
             return field;
         }
         field.push_back(static_cast<char>(c));

@@ -41,6 +41,8 @@ private:
     void finish_field();
     // Consumes an LF after a CR that was just read, if there is one.
     void consume_lf_after_cr();
+    // True for a character that ends a line (LF, or CR with the LF after it taken along).
+    bool ends_line(int c);
 
     std::FILE* stream_ = nullptr;
 };

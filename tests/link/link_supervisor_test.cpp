@@ -12,8 +12,8 @@ namespace {
 // Records what the supervisor does to the link, in order.
 class RecordingLink final : public DeviceLink {
 public:
-    int open(std::string_view specification) override {
-        calls.push_back("open " + std::string(specification));
+    int open(std::string_view port_text) override {
+        calls.push_back("open " + std::string(port_text));
         return 0;
     }
     void close() override { calls.emplace_back("close"); }
@@ -29,7 +29,7 @@ public:
 
 struct Harness {
     explicit Harness(RunMode mode)
-        : supervisor(mode, "com3:spec", state, &link,
+        : supervisor(mode, "com3:115200", state, &link,
                      {[this] { return now_s; },
                       [this](int ms) {
                           sleeps.push_back(ms);
@@ -68,7 +68,7 @@ TEST(LinkSupervisor, ReopensAStalledLinkOnEveryPassUntilAFrameCompletes) {
     Harness harness(RunMode::live);
     harness.state.last_frame_time_s.store(harness.now_s - 1.95);
     harness.supervisor.run_pass();  // 2.05 s since the last frame: stalled
-    EXPECT_EQ(harness.link.calls, (std::vector<std::string>{"close", "open com3:spec"}));
+    EXPECT_EQ(harness.link.calls, (std::vector<std::string>{"close", "open com3:115200"}));
     EXPECT_EQ(harness.sleeps, (std::vector<int>{100, 500}));
     harness.supervisor.run_pass();
     EXPECT_EQ(harness.link.calls.size(), 4u);
@@ -83,7 +83,7 @@ TEST(LinkSupervisor, ActsOnTheCyclesResetRequest) {
     harness.state.last_frame_time_s.store(harness.now_s);
     harness.state.link_reset_request.store(10);
     harness.supervisor.run_pass();
-    EXPECT_EQ(harness.link.calls, (std::vector<std::string>{"close", "open com3:spec"}));
+    EXPECT_EQ(harness.link.calls, (std::vector<std::string>{"close", "open com3:115200"}));
     EXPECT_EQ(harness.state.link_reset_request.load(), 0);
 }
 
