@@ -12,6 +12,7 @@ import os
 import select
 import struct
 import termios
+import threading
 import time
 import tty
 
@@ -96,6 +97,8 @@ class FakeDevice:
         os.symlink(self.terminal, self.link)
         self.sent = []        # every frame written, as bytes
         self.received = bytearray()
+        self._sender = None
+        self._stop = threading.Event()
 
     def reader_attached(self):
         poller = select.poll()
@@ -124,6 +127,39 @@ class FakeDevice:
                 time.sleep(0.005)
         self.sent.append(bytes(data))
 
+    def keep_sending(self, frames, period_s):
+        """Sends the frames one per period from a thread of its own until stop_sending(), as
+        a device does: the monitor never finds it silent, however long a test takes between
+        steps. While no reader holds the port the frame waits."""
+        self._stop = threading.Event()
+
+        def run():
+            due = time.monotonic()
+            for data in frames:
+                while not self.reader_attached():
+                    if self._stop.wait(0.02):
+                        return
+                if self._stop.is_set():
+                    return
+                try:
+                    self.send(data)
+                except harness.HarnessError:
+                    return
+                due = max(due + period_s, time.monotonic())
+                if self._stop.wait(max(0.0, due - time.monotonic())):
+                    return
+
+        self._sender = threading.Thread(target=run, daemon=True)
+        self._sender.start()
+
+    def stop_sending(self):
+        """Stops the sending thread; returns the frames sent so far."""
+        if self._sender is not None:
+            self._stop.set()
+            self._sender.join(10)
+            self._sender = None
+        return list(self.sent)
+
     def take_received(self):
         while True:
             try:
@@ -136,6 +172,7 @@ class FakeDevice:
         return bytes(self.received)
 
     def close(self):
+        self.stop_sending()
         if self.master >= 0:
             os.close(self.master)
             self.master = -1
@@ -168,7 +205,7 @@ def elements_from_frame(data):
 class Monitor(harness.Program):
     """stillmon in live mode on port `port` of the device at `device_path`."""
 
-    def __init__(self, x, directory, device_path, port="3", log_name="Run", argv0=None):
+    def __init__(self, x, directory, device_path, port="3", log_name="Run"):
         env = x.env(**{f"STILLMON_COM{port}": device_path})
         env.pop("COMPUTERNAME", None)
         super().__init__([STILLMON, port, log_name], env=env, cwd=directory)
