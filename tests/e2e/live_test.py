@@ -287,7 +287,8 @@ class LiveEnds(LiveTestCase):
         monitor.window()
         device.keep_sending(plain_frames(1, 100), PERIOD_S)
         harness.wait_until(
-            lambda: len(sh.split_binary_log(sh.read_bytes(monitor.binary_log))) >= 5, 15,
+            lambda: len(sh.split_binary_log(sh.read_bytes(monitor.binary_log), growing=True))
+            >= 5, 15,
             what="five binary records")
         self.assertIsNone(monitor.process.poll())
         self.assertEqual(monitor.errors.all(),

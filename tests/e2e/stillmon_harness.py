@@ -254,19 +254,24 @@ def read_text_log(path):
     return data[:end].decode("ascii").split("\r\n")
 
 
-def split_binary_log(data):
+def split_binary_log(data, growing=False):
     """The records of a binary log as (record number text, 38 frame bytes); raises when the
-    data is not a sequence of whole records."""
+    data is not a sequence of whole records. A log still `growing` may end in part of one,
+    which is left out."""
     records = []
     at = 0
     while at < len(data):
         if data[at:at + 2] != b"==":
             raise harness.HarnessError(f"no record marker at byte {at}")
         end = data.find(b"$$", at + 2, at + 9)  # at most five digits
+        if end < 0 and growing and len(data) < at + 9:
+            break
         if end < 0:
             raise harness.HarnessError(f"no end of the record number after byte {at}")
         number = data[at + 2:end].decode("ascii")
         frame = data[end + 2:end + 2 + FRAME_BYTES]
+        if len(frame) != FRAME_BYTES and growing:
+            break
         if len(frame) != FRAME_BYTES:
             raise harness.HarnessError(f"the record at byte {at} is cut short")
         records.append((number, frame))
