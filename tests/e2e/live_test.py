@@ -384,6 +384,7 @@ class LiveTiming(LiveTestCase):
         self.assertTrue(all(i > 0.99 for i in intervals[1:6]), intervals)
         self.assertTrue(0.71 <= intervals[6] <= 0.99, intervals)
         self.assertEqual(self.quit_with(monitor, "x"), 55)
+        self.assert_no_errors(monitor)
 
     def test_simulator_period_of_1_2_s_counts_every_cycle(self):
         simulator = self.start_simulator("--period", "1.2", "--jitter", "0")
@@ -422,6 +423,7 @@ class LiveStall(LiveTestCase):
         self.assertGreater(numbers[-1], 4)
         self.assertLess(time.monotonic() - stalled_at, 20)
         self.assertEqual(self.quit_with(monitor, "x"), 55)
+        self.assert_no_errors(monitor)
 
     @staticmethod
     def seconds_of(clock_text):
@@ -447,6 +449,7 @@ class LiveHangup(LiveTestCase):
         later = record_numbers(lines)[first_new:]
         self.assertEqual(later, sorted(later))
         self.assertEqual(self.quit_with(monitor, "x"), 55)
+        self.assert_no_errors(monitor)
 
 
 if __name__ == "__main__":
