@@ -1,0 +1,456 @@
+"""End-to-end tests of stillmon in live mode: the real program under a virtual X server,
+its serial port a pseudo-terminal played by the device simulator or by the test itself,
+keys sent to its window with xdotool, and what it shows, logs, sends and exits with.
+
+Program paths come in STILLMON and STILLSIM.
+"""
+
+import os
+import re
+import signal
+import time
+import unittest
+
+import harness
+import stillmon_harness as sh
+
+PERIOD_S = 0.85  # the device's normal frame period
+
+
+def whole_lines(data):
+    """True when the text log is nothing but lines ending CR LF (and no stray CR or LF)."""
+    return data.endswith(b"\r\n") and all(
+        b"\r" not in line and b"\n" not in line for line in data[:-2].split(b"\r\n"))
+
+
+class LiveTestCase(unittest.TestCase):
+    def setUp(self):
+        sh.require_programs(self)
+        self.directory = harness.temporary_directory()
+        self.addCleanup(self.directory.cleanup)
+        self.dir = self.directory.name
+        self.x = harness.Xvfb()
+        self.addCleanup(self.x.close)
+
+    def start_simulator(self, *options, link_name="com3"):
+        simulator = sh.Simulator(self.dir, *options, link_name=link_name)
+        self.addCleanup(simulator.stop)
+        return simulator
+
+    def start_device(self):
+        device = sh.FakeDevice(self.dir)
+        self.addCleanup(device.close)
+        return device
+
+    def start_monitor(self, device_path, **options):
+        monitor = sh.Monitor(self.x, self.dir, device_path, **options)
+        self.addCleanup(monitor.stop)
+        return monitor
+
+    def send_frames(self, device, frames, period_s=PERIOD_S):
+        """Sends the frames one period apart; returns right after the last."""
+        for index, data in enumerate(frames):
+            if index > 0:
+                time.sleep(period_s)
+            device.send(data)
+
+    def quit_with(self, monitor, key):
+        window = monitor.window()
+        self.x.focus(window)
+        self.x.send_keys(window, key, check=False)
+        return monitor.exit_status()
+
+    def assert_no_errors(self, monitor):
+        self.assertEqual(monitor.errors.all(), [], "nothing is expected on stderr")
+
+
+# Frames with the awkward values a device can send: negative and tiny temperatures, valve
+# words with any high byte, a large flow, the highest record number, device clocks whose
+# bytes need zero fill or none.
+def edge_case_frames():
+    rows = [
+        # tank, 1st, 2nd, steam, topHE, centr, botHE, outW, 8..11, flow, vol, targt, valve,
+        # w16, w17, record
+        (0x0640, 4, 1, -1, -20, 1256, 0, 7, -4, 327, 0, -32768, 3000, 12, 800, 0x8012,
+         0x2D07, 0x0E1E, 7),
+        (1250, 1500, 1400, 1560, 400, 410, 390, 300, 100, 200, 300, 400, 30000, 25, 810, 0x7FFF,
+         0x2D0C, 0x0E1E, 8),
+        (-1, 32767, -32768, 1248, 401, 411, 391, 301, 0, 0, 0, 0, -200, 26, 820, 0xFFFF,
+         0x3B00, 0x173B, 9),
+        (1255, 1501, 1401, 1561, 402, 412, 392, 302, 1, 1, 1, 1, 17, 27, 830, 0x0000,
+         0x0001, 0x0000, 0xFFFF),
+        (1256, 1502, 1402, 1562, 403, 413, 393, 303, 2, 2, 2, 2, 1234, 28, 840, 0x60FF,
+         0xFFFF, 0x8000, 0),
+        (1257, 1503, 1403, 1563, 404, 414, 394, 304, 3, 3, 3, 3, 1235, 29, 850, 0x6101,
+         0x1E2D, 0x0C0F, 12),
+        (1258, 1504, 1404, 1564, 405, 415, 395, 305, 4, 4, 4, 4, 1236, 30, 860, 0x62AA,
+         0x1F2D, 0x0C0F, 13),
+        (1259, 1505, 1405, 1565, 406, 416, 396, 306, 5, 5, 5, 5, 1237, 31, 870, 0x6355,
+         0x202D, 0x0C0F, 14),
+    ]
+    return [sh.frame_from_elements(row) for row in rows]
+
+
+def plain_frames(first_record, count):
+    frames = []
+    for i in range(count):
+        record = first_record + i
+        frames.append(sh.frame_from_elements(
+            (1260 + i, 1510, 1410, 1570, 410, 420, 400, 310, 6, 6, 6, 6, 1300 + 50 * i, 40,
+             900, (100 + 7 * i) % 256 * 256 + 0x5A, 0x2100 + i, 0x0D05, record)))
+    return frames
+
+
+class LiveStartup(LiveTestCase):
+    def test_reports_on_the_console_and_opens_the_titled_window(self):
+        simulator = self.start_simulator()
+        monitor = self.start_monitor(simulator.link)
+        window = monitor.window()
+        self.assertEqual(self.x.window_name(window), sh.LIVE_TITLE)
+        self.assertEqual(self.x.window_size(window), (1280, 1024))
+        monitor.output.wait_for("^exe= ")
+        lines = monitor.output.all()
+        self.assertEqual(lines[0], "Free memory:")
+        self.assertRegex(lines[1], r"^ [1-9][0-9]* megabytes$")
+        # The amount is the memory still available, give or take what others did meanwhile.
+        with open("/proc/meminfo") as f:
+            available = next(int(line.split()[1]) for line in f
+                             if line.startswith("MemAvailable:")) // 1024
+        self.assertLess(abs(int(lines[1].split()[0]) - available), available // 4 + 64)
+        self.assertEqual(lines[2:4], [
+            "Com 3 Port opened 0",
+            f"exe= {sh.STILLMON}, Command= 3,FileName= Run = Run"])
+        monitor.wait_for_cycles(2)
+        self.assertEqual(self.quit_with(monitor, "x"), 55)
+        self.assert_no_errors(monitor)
+
+    def test_a_port_that_does_not_exist_is_reported_and_the_run_goes_on(self):
+        missing = os.path.join(self.dir, "no-such-device")
+        monitor = self.start_monitor(missing)
+        monitor.output.wait_for("^exe= ")
+        self.assertEqual(monitor.output.all()[2], "Com 3 Port opened 2")
+        window = monitor.window()
+        self.assertEqual(self.x.window_name(window), sh.LIVE_TITLE)
+        # Reads return at once without data: cycles go on with the frame as it was (zero).
+        lines = monitor.wait_for_cycles(3, timeout_s=10)
+        self.assertTrue(all(line.endswith(", Num=0") for line in lines), lines)
+        self.assertIsNone(monitor.process.poll())
+        self.assertEqual(self.quit_with(monitor, "x"), 55)
+
+    def test_a_second_monitor_on_the_same_port_is_refused_it_and_runs_on(self):
+        simulator = self.start_simulator()
+        first = self.start_monitor(simulator.link, log_name="First")
+        first.output.wait_for("^Com 3 Port opened 0$")
+        first.wait_for_cycles(2)
+        second = self.start_monitor(simulator.link, log_name="Second")
+        second.output.wait_for("^exe= ")
+        self.assertEqual(second.output.all()[2], "Com 3 Port opened 2")
+        # Both windows are there and both programs keep running; the port stays the first's.
+        harness.wait_until(
+            lambda: len(self.x.run("xdotool", "search", "--name", "Graf on").split()) == 2,
+            20, what="the second window")
+        before = len(first.logged_lines())
+        first.wait_for_cycles(before + 3)
+        self.assertIsNone(second.process.poll())
+        self.assertTrue(second.wait_for_cycles(1)[-1].endswith(", Num=0"))
+        self.assertEqual(simulator.events("^reader (attached|left)"), ["reader attached"])
+        second.stop()
+        first.stop()
+
+
+class LiveLogs(LiveTestCase):
+    def check_run_logs(self, lines, records, sent):
+        """The lines and records one run logged for the frames it was sent, the frames it
+        had not read yet at its end aside."""
+        self.assertEqual(len(records), len(lines))
+        self.assertLessEqual(len(lines), len(sent))
+        for index, (line, data) in enumerate(zip(lines, sent)):
+            prefix, number = sh.expected_text_log_prefix(sh.elements_from_frame(data))
+            with self.subTest(cycle=index + 1):
+                self.assertTrue(line.startswith(prefix), f"{line!r}\nwanted {prefix!r}...")
+                self.assertRegex(line[len(prefix):], r"^[0-9]+\.[0-9]{3}, " + number + "$")
+                self.assertEqual(len(line.split(",")), 13)
+        expected_frames = sh.expected_logged_frames(sent[:len(records)])
+        for index, ((number, frame), data, wanted) in enumerate(
+                zip(records, sent, expected_frames)):
+            with self.subTest(record=index + 1):
+                self.assertEqual(number, str(sh.elements_from_frame(data)[18] & 0xFFFF))
+                self.assertEqual(sh.elements_from_frame(frame), sh.elements_from_frame(wanted))
+
+    def run_monitor(self, device, frames, cycles, quit_key):
+        """One run: the device sends the frames until the monitor has logged `cycles` more
+        lines and has been quit with the key. Returns the frames sent."""
+        monitor = self.start_monitor(device.link)
+        before = len(sh.read_text_log(monitor.text_log))
+        device.sent.clear()
+        device.wait_for_reader()
+        monitor.window()
+        device.keep_sending(frames, PERIOD_S)
+        monitor.wait_for_cycles(before + cycles)
+        self.assertEqual(self.quit_with(monitor, quit_key), 55)
+        sent = device.stop_sending()
+        self.assert_no_errors(monitor)
+        return monitor, sent
+
+    def test_logs_hold_what_the_device_sent_and_a_second_run_appends(self):
+        device = self.start_device()
+        first_run = edge_case_frames()
+        monitor, sent = self.run_monitor(device, first_run + plain_frames(20, 100),
+                                         len(first_run), "Escape")
+        text_after_first = sh.read_bytes(monitor.text_log)
+        binary_after_first = sh.read_bytes(monitor.binary_log)
+        self.assertTrue(whole_lines(text_after_first))
+        first_lines = sh.read_text_log(monitor.text_log)
+        self.assertGreaterEqual(len(first_lines), len(first_run))
+        self.check_run_logs(first_lines, sh.split_binary_log(binary_after_first), sent)
+        # A few hand-checked facts of the edge cases, independent of the predictions.
+        self.assertTrue(first_lines[0].startswith(
+            ", Tank =100.0, 1 st =0.2, 2 st =0.0, Steam=0.0, TopHE=-1.2, Centr=78.5, "),
+            first_lines[0])
+        self.assertIn(", 14:30:45_7, ", first_lines[0])
+        self.assertIn(", 14:30:45_12, ", first_lines[1])
+        self.assertTrue(first_lines[3].endswith(", Num=65535"))
+        self.assertTrue(binary_after_first.startswith(b"==7$$"))
+        self.assertIn(b"==65535$$", binary_after_first)
+        records = sh.split_binary_log(binary_after_first)
+        # Valve 0x8012 decodes to 128 and enters the average one cycle later: 128 / 20 = 6.4.
+        self.assertEqual([sh.elements_from_frame(f)[15] for _, f in records[:3]], [0, 6, 13])
+        # Flow 3000 then 30000 over a window of 30: 100, then 1100.
+        self.assertEqual([sh.elements_from_frame(f)[12] for _, f in records[:3]], [0, 100, 1100])
+
+        monitor, sent = self.run_monitor(device, plain_frames(100, 100), 4, "x")
+        text = sh.read_bytes(monitor.text_log)
+        binary = sh.read_bytes(monitor.binary_log)
+        self.assertTrue(text.startswith(text_after_first))
+        self.assertTrue(binary.startswith(binary_after_first))
+        self.assertTrue(whole_lines(text))
+        second_lines = sh.read_text_log(monitor.text_log)[len(first_lines):]
+        self.assertGreaterEqual(len(second_lines), 4)
+        # The second run starts its averages afresh.
+        self.check_run_logs(second_lines,
+                            sh.split_binary_log(binary[len(binary_after_first):]), sent)
+
+
+class LiveEnds(LiveTestCase):
+    def start_run(self, frames):
+        device = self.start_device()
+        monitor = self.start_monitor(device.link)
+        device.wait_for_reader()
+        monitor.window()
+        self.send_frames(device, frames)
+        monitor.wait_for_cycles(len(frames))
+        return device, monitor
+
+    def assert_logs_are_whole(self, monitor, sent):
+        text = sh.read_bytes(monitor.text_log)
+        self.assertTrue(whole_lines(text), text[-80:])
+        records = sh.split_binary_log(sh.read_bytes(monitor.binary_log))
+        lines = sh.read_text_log(monitor.text_log)
+        self.assertEqual(len(records), len(lines))
+        self.assertIn(len(lines), (len(sent) - 1, len(sent)))
+        for line, (number, frame), wanted in zip(lines, records,
+                                                 sh.expected_logged_frames(sent)):
+            self.assertEqual(frame, wanted)
+            self.assertTrue(line.endswith(", Num=" + number))
+        return len(lines)
+
+    def test_sigterm_closes_the_logs_whole_and_exits_143(self):
+        frames = plain_frames(1, 4)
+        device, monitor = self.start_run(frames[:3])
+        # The signal lands about when the cycle takes in the frame just sent.
+        time.sleep(0.45)
+        device.send(frames[3])
+        monitor.process.send_signal(signal.SIGTERM)
+        self.assertEqual(monitor.exit_status(), 128 + signal.SIGTERM)
+        self.assert_logs_are_whole(monitor, device.sent)
+        self.assert_no_errors(monitor)
+
+    def test_sigterm_while_waiting_for_a_frame(self):
+        device, monitor = self.start_run(plain_frames(1, 3))
+        monitor.process.send_signal(signal.SIGTERM)
+        self.assertEqual(monitor.exit_status(), 143)
+        self.assertEqual(self.assert_logs_are_whole(monitor, device.sent), 3)
+
+    def test_kill_leaves_every_completed_cycle_in_both_logs(self):
+        frames = plain_frames(1, 4)
+        device, monitor = self.start_run(frames)
+        # Four lines are far below the stream buffers: only a commit per cycle gets them out.
+        monitor.process.kill()
+        self.assertEqual(monitor.exit_status(), -signal.SIGKILL)
+        self.assertEqual(self.assert_logs_are_whole(monitor, device.sent), 4)
+
+    def test_a_full_disk_is_reported_once_and_the_cycles_go_on(self):
+        os.symlink("/dev/full", os.path.join(self.dir, "Run3.dat"))
+        device = self.start_device()
+        monitor = self.start_monitor(device.link)
+        device.wait_for_reader()
+        monitor.window()
+        device.keep_sending(plain_frames(1, 100), PERIOD_S)
+        harness.wait_until(
+            lambda: len(sh.split_binary_log(sh.read_bytes(monitor.binary_log), growing=True))
+            >= 5, 15,
+            what="five binary records")
+        self.assertIsNone(monitor.process.poll())
+        self.assertEqual(monitor.errors.all(),
+                         ["stillmon: cannot write Run3.dat: No space left on device"])
+        self.assertEqual(self.quit_with(monitor, "x"), 55)
+        sent = device.stop_sending()
+        records = sh.split_binary_log(sh.read_bytes(monitor.binary_log))
+        self.assertEqual([frame for _, frame in records],
+                         sh.expected_logged_frames(sent[:len(records)]))
+        self.assertEqual(len(monitor.errors.all()), 1)
+
+
+class LiveKeys(LiveTestCase):
+    def test_keys_change_parameters_enter_proof_send_commands_and_quit(self):
+        simulator = self.start_simulator()
+        monitor = self.start_monitor(simulator.link)
+        window = monitor.window()
+        self.x.focus(window)
+        monitor.wait_for_cycles(2)
+        # From the second cycle on the parameters stand at their places (large window).
+        for column, colour, text in ((130, 13, " 20 "), (135, 10, " 30 "), (140, 12, " 97 "),
+                                     (145, 11, " 117 ")):
+            sh.wait_for_screen_text(monitor, 2, column, text, colour, timeout_s=5)
+        # The timing line is blank in good cycles.
+        sh.wait_for_screen_text(monitor, 28, 30, " " * 17, 14, timeout_s=5)
+
+        self.x.send_keys(window, "q", "p", "t", "u")
+        for column, colour, text in ((130, 13, " 21 "), (135, 10, " 29 "), (140, 12, " 98 "),
+                                     (145, 11, " 118 ")):
+            sh.wait_for_screen_text(monitor, 2, column, text, colour, timeout_s=10)
+
+        self.x.send_keys(window, "4", "5", "period", "5")
+        # The entry shows from the next cycle on, in the colours the last label left.
+        sh.wait_for_screen_text(monitor, 30, 50, "45.5" + " " * 9, 14, timeout_s=10)
+        entered_at = len(monitor.logged_lines())
+        self.x.send_keys(window, "Return")
+        sh.wait_for_screen_text(monitor, 30, 50, " " * 13, 14, timeout_s=10)
+        lines = monitor.wait_for_cycles(len(monitor.logged_lines()) + 2)
+        self.assertTrue(all(", Proof= 0.0, " in line for line in lines[:entered_at]))
+        self.assertIn(", Proof= 45.5, ", lines[-1])
+        changed = next(i for i, line in enumerate(lines) if ", Proof= 45.5, " in line)
+        self.assertTrue(all(", Proof= 45.5, " in line for line in lines[changed:]))
+
+        self.x.send_keys(window, "d", "f", "g", "h", "j", "k", "l")
+        simulator.wait_for(r" command 106: ")
+        commands = [int(m.group(1)) for m in
+                    (re.match(r"command (\d+):", e) for e in simulator.events("^command "))]
+        self.assertEqual(commands, [100, 101, 102, 103, 104, 105, 106])
+
+        self.assertEqual(self.quit_with(monitor, "x"), 55)
+        text = sh.read_bytes(monitor.text_log)
+        self.assertTrue(whole_lines(text))
+        self.assertEqual(len(sh.split_binary_log(sh.read_bytes(monitor.binary_log))),
+                         len(sh.read_text_log(monitor.text_log)))
+        self.assert_no_errors(monitor)
+
+
+class LiveTiming(LiveTestCase):
+    def test_slow_frames_are_counted_on_screen_and_a_good_one_clears_the_count(self):
+        device = self.start_device()
+        monitor = self.start_monitor(device.link)
+        device.wait_for_reader()
+        monitor.window()
+        frames = plain_frames(1, 7)
+        # The first interval counts from the start; whether it was an error sets the base.
+        device.send(frames[0])
+        first_interval = float(monitor.wait_for_cycles(1)[0].split(", ")[-2])
+        read_at = time.monotonic()
+        base = 0 if 0.71 <= first_interval <= 0.99 else 1
+
+        def send_after(data, seconds):
+            time.sleep(max(0.0, read_at + seconds - time.monotonic()))
+            device.send(data)
+
+        # Then about 1.45 s after each read: every interval is an error. The count shows in
+        # the last label's colour until the next frame is in.
+        for cycle, data in enumerate(frames[1:6], start=2):
+            send_after(data, 1.45)
+            monitor.wait_for_cycles(cycle)
+            read_at = time.monotonic()
+            if cycle <= 5:
+                count = base + cycle - 1
+                try:
+                    sh.wait_for_screen_text(monitor, 28, 30, f"Time Error= {count}   ", 14,
+                                            timeout_s=1.2)
+                except harness.HarnessError as error:
+                    self.fail(f"{error}\nlogged: {monitor.logged_lines()}")
+        # One frame on time clears the line with blanks.
+        send_after(frames[6], PERIOD_S)
+        monitor.wait_for_cycles(7)
+        sh.wait_for_screen_text(monitor, 28, 30, " " * 17, 14, timeout_s=2)
+        intervals = [float(line.split(", ")[-2]) for line in monitor.logged_lines()]
+        self.assertTrue(all(i > 0.99 for i in intervals[1:6]), intervals)
+        self.assertTrue(0.71 <= intervals[6] <= 0.99, intervals)
+        self.assertEqual(self.quit_with(monitor, "x"), 55)
+        self.assert_no_errors(monitor)
+
+    def test_simulator_period_of_1_2_s_counts_every_cycle(self):
+        simulator = self.start_simulator("--period", "1.2", "--jitter", "0")
+        monitor = self.start_monitor(simulator.link)
+        monitor.wait_for_cycles(3, timeout_s=15)
+        sh.wait_for_screen_text(monitor, 28, 30, "Time Error= 4   ", 14, timeout_s=5)
+        self.assertEqual(self.quit_with(monitor, "x"), 55)
+
+
+def record_numbers(lines):
+    return [int(line.rsplit("Num=", 1)[1]) for line in lines]
+
+
+class LiveStall(LiveTestCase):
+    def test_a_silent_device_gets_its_link_reopened_and_the_cycle_goes_on(self):
+        simulator = self.start_simulator("--verbose", "--stall-after", "3", "--stall-for", "4.5")
+        monitor = self.start_monitor(simulator.link)
+        simulator.wait_for("stall: silent for")
+        stalled_at = time.monotonic()
+        simulator.wait_for(r"frame 4 \(record 4\) (sent|discarded)", timeout_s=10)
+        lines = monitor.wait_for_cycles(len(monitor.logged_lines()) + 2)
+        # The supervisor closed and re-opened the port while the device was silent; each
+        # re-open comes half a second after its close.
+        events = simulator.events("^reader (attached|left)")
+        self.assertGreaterEqual(events.count("reader left"), 2, events)
+        self.assertEqual(events[:3], ["reader attached", "reader left", "reader attached"])
+        stamps = [line.split(" ", 1) for line in simulator.program.output.all()[1:]]
+        times = [(self.seconds_of(t), e) for t, e in stamps if e.startswith("reader ")]
+        for (left, what_left), (back, what_back) in zip(times[1:], times[2:]):
+            if what_left == "reader left":
+                self.assertEqual(what_back, "reader attached")
+                self.assertTrue(0.45 <= back - left <= 1.5, times)
+        # Reading goes on with the frames that came after the stall.
+        numbers = record_numbers(lines)
+        self.assertEqual(numbers[:3], [1, 2, 3])
+        self.assertGreater(numbers[-1], 4)
+        self.assertLess(time.monotonic() - stalled_at, 20)
+        self.assertEqual(self.quit_with(monitor, "x"), 55)
+        self.assert_no_errors(monitor)
+
+    @staticmethod
+    def seconds_of(clock_text):
+        hours, minutes, seconds = clock_text.split(":")
+        return 3600 * int(hours) + 60 * int(minutes) + float(seconds)
+
+
+class LiveHangup(LiveTestCase):
+    def test_after_a_hangup_the_link_is_reopened_and_frames_are_read_again(self):
+        simulator = self.start_simulator("--hangup-after", "3", "--hangup-for", "3")
+        monitor = self.start_monitor(simulator.link)
+        simulator.wait_for("hang-up: terminal")
+        simulator.wait_for("new terminal", timeout_s=10)
+        # Reads on the hung-up port return at once: every cycle is a timing error, and the
+        # 61st asks for the link reset that finds the new terminal behind the link.
+        harness.wait_until(lambda: max(record_numbers(monitor.logged_lines()) or [0]) > 3,
+                           60, interval_s=0.5, what="frames read after the hang-up")
+        numbers = record_numbers(monitor.logged_lines())
+        first_new = next(i for i, n in enumerate(numbers) if n > 3)
+        self.assertTrue(all(n == 3 for n in numbers[3:first_new]), numbers)
+        self.assertGreaterEqual(first_new - 3, 61)
+        lines = monitor.wait_for_cycles(len(numbers) + 2)
+        later = record_numbers(lines)[first_new:]
+        self.assertEqual(later, sorted(later))
+        self.assertEqual(self.quit_with(monitor, "x"), 55)
+        self.assert_no_errors(monitor)
+
+
+if __name__ == "__main__":
+    unittest.main()

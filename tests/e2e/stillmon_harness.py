@@ -1,0 +1,426 @@
+"""Helpers for end-to-end runs of stillmon itself in live mode: the device played by the
+simulator or by the test, the program under a virtual X server, the text on its window read
+back through Unifont's glyphs, and the two logs parsed and predicted from the frames sent.
+
+Program paths come in the environment: STILLMON (the monitor) and STILLSIM (the simulator).
+"""
+
+import fractions
+import re
+import math
+import os
+import select
+import struct
+import termios
+import threading
+import time
+import tty
+
+import harness
+
+STILLMON = os.environ.get("STILLMON", "")
+STILLSIM = os.environ.get("STILLSIM", "")
+
+LIVE_TITLE = "USB CDC USART out to Graf on https://stillmon.example.org"
+UNIFONT_HEX = "/usr/share/unifont/unifont.hex"
+
+FRAME_BYTES = 38
+CELL_WIDTH = 8
+CELL_HEIGHT = 16
+
+# Channels 0 to 7 as the text log names them; all have divisor 16 and the mask "0.0".
+TEXT_LOG_CHANNEL_NAMES = ("Tank ", "1 st ", "2 st ", "Steam", "TopHE", "Centr", "BotHE",
+                          "Out W")
+DEFAULT_VALVE_WINDOW = 20
+DEFAULT_FLOW_WINDOW = 30
+FLOW = 12
+VALVE = 15
+
+
+def require_programs(test):
+    for name, path in (("STILLMON", STILLMON), ("STILLSIM", STILLSIM)):
+        if not path or not os.access(path, os.X_OK):
+            test.fail(f"{name} must name the built program (is: {path!r})")
+
+
+# --- The device ----------------------------------------------------------------------------
+
+class Simulator:
+    """stillsim on a pseudo-terminal of its own, reachable through a symbolic link in
+    `directory`. Its report lines (commands received, readers coming and going, faults) are
+    collected."""
+
+    def __init__(self, directory, *options, link_name="com3"):
+        self.link = os.path.join(directory, link_name)
+        self.program = harness.Program([STILLSIM, "--link", self.link, *options], cwd=directory)
+        self.terminal = self.program.output.wait_for(r"^(/dev/\S+)$").group(1)
+        harness.wait_until(lambda: os.path.islink(self.link), 10, what="the simulator's link")
+
+    def events(self, pattern=None):
+        """Report lines after the terminal's path, without their time stamps; those matching
+        the regular expression when one is given."""
+        lines = [line.split(" ", 1)[1] for line in self.program.output.all()[1:] if " " in line]
+        return [line for line in lines if pattern is None or re.search(pattern, line)]
+
+    def wait_for(self, pattern, timeout_s=20):
+        return self.program.output.wait_for(pattern, timeout_s)
+
+    def stop(self):
+        self.program.stop()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+
+def _make_raw(fd):
+    tty.setraw(fd)
+    modes = termios.tcgetattr(fd)
+    modes[4] = modes[5] = termios.B115200
+    termios.tcsetattr(fd, termios.TCSANOW, modes)
+
+
+class FakeDevice:
+    """The test plays the device itself on a pseudo-terminal it opens, so it knows every byte
+    it sent. As a USB CDC device does, it writes only while a reader holds the port open."""
+
+    def __init__(self, directory, link_name="com3"):
+        self.master, slave = os.openpty()
+        _make_raw(slave)
+        self.terminal = os.ttyname(slave)
+        # With the slave closed, the master reports a hang-up until a reader opens the slave.
+        os.close(slave)
+        os.set_blocking(self.master, False)
+        self.link = os.path.join(directory, link_name)
+        os.symlink(self.terminal, self.link)
+        self.sent = []        # every frame written, as bytes
+        self.received = bytearray()
+        self._sender = None
+        self._stop = threading.Event()
+
+    def reader_attached(self):
+        poller = select.poll()
+        poller.register(self.master, 0)
+        return not any(events & (select.POLLHUP | select.POLLERR)
+                       for _, events in poller.poll(0))
+
+    def wait_for_reader(self, timeout_s=20):
+        harness.wait_until(self.reader_attached, timeout_s, what="the monitor to open the port")
+
+    def send(self, data):
+        """Writes one frame whole; waits for a reader first if the port is closed just now
+        (the monitor re-opens it when frames have been away too long)."""
+        self.wait_for_reader(5)
+        view = memoryview(bytes(data))
+        deadline = time.monotonic() + 5
+        while view:
+            try:
+                written = os.write(self.master, view)
+            except BlockingIOError:
+                written = 0
+            view = view[written:]
+            if view:
+                if time.monotonic() > deadline:
+                    raise harness.HarnessError("the reader does not take the frame")
+                time.sleep(0.005)
+        self.sent.append(bytes(data))
+
+    def keep_sending(self, frames, period_s):
+        """Sends the frames one per period from a thread of its own until stop_sending(), as
+        a device does: the monitor never finds it silent, however long a test takes between
+        steps. While no reader holds the port the frame waits."""
+        self._stop = threading.Event()
+
+        def run():
+            due = time.monotonic()
+            for data in frames:
+                while not self.reader_attached():
+                    if self._stop.wait(0.02):
+                        return
+                if self._stop.is_set():
+                    return
+                try:
+                    self.send(data)
+                except harness.HarnessError:
+                    return
+                due = max(due + period_s, time.monotonic())
+                if self._stop.wait(max(0.0, due - time.monotonic())):
+                    return
+
+        self._sender = threading.Thread(target=run, daemon=True)
+        self._sender.start()
+
+    def stop_sending(self):
+        """Stops the sending thread; returns the frames sent so far."""
+        if self._sender is not None:
+            self._stop.set()
+            self._sender.join(10)
+            self._sender = None
+        return list(self.sent)
+
+    def take_received(self):
+        while True:
+            try:
+                chunk = os.read(self.master, 256)
+            except (BlockingIOError, OSError):
+                break
+            if not chunk:
+                break
+            self.received += chunk
+        return bytes(self.received)
+
+    def close(self):
+        self.stop_sending()
+        if self.master >= 0:
+            os.close(self.master)
+            self.master = -1
+        if os.path.islink(self.link):
+            os.unlink(self.link)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+
+class SilentDevice(FakeDevice):
+    """A port whose device never sends anything."""
+
+
+def frame_from_elements(elements):
+    if len(elements) != 19:
+        raise harness.HarnessError("a frame has 19 elements")
+    return struct.pack("<19h", *(e if e < 32768 else e - 65536 for e in elements))
+
+
+def elements_from_frame(data):
+    return list(struct.unpack("<19h", data))
+
+
+# --- The monitor ---------------------------------------------------------------------------
+
+class Monitor(harness.Program):
+    """stillmon in live mode on port `port` of the device at `device_path`."""
+
+    def __init__(self, x, directory, device_path, port="3", log_name="Run"):
+        env = x.env(**{f"STILLMON_COM{port}": device_path})
+        env.pop("COMPUTERNAME", None)
+        super().__init__([STILLMON, port, log_name], env=env, cwd=directory)
+        self.x = x
+        self.directory = directory
+        base = log_name if 2 <= len(log_name) <= 18 else "Debug_"
+        self.text_log = os.path.join(directory, base + port + ".dat")
+        self.binary_log = os.path.join(directory, base + port + ".bin")
+
+    def window(self, timeout_s=20):
+        return self.x.find_window("Graf on", timeout_s)
+
+    def logged_lines(self):
+        return read_text_log(self.text_log)
+
+    def wait_for_cycles(self, count, timeout_s=30):
+        """Waits until the text log holds `count` lines (each written at a cycle's end)."""
+        harness.wait_until(lambda: len(self.logged_lines()) >= count, timeout_s,
+                           what=f"{count} logged cycles")
+        return self.logged_lines()
+
+    def exit_status(self, timeout_s=10):
+        return self.wait(timeout_s)
+
+
+def start_monitor(x, directory, device_path, **options):
+    return Monitor(x, directory, device_path, **options)
+
+
+# --- Logs ------------------------------------------------------------------------------------
+
+def read_bytes(path):
+    try:
+        with open(path, "rb") as f:
+            return f.read()
+    except FileNotFoundError:
+        return b""
+
+
+def read_text_log(path):
+    """Complete lines (those ending CR LF), decoded, without their line ends."""
+    data = read_bytes(path)
+    end = data.rfind(b"\r\n")
+    if end < 0:
+        return []
+    return data[:end].decode("ascii").split("\r\n")
+
+
+def split_binary_log(data, growing=False):
+    """The records of a binary log as (record number text, 38 frame bytes); raises when the
+    data is not a sequence of whole records. A log still `growing` may end in part of one,
+    which is left out."""
+    records = []
+    at = 0
+    while at < len(data):
+        if data[at:at + 2] != b"==":
+            raise harness.HarnessError(f"no record marker at byte {at}")
+        end = data.find(b"$$", at + 2, at + 9)  # at most five digits
+        if end < 0 and growing and len(data) < at + 9:
+            break
+        if end < 0:
+            raise harness.HarnessError(f"no end of the record number after byte {at}")
+        number = data[at + 2:end].decode("ascii")
+        frame = data[end + 2:end + 2 + FRAME_BYTES]
+        if len(frame) != FRAME_BYTES and growing:
+            break
+        if len(frame) != FRAME_BYTES:
+            raise harness.HarnessError(f"the record at byte {at} is cut short")
+        records.append((number, frame))
+        at = end + 2 + FRAME_BYTES
+    return records
+
+
+def format_number(value, mask):
+    """The text a number gets under a mask, for the exact binary fractions frames carry: a
+    magnitude below one unit of the last place is zero, an exact half in the last place
+    rounds toward zero, anything above it away from zero; at least as many integer digits
+    as the mask has."""
+    value = fractions.Fraction(value)
+    integer_places, _, fraction_mask = mask.partition(".")
+    places = len(fraction_mask)
+    unit = fractions.Fraction(1, 10 ** places) if places else fractions.Fraction(1, 10)
+    if value != 0 and abs(value) < unit:
+        value = fractions.Fraction(0)
+    whole = math.trunc(value)
+    scaled = (value - whole) * 10 ** places
+    digits = math.trunc(scaled)
+    rest = scaled - digits
+    if rest > fractions.Fraction(1, 2):
+        digits += 1
+    elif rest < -fractions.Fraction(1, 2):
+        digits -= 1
+    result = whole * 10 ** places + digits  # in units of the last place
+    sign = "-" if result < 0 else ""
+    text = str(abs(result)).rjust(places + 1, "0")
+    integer_text = text[:len(text) - places] if places else text
+    integer_text = integer_text.rjust(len(integer_places), "0")
+    return sign + integer_text + ("." + text[len(text) - places:] if places else "")
+
+
+def expected_text_log_prefix(elements, proof_text="0.0"):
+    """A text-log line up to and including the device time stamp, and its record number
+    item: what a frame with these received elements must give."""
+    items = "".join(f"{name}={format_number(fractions.Fraction(elements[c], 16), '0.0')}, "
+                    for c, name in enumerate(TEXT_LOG_CHANNEL_NAMES))
+    w16, w17 = elements[16], elements[17]
+    time_text = (f"{format_number(w17 // 256, '00')}:{format_number(w17 % 256, '00')}:"
+                 f"{format_number(w16 // 256, '00')}_{format_number(w16 % 256, '0')}")
+    return ", " + items + f"Proof= {proof_text}, " + time_text + ", ", \
+        f"Num={elements[18] & 0xFFFF}"
+
+
+class MovingAverage:
+    """The monitor's moving average over a window: entries 1..L of the newest-first history,
+    so a sample enters the average from the next cycle on; floor(sum / L + 1/2)."""
+
+    def __init__(self, window):
+        self.window = window
+        self.history = [0] * 258
+
+    def add(self, sample):
+        self.history = [sample] + self.history[:-1]
+        total = sum(self.history[1:self.window + 1])
+        return math.floor(fractions.Fraction(total, self.window) + fractions.Fraction(1, 2))
+
+
+def decoded_valve(received):
+    value = received // 256  # floor, as the element is signed
+    return value + 256 if value < 0 else value
+
+
+def expected_logged_frames(sent_frames, valve_window=DEFAULT_VALVE_WINDOW,
+                           flow_window=DEFAULT_FLOW_WINDOW):
+    """The frame bytes the binary log must hold for frames received in this order in one
+    run: element 15 decoded and averaged, element 12 averaged, the others as received."""
+    valve = MovingAverage(valve_window)
+    flow = MovingAverage(flow_window)
+    logged = []
+    for data in sent_frames:
+        elements = elements_from_frame(data)
+        elements[VALVE] = valve.add(decoded_valve(elements[VALVE]))
+        elements[FLOW] = flow.add(elements[FLOW])
+        logged.append(frame_from_elements(elements))
+    return logged
+
+
+# --- Text on the window ----------------------------------------------------------------------
+
+class Glyphs:
+    """Unifont's 8x16 glyphs for the printable ASCII characters, as 16 rows of 8 bits."""
+
+    def __init__(self, path=UNIFONT_HEX):
+        self.rows = {}
+        with open(path) as f:
+            for line in f:
+                code, _, bits = line.strip().partition(":")
+                value = int(code, 16)
+                if 0x20 <= value <= 0x7E and len(bits) == 32:
+                    self.rows[chr(value)] = [int(bits[i:i + 2], 16) for i in range(0, 32, 2)]
+
+    def cell_pixels(self, character, foreground, background=0):
+        """The 128 RGB colours of a cell showing `character`, row by row."""
+        fg = bytes(harness.BASIC_PALETTE[foreground])
+        bg = bytes(harness.BASIC_PALETTE[background])
+        return [fg if bits & (0x80 >> x) else bg
+                for bits in self.rows[character] for x in range(CELL_WIDTH)]
+
+
+_GLYPHS = None
+
+
+def glyphs():
+    global _GLYPHS
+    if _GLYPHS is None:
+        _GLYPHS = Glyphs()
+    return _GLYPHS
+
+
+def cell_colours(image, row, column):
+    """The pixels of text cell (row, column), 1-based, row by row."""
+    left = CELL_WIDTH * (column - 1)
+    top = CELL_HEIGHT * (row - 1)
+    return [bytes(image.pixel(left + x, top + y))
+            for y in range(CELL_HEIGHT) for x in range(CELL_WIDTH)]
+
+
+def read_cells(image, row, column, length, foreground, background=0):
+    """The text shown in `length` cells from (row, column) in the given colours; a cell that
+    shows no character in those colours reads as "\\x00"."""
+    font = glyphs()
+    text = ""
+    for i in range(length):
+        shown = cell_colours(image, row, column + i)
+        for character in font.rows:
+            if font.cell_pixels(character, foreground, background) == shown:
+                text += character
+                break
+        else:
+            text += "\x00"
+    return text
+
+
+def wait_for_screen_text(monitor, row, column, text, foreground, timeout_s=20):
+    """Waits until the window shows `text` at (row, column) in the foreground colour on
+    colour 0; returns the screenshot. On time-out the error says what the cells showed."""
+    window = monitor.window()
+    last = {}
+
+    def shows_text():
+        image = monitor.x.screenshot(window)
+        last["seen"] = read_cells(image, row, column, len(text), foreground)
+        return image if last["seen"] == text else None
+
+    try:
+        return harness.wait_until(shows_text, timeout_s, interval_s=0.2,
+                                  what=f"{text!r} at row {row}, column {column}")
+    except harness.HarnessError as error:
+        raise harness.HarnessError(f"{error}; the cells showed {last.get('seen')!r}") from None
