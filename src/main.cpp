@@ -133,7 +133,7 @@ int run(int argc, char** argv) {
     if (plan.mode == RunMode::live) {
         title = window_title(TitleMode::live);
         link = make_serial_port_link();
-        const int error_number = link->open(plan.port_specification);
+        const int error_number = link->open(plan.port_text);
         std::cout << port_opened_line(plan, error_number) << '\n';
         state.link_reset_request.store(0);
         logs = std::make_unique<CycleLogs>(plan.text_log_name, plan.binary_log_name,
@@ -174,7 +174,7 @@ int run(int argc, char** argv) {
     MainThreadHost host(presenter, surface, state);
 
     LinkSupervisor supervisor(
-        plan.mode, plan.port_specification, state, link.get(),
+        plan.mode, plan.port_text, state, link.get(),
         {monotonic_seconds,
          [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
          [&keys, &state]() -> std::optional<std::string> {

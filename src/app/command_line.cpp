@@ -2,7 +2,7 @@
 
 #include "app/numbers.h"
 #include "display/number_forms.h"
-#include "link/port_specification.h"
+#include "link/port_text.h"
 
 namespace stillmon {
 
@@ -31,7 +31,7 @@ RunPlan plan_run(std::string_view port_argument, std::string_view log_name_argum
         plan.text_log_name += ".dat";
         plan.binary_log_name = base;
         plan.binary_log_name += ".bin";
-        plan.port_specification = make_port_specification(port_argument);
+        plan.port_text = make_port_text(port_argument);
     } else {
         plan.text_log_name = log_name_argument;
         plan.text_log_name += ".dat";

@@ -15,7 +15,7 @@ struct RunPlan {
     RunMode mode = RunMode::replay;
     std::string text_log_name;
     std::string binary_log_name;
-    std::string port_specification;  // empty in replay mode
+    std::string port_text;  // empty in replay mode
 };
 
 // Only a single character whose number is above 0 ("1" to "9") selects live mode.

@@ -26,7 +26,7 @@ class DeviceLink {
 public:
     virtual ~DeviceLink() = default;
 
-    virtual int open(std::string_view port_specification) = 0;
+    virtual int open(std::string_view port_text) = 0;
     // Closing a link that is not open does nothing.
     virtual void close() = 0;
     // One read request of exactly 38 bytes. Returns how many arrived (fewer when the link is

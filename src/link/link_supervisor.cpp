@@ -4,10 +4,10 @@
 
 namespace stillmon {
 
-LinkSupervisor::LinkSupervisor(RunMode mode, std::string port_specification,
+LinkSupervisor::LinkSupervisor(RunMode mode, std::string port_text,
                                OperatorState& state, DeviceLink* link, Platform platform)
     : mode_(mode),
-      port_specification_(std::move(port_specification)),
+      port_text_(std::move(port_text)),
       state_(state),
       link_(link),
       platform_(std::move(platform)) {}
@@ -39,7 +39,7 @@ void LinkSupervisor::watch_link() {
     }
     link_->close();
     platform_.sleep_ms(reopen_pause_ms);
-    link_->open(port_specification_);
+    link_->open(port_text_);
 }
 
 void LinkSupervisor::take_key() {

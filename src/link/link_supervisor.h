@@ -28,7 +28,7 @@ public:
     };
 
     // link may be null (replay mode has none).
-    LinkSupervisor(RunMode mode, std::string port_specification, OperatorState& state,
+    LinkSupervisor(RunMode mode, std::string port_text, OperatorState& state,
                    DeviceLink* link, Platform platform);
 
     // Never returns; the process ends from here (quit) or from the main thread.
@@ -41,7 +41,7 @@ private:
     void take_key();
 
     RunMode mode_;
-    std::string port_specification_;
+    std::string port_text_;
     OperatorState& state_;
     DeviceLink* link_;
     Platform platform_;

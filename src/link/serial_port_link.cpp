@@ -17,7 +17,7 @@
 
 #include <asio.hpp>
 
-#include "link/port_specification.h"
+#include "link/port_text.h"
 
 namespace stillmon {
 
@@ -107,8 +107,8 @@ public:
         io_thread_.join();
     }
 
-    int open(std::string_view port_specification) override {
-        const auto settings = parse_port_specification(port_specification);
+    int open(std::string_view port_text) override {
+        const auto settings = parse_port_text(port_text);
         if (!settings) {
             return link_error::settings_rejected;
         }

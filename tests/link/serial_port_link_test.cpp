@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "link/port_specification.h"
+#include "link/port_text.h"
 #include "support/pseudo_terminal.h"
 
 namespace stillmon {
@@ -28,7 +28,7 @@ std::vector<std::uint8_t> counting_bytes(std::size_t count, std::uint8_t first) 
 // Points port 7 at the given device node.
 void map_port_seven(const std::string& path) { ::setenv("STILLMON_COM7", path.c_str(), 1); }
 
-const std::string port_seven = make_port_specification("7");
+const std::string port_seven = make_port_text("7");
 
 TEST(SerialPortLink, ReadsWholeFramesFromTheDevice) {
     PseudoTerminal device;

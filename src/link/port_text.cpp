@@ -1,4 +1,4 @@
-#include "link/port_specification.h"
+#include "link/port_text.h"
 
 #include <charconv>
 #include <vector>
@@ -44,11 +44,11 @@ bool equals_ignoring_case(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-std::string make_port_specification(std::string_view port_argument) {
+std::string make_port_text(std::string_view port_argument) {
     return "com" + std::string(port_argument) + ":115200,N,8,1,CS0,DS0,CD0,OP0,BIN";
 }
 
-std::optional<PortSettings> parse_port_specification(std::string_view port_text) {
+std::optional<PortSettings> parse_port_text(std::string_view port_text) {
     const auto colon = port_text.find(':');
     if (colon == std::string_view::npos || colon < 4 ||
         !equals_ignoring_case(port_text.substr(0, 3), "com")) {
