@@ -1,5 +1,6 @@
-# End-to-end runs of stillmon itself in live mode, against the device simulator or a device
-# played by the test, under a virtual X server (label "e2e": they need Xvfb, xdotool, xwd).
+# End-to-end runs of stillmon itself under a virtual X server (label "e2e": they need Xvfb,
+# xdotool, xwd, tmux and GNU Unifont's hex file): live mode against the device simulator or a
+# device played by the test, and replays of saved logs.
 if(NOT TARGET stillmon OR NOT TARGET stillsim)
   return()
 endif()
@@ -9,24 +10,33 @@ if(NOT Python3_Interpreter_FOUND)
   return()
 endif()
 
-set(STILLMON_LIVE_E2E_ENVIRONMENT
+set(STILLMON_E2E_ENVIRONMENT
   "STILLMON=$<TARGET_FILE:stillmon>"
-  "STILLSIM=$<TARGET_FILE:stillsim>")
+  "STILLSIM=$<TARGET_FILE:stillsim>"
+  "STILLMON_E2E_FAILURES=${CMAKE_BINARY_DIR}/e2e-failures")
 if(STILLMON_SANITIZE)
-  list(APPEND STILLMON_LIVE_E2E_ENVIRONMENT
+  list(APPEND STILLMON_E2E_ENVIRONMENT
     "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp")
 endif()
 
 # One CTest entry per test class, so they can run side by side, each with its own X server
-# and its own device in a directory of its own.
-foreach(suite LiveStartup LiveLogs LiveEnds LiveKeys LiveTiming LiveStall LiveHangup)
-  add_test(NAME e2e.live.${suite}
-           COMMAND ${Python3_EXECUTABLE} -m unittest -v live_test.${suite}
-           WORKING_DIRECTORY ${CMAKE_CURRENT_LIST_DIR})
-  set_tests_properties(e2e.live.${suite} PROPERTIES
-    LABELS e2e
-    TIMEOUT 180
-    ENVIRONMENT "${STILLMON_LIVE_E2E_ENVIRONMENT}")
-endforeach()
+# and its own files in a directory of its own.
+function(stillmon_add_e2e_suites module prefix timeout_s)
+  foreach(suite ${ARGN})
+    add_test(NAME e2e.${prefix}.${suite}
+             COMMAND ${Python3_EXECUTABLE} -m unittest -v ${module}.${suite}
+             WORKING_DIRECTORY ${CMAKE_CURRENT_LIST_DIR})
+    set_tests_properties(e2e.${prefix}.${suite} PROPERTIES
+      LABELS e2e
+      TIMEOUT ${timeout_s}
+      ENVIRONMENT "${STILLMON_E2E_ENVIRONMENT}")
+  endforeach()
+endfunction()
+
+stillmon_add_e2e_suites(live_test live 180
+  LiveStartup LiveLogs LiveEnds LiveKeys LiveTiming LiveStall LiveHangup)
 # The hang-up recovery takes the longest (about 35 s of fast cycles): start it first.
 set_tests_properties(e2e.live.LiveHangup PROPERTIES COST 100)
+
+stillmon_add_e2e_suites(replay_test replay 300
+  ReplayScreen ReplayKeys ReplaySilentEndings ReplayBadInput HeadlessPrompt ReplayRoundTrip)
