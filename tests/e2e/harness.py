@@ -31,6 +31,17 @@ class HarnessError(Exception):
     pass
 
 
+def end_process(process, grace_s=5):
+    """Asks a child process to end (SIGTERM), kills it after the grace time, and reaps it."""
+    if process.poll() is None:
+        process.terminate()
+        try:
+            process.wait(timeout=grace_s)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+
+
 def wait_until(condition, timeout_s, interval_s=0.02, what="condition"):
     """Calls condition() until it returns something true, and returns that; raises at the
     deadline."""
@@ -317,13 +328,7 @@ class Program:
         return self.process.wait(timeout=timeout_s)
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        end_process(self.process)
         for reader, stream in ((self.output, self.process.stdout),
                                (self.errors, self.process.stderr)):
             reader.join()
@@ -444,13 +449,7 @@ class Xvfb:
         return parse_xwd(self.run("xwd", "-id", str(window), "-silent"))
 
     def close(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        end_process(self.process)
 
     def __enter__(self):
         return self
