@@ -9,7 +9,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <thread>
 
 #include "app/acquisition_cycle.h"
@@ -20,6 +19,7 @@
 #include "app/operator_state.h"
 #include "app/process_end.h"
 #include "app/replay_prompt.h"
+#include "app/supervisor_start.h"
 #include "display/chart_window.h"
 #include "display/guide_line.h"
 #include "display/screen_mode.h"
@@ -185,11 +185,7 @@ int run(int argc, char** argv) {
          },
          [&process_end](int status) { process_end.close_all_and_exit(status); },
          [&state] { state.snapshot_request.store(true); }});
-    try {
-        std::thread([&supervisor] { supervisor.run(); }).detach();
-    } catch (const std::system_error&) {
-        surface.set_text_position(27, 30);
-        surface.print("ThreadCreate Error= ", true);
+    if (!start_supervisor_thread([&supervisor] { supervisor.run(); }, surface)) {
         presenter.flush();
         process_end.close_all_and_exit(0);
     }
