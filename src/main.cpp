@@ -52,8 +52,8 @@ public:
     double now_s() override { return monotonic_seconds(); }
 
     void wait_ms(int duration_ms) override {
+        // Each wait_until shows what is drawn first, then keeps the window's events flowing.
         const auto deadline = SteadyClock::now() + std::chrono::milliseconds(duration_ms);
-        presenter_.flush();
         while (SteadyClock::now() < deadline) {
             presenter_.wait_until(std::min(deadline, SteadyClock::now() + std::chrono::milliseconds(10)));
             take_snapshot_if_requested();

@@ -68,15 +68,14 @@ std::string CycleLogs::write_cycle_logs(const TelemetryFrame& frame, const Chann
                                         float proof_value, double frame_interval_s) {
     const std::string time_and_count = compose_time_and_count_text(frame, frame_interval_s);
     const std::vector<std::uint8_t> record = compose_binary_log_record(frame);
-    std::string line = compose_text_log_line(lines, proof_value, time_and_count);
+    const std::string line = compose_text_log_line(lines, proof_value, time_and_count);
 
     std::lock_guard lock(mutex_);
     const std::size_t marker_size = record.size() - frame_size_bytes;
     write(binary_log_, record.data(), marker_size);
     write(binary_log_, record.data() + marker_size, frame_size_bytes);
-    line += "\r\n";
     write(text_log_, line.data(), line.size());
-    line.resize(line.size() - 2);
+    write(text_log_, "\r\n", 2);
     commit(binary_log_);
     commit(text_log_);
     return line;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/surface_probe.h"
 #include "support/temp_directory.h"
 
 namespace stillmon {
@@ -161,21 +162,10 @@ TEST(LiveCycle, EntryTextShowsInWhiteFirstThenInTheLastLabelsColour) {
     harness.cycle.run_live_cycle(harness.link, harness.logs);
     // Scrolled up one row with the whole window in the first cycle.
     EXPECT_EQ(harness.surface.text_of_row(29).substr(49, 13), "45.5         ");
-    // Some pixel of the "4" at row 30, column 50 carries the foreground colour.
-    auto foreground_in_cell = [&](int row, int column) {
-        for (int y = (row - 1) * 16; y < row * 16; ++y) {
-            for (int x = (column - 1) * 8; x < column * 8; ++x) {
-                if (harness.surface.pixel(x, y) != 0) {
-                    return static_cast<int>(harness.surface.pixel(x, y));
-                }
-            }
-        }
-        return 0;
-    };
-    EXPECT_EQ(foreground_in_cell(29, 50), 15);
+    EXPECT_TRUE(test_support::text_shows(harness.surface, 29, 50, "45.5", 15, 0));
     harness.cycle.run_live_cycle(harness.link, harness.logs);
     EXPECT_EQ(harness.surface.text_of_row(30).substr(49, 13), "45.5         ");
-    EXPECT_EQ(foreground_in_cell(30, 50), 14);
+    EXPECT_TRUE(test_support::text_shows(harness.surface, 30, 50, "45.5", 14, 0));
 }
 
 TEST(LiveCycle, RedrawRequestDropsTheTypedEntry) {
