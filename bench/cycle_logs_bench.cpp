@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "link/telemetry_frame.h"
+#include "base/telemetry_frame.h"
 #include "logging/cycle_logs.h"
 #include "logging/log_lines.h"
 

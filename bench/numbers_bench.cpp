@@ -1,6 +1,6 @@
 #include <benchmark/benchmark.h>
 
-#include "app/numbers.h"
+#include "base/numbers.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <string_view>
 
-#include "app/operator_state.h"
-#include "display/text_screen.h"
-#include "link/telemetry_frame.h"
+#include "base/operator_state.h"
+#include "base/text_screen.h"
+#include "base/telemetry_frame.h"
 #include "process/derived_values.h"
 #include "process/equilibrium_table.h"
 #include "process/interpolation.h"

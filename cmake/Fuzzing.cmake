@@ -15,12 +15,3 @@ if(STILLMON_FUZZ)
                       -fno-omit-frame-pointer -g -O1)
   add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
 endif()
-
-if(STILLMON_FUZZ)
-  # The pixel, glyph and trace loops of the drawing decide little about the input; tracing
-  # their comparisons would cost the replay target most of its speed. Their branches still
-  # count as coverage.
-  set_source_files_properties(${CMAKE_SOURCE_DIR}/src/display/surface.cpp
-                              ${CMAKE_SOURCE_DIR}/src/display/strip_chart.cpp
-    PROPERTIES COMPILE_OPTIONS "-fno-sanitize-coverage=trace-cmp")
-endif()

@@ -15,8 +15,8 @@
 #include "app/command_line.h"
 #include "app/console_keys.h"
 #include "app/free_memory.h"
-#include "app/key_queue.h"
-#include "app/operator_state.h"
+#include "base/key_queue.h"
+#include "base/operator_state.h"
 #include "app/process_end.h"
 #include "app/replay_prompt.h"
 #include "app/supervisor_start.h"
@@ -28,7 +28,7 @@
 #include "display/surface.h"
 #include "display/window_presenter.h"
 #include "display/window_title.h"
-#include "link/link_supervisor.h"
+#include "app/link_supervisor.h"
 #include "link/serial_port_link.h"
 #include "logging/cycle_logs.h"
 #include "logging/text_log_reader.h"
@@ -131,7 +131,7 @@ int run(int argc, char** argv) {
     std::unique_ptr<TextLogReader> replay_log;
     std::string title;
     if (plan.mode == RunMode::live) {
-        title = window_title(TitleMode::live);
+        title = window_title(RunMode::live);
         link = make_serial_port_link();
         const int error_number = link->open(plan.port_text);
         std::cout << port_opened_line(plan, error_number) << '\n';
@@ -143,7 +143,7 @@ int run(int argc, char** argv) {
         process_end.set_link(link.get());
         process_end.set_logs(logs.get());
     } else {
-        title = window_title(TitleMode::replay);
+        title = window_title(RunMode::replay);
         state.link_reset_request.store(0);
         // The binary log is never read in replay mode, so it is not opened at all.
         replay_log = std::make_unique<TextLogReader>(plan.text_log_name);

@@ -5,11 +5,11 @@
 
 #include "app/command_line.h"
 #include "app/cycle_host.h"
-#include "app/operator_state.h"
+#include "base/operator_state.h"
 #include "display/strip_chart.h"
 #include "display/surface.h"
 #include "link/device_link.h"
-#include "link/telemetry_frame.h"
+#include "base/telemetry_frame.h"
 #include "logging/cycle_logs.h"
 #include "logging/log_lines.h"
 #include "logging/text_log_reader.h"

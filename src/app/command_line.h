@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-namespace stillmon {
+#include "base/run_mode.h"
 
-enum class RunMode { live, replay };
+namespace stillmon {
 
 // What the command line decides for the whole run: the mode, the file names and the port.
 struct RunPlan {

@@ -3,8 +3,8 @@
 #include <array>
 #include <string_view>
 
-#include "app/latin1_text.h"
-#include "app/operator_keys.h"
+#include "base/latin1_text.h"
+#include "base/key_codes.h"
 
 namespace stillmon {
 

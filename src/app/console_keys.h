@@ -7,7 +7,7 @@
 #include <mutex>
 #include <thread>
 
-#include "app/key_queue.h"
+#include "base/key_queue.h"
 
 namespace stillmon {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/numbers.h"
+#include "base/numbers.h"
 
 namespace stillmon {
 
@@ -25,11 +25,6 @@ void take_proof_entry(OperatorState& state) {
 }
 
 }  // namespace
-
-std::string key::function_key(int number) {
-    const int code = number <= 10 ? 0x3A + number : 0x85 + (number - 11);
-    return std::string{key::extended_lead, static_cast<char>(code)};
-}
 
 KeyAction apply_operator_key(OperatorState& state, std::string_view pressed) {
     using Kind = KeyAction::Kind;

@@ -9,7 +9,7 @@
 namespace stillmon {
 
 // Every end of the process goes through here: the operator's quit (supervisor thread), a
-// signal (signal thread), or the end of a replay (main thread). Files 1, 2 and 3 are closed
+// signal (signal thread), or the end of a replay (main thread). The serial link and both logs are closed
 // first — a log write in progress completes before its file closes — and the terminal is
 // given back; then the process ends at once, without unwinding the other threads.
 class ProcessEnd {

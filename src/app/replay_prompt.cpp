@@ -1,6 +1,6 @@
 #include "app/replay_prompt.h"
 
-#include "app/operator_keys.h"
+#include "base/key_codes.h"
 
 namespace stillmon {
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "display/text_screen.h"
+#include "base/text_screen.h"
 
 namespace stillmon {
 

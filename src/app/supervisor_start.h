@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "display/text_screen.h"
+#include "base/text_screen.h"
 
 namespace stillmon {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/operator_state.h"
+#include "base/operator_state.h"
 #include "display/surface.h"
 
 namespace stillmon {

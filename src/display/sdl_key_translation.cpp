@@ -3,7 +3,7 @@
 #include <array>
 #include <string_view>
 
-#include "app/operator_keys.h"
+#include "base/key_codes.h"
 
 namespace stillmon {
 

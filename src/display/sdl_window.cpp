@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/latin1_text.h"
-#include "app/operator_keys.h"
+#include "base/latin1_text.h"
+#include "base/key_codes.h"
 #include "display/sdl_indexed_surface.h"
 #include "display/sdl_key_translation.h"
 #include "display/surface.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/key_queue.h"
+#include "base/key_queue.h"
 #include "display/chart_window.h"
 #include "display/screen_geometry.h"
 
@@ -12,7 +12,7 @@ namespace stillmon {
 
 // Opens the chart window: exactly the geometry's size, shown pixel for pixel without
 // scaling, with the title cut to 127 characters. Keys typed into it go to `keys`, one text
-// per key (see operator_keys.h); its close control arrives as key::window_close. The window
+// per key (see key_codes.h); its close control arrives as key::window_close. The window
 // lives until the returned object is destroyed; one window per process, main thread only.
 //
 // Returns null when there is no display to show it on (no DISPLAY or WAYLAND_DISPLAY, video

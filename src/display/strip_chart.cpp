@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "app/numbers.h"
+#include "base/numbers.h"
 
 namespace stillmon {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "display/channel_table.h"
+#include "base/channel_table.h"
 #include "display/surface.h"
 
 namespace stillmon {

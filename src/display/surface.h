@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "display/screen_geometry.h"
-#include "display/text_screen.h"
+#include "base/text_screen.h"
 
 namespace stillmon {
 

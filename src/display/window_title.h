@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/run_mode.h"
+
 namespace stillmon {
 
 // The page named in the chart window's title.
@@ -14,12 +16,10 @@ inline constexpr std::string_view replay_title_lead = "Saved Log Data Out to Gra
 // The window shows at most this many characters of a title.
 inline constexpr std::size_t window_title_limit = 127;
 
-enum class TitleMode { live, replay };
-
 // A title as the window shows it: its first 127 characters.
 std::string cut_window_title(std::string_view title);
 
 // The title for the operating mode, with the given web address.
-std::string window_title(TitleMode mode, std::string_view web_address = title_web_address);
+std::string window_title(RunMode mode, std::string_view web_address = title_web_address);
 
 }  // namespace stillmon

@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "link/telemetry_frame.h"
+#include "base/telemetry_frame.h"
 
 namespace stillmon {
 
@@ -18,7 +18,7 @@ inline constexpr int cannot_open = 2;         // no such device, or another prog
 inline constexpr int settings_unreadable = 8; // current settings cannot be read
 }  // namespace link_error
 
-// The serial link to the measuring device (file 1). Every operation is safe while another
+// The serial link to the measuring device. Every operation is safe while another
 // thread uses the link: the acquisition cycle reads frames while the link supervisor writes
 // command bytes, closes and re-opens it. A read that waits for bytes ends when the link is
 // closed or re-opened.

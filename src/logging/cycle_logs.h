@@ -6,12 +6,12 @@
 #include <string>
 #include <string_view>
 
-#include "link/telemetry_frame.h"
+#include "base/telemetry_frame.h"
 #include "logging/log_lines.h"
 
 namespace stillmon {
 
-// The text log (file 2) and the binary log (file 3) of a live run, opened for appending.
+// The text log and the binary log of a live run, opened for appending.
 // Every cycle's record and line reach the disk before the next cycle begins (flushed and
 // synced), so a crash or a power cut costs at most the cycle in flight. A log that could not
 // be opened or written makes its writes do nothing; the cycle goes on.

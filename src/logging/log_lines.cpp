@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "app/numbers.h"
-#include "display/channel_table.h"
+#include "base/numbers.h"
+#include "base/channel_table.h"
 
 namespace stillmon {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "link/telemetry_frame.h"
+#include "base/telemetry_frame.h"
 
 namespace stillmon {
 

@@ -4,8 +4,8 @@
 #include <limits>
 #include <string_view>
 
-#include "app/numbers.h"
-#include "display/channel_table.h"
+#include "base/numbers.h"
+#include "base/channel_table.h"
 
 namespace stillmon {
 

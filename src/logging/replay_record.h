@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "link/telemetry_frame.h"
+#include "base/telemetry_frame.h"
 #include "logging/text_log_reader.h"
 
 namespace stillmon {

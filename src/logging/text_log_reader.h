@@ -9,7 +9,7 @@ namespace stillmon {
 inline constexpr int text_log_field_count = 13;
 using TextLogRecord = std::array<std::string, text_log_field_count>;
 
-// Reads a saved text log (file 2 in replay mode) field by field, as a stream: a log of any
+// Reads a saved text log (the replay's input) field by field, as a stream: a log of any
 // size replays in constant memory. A log that cannot be opened or read is at its end.
 class TextLogReader {
 public:

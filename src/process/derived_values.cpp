@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <limits>
 
-#include "display/channel_table.h"
+#include "base/channel_table.h"
 #include "process/equilibrium_table.h"
 #include "process/interpolation.h"
 #include "process/stage_count.h"

@@ -3,9 +3,9 @@
 #include <array>
 #include <cstdint>
 
-#include "app/operator_state.h"
-#include "display/text_screen.h"
-#include "link/telemetry_frame.h"
+#include "base/operator_state.h"
+#include "base/text_screen.h"
+#include "base/telemetry_frame.h"
 
 namespace stillmon {
 

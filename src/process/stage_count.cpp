@@ -3,7 +3,7 @@
 #include <array>
 #include <cstddef>
 
-#include "app/numbers.h"
+#include "base/numbers.h"
 #include "process/equilibrium_table.h"
 #include "process/interpolation.h"
 

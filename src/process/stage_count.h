@@ -1,6 +1,6 @@
 #pragma once
 
-#include "display/text_screen.h"
+#include "base/text_screen.h"
 
 namespace stillmon {
 

@@ -13,7 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/operator_keys.h"
+#include "base/key_codes.h"
 
 namespace stillmon {
 namespace {

@@ -26,7 +26,7 @@ constexpr int newest_x = 94;
                       colour, 0);
 }
 
-TEST(StripChart, WorkedExampleInTheSmallWindow) {
+TEST(StripChart, TankAt78DegreesInTheSmallWindow) {
     Surface surface(small_screen);
     StripChart chart;
     chart.plot_channel(surface, 0, 1256);
@@ -88,7 +88,7 @@ TEST_P(StripChartPoint, PutsPointAndLabelWhereTheValueBelongs) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, StripChartPoint,
     ::testing::Values(
-        PointCase{"WorkedExampleLarge", large_screen, 0, 1256, 278, 17, "78.5 Tank "},
+        PointCase{"TankAt78DegreesLarge", large_screen, 0, 1256, 278, 17, "78.5 Tank "},
         PointCase{"AtRangeLowGoesToTheTopRow", small_screen, 0, 160, 0, 1, "10.0 Tank "},
         PointCase{"BelowRangeLowGoesToTheTopRow", small_screen, 0, 100, 0, 1, "6.2 Tank "},
         PointCase{"LowestRawValueGoesToTheTopRow", small_screen, 0, -32768, 0, 1, "-2048.0 Tank "},

@@ -8,14 +8,14 @@ namespace stillmon {
 namespace {
 
 TEST(WindowTitle, NamesTheModeBeforeTheWebAddress) {
-    EXPECT_EQ(window_title(TitleMode::live, "https://a.example"),
+    EXPECT_EQ(window_title(RunMode::live, "https://a.example"),
               "USB CDC USART out to Graf on https://a.example");
-    EXPECT_EQ(window_title(TitleMode::replay, "https://a.example"),
+    EXPECT_EQ(window_title(RunMode::replay, "https://a.example"),
               "Saved Log Data Out to Graf on https://a.example");
 }
 
 TEST(WindowTitle, UsesTheProgramsOwnWebAddressByDefault) {
-    EXPECT_EQ(window_title(TitleMode::live),
+    EXPECT_EQ(window_title(RunMode::live),
               std::string("USB CDC USART out to Graf on ") + std::string(title_web_address));
 }
 
@@ -38,7 +38,7 @@ TEST(WindowTitle, KeepsAtMost127Characters) {
 
 TEST(WindowTitle, CutsALongWebAddressWithTheTitle) {
     const std::string address(200, 'w');
-    const std::string title = window_title(TitleMode::replay, address);
+    const std::string title = window_title(RunMode::replay, address);
     ASSERT_EQ(title.size(), 127u);
     EXPECT_EQ(title.substr(0, 30), "Saved Log Data Out to Graf on ");
     EXPECT_EQ(title.substr(30), std::string(97, 'w'));

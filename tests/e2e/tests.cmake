@@ -1,15 +1,6 @@
 # End-to-end runs of stillmon itself under a virtual X server (label "e2e": they need Xvfb,
 # xdotool, xwd, tmux and GNU Unifont's hex file): live mode against the device simulator or a
 # device played by the test, and replays of saved logs.
-if(NOT TARGET stillmon OR NOT TARGET stillsim)
-  return()
-endif()
-
-find_package(Python3 COMPONENTS Interpreter)
-if(NOT Python3_Interpreter_FOUND)
-  return()
-endif()
-
 set(STILLMON_E2E_ENVIRONMENT
   "STILLMON=$<TARGET_FILE:stillmon>"
   "STILLSIM=$<TARGET_FILE:stillsim>"

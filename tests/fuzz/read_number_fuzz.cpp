@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/numbers.h"
+#include "base/numbers.h"
 #include "fuzz/fuzz_check.h"
 
 namespace stillmon::fuzz {

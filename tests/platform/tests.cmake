@@ -1,8 +1,5 @@
 # Platform tests: the chart window's SDL parts, and end-to-end runs of the window probe under
 # a virtual X server (label "e2e": they need Xvfb, xdotool, xwd, netpbm and tmux).
-if(NOT TARGET stillmon_window)
-  return()
-endif()
 
 # Unit tests of the SDL-facing code that need no display.
 add_executable(stillmon_window_tests
@@ -24,16 +21,13 @@ if(STILLMON_SANITIZE)
     "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp")
 endif()
 
-find_package(Python3 COMPONENTS Interpreter)
-if(Python3_Interpreter_FOUND)
-  # One CTest entry per test class, so they can run side by side, each with its own X server.
-  foreach(suite WindowPixels WindowTitle WindowKeys HeadlessKeys HeadlessIdle)
-    add_test(NAME e2e.window.${suite}
-             COMMAND ${Python3_EXECUTABLE} -m unittest -v window_probe_test.${suite}
-             WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
-    set_tests_properties(e2e.window.${suite} PROPERTIES
-      LABELS e2e
-      TIMEOUT 180
-      ENVIRONMENT "${STILLMON_WINDOW_E2E_ENVIRONMENT}")
-  endforeach()
-endif()
+# One CTest entry per test class, so they can run side by side, each with its own X server.
+foreach(suite WindowPixels WindowTitle WindowKeys HeadlessKeys HeadlessIdle)
+  add_test(NAME e2e.window.${suite}
+           COMMAND ${Python3_EXECUTABLE} -m unittest -v window_probe_test.${suite}
+           WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/e2e)
+  set_tests_properties(e2e.window.${suite} PROPERTIES
+    LABELS e2e
+    TIMEOUT 180
+    ENVIRONMENT "${STILLMON_WINDOW_E2E_ENVIRONMENT}")
+endforeach()

@@ -17,9 +17,9 @@
 #include <string_view>
 
 #include "app/console_keys.h"
-#include "app/key_queue.h"
+#include "base/key_queue.h"
 #include "app/operator_keys.h"
-#include "app/operator_state.h"
+#include "base/operator_state.h"
 #include "display/chart_window.h"
 #include "display/screen_mode.h"
 #include "display/sdl_snapshot.h"
@@ -36,7 +36,7 @@ using Clock = std::chrono::steady_clock;
 struct ProbeOptions {
     bool small = false;
     int count = 3;
-    TitleMode title_mode = TitleMode::live;
+    RunMode title_mode = RunMode::live;
     std::string dump_path;
     bool continuous = false;
     double seconds = 3.0;
@@ -59,7 +59,7 @@ bool parse_options(int argc, char** argv, ProbeOptions& options) {
             if (mode != "live" && mode != "replay") {
                 return false;
             }
-            options.title_mode = mode == "live" ? TitleMode::live : TitleMode::replay;
+            options.title_mode = mode == "live" ? RunMode::live : RunMode::replay;
         } else if (argument == "--dump" && has_value) {
             options.dump_path = argv[++i];
         } else if (argument == "--seconds" && has_value) {

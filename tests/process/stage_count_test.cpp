@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/numbers.h"
+#include "base/numbers.h"
 #include "process/equilibrium_table.h"
 #include "process/interpolation.h"
 #include "support/recording_screen.h"
@@ -45,7 +45,7 @@ std::string status_line(const RecordingScreen& screen) {
     return screen.text_at(4, 10);
 }
 
-TEST(CountStages, WorkedExampleCountsSixStagesAndWritesItsStatusLine) {
+TEST(CountStages, TankAt92DegreesCountsSixStagesAndWritesItsStatusLine) {
     RecordingScreen screen;
     const float input = liquid_strength_at(1472);   // tank 92.0 degrees
     const float output = vapour_strength_at(1256);  // steam 78.5 degrees

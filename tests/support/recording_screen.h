@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "display/text_screen.h"
+#include "base/text_screen.h"
 
 namespace stillmon {
 

@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "display/channel_table.h"
-#include "link/telemetry_frame.h"
+#include "base/channel_table.h"
+#include "base/telemetry_frame.h"
 
 namespace stillmon::stillsim {
 namespace {

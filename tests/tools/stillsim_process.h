@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "link/telemetry_frame.h"
+#include "base/telemetry_frame.h"
 
 namespace stillmon::testing {
 

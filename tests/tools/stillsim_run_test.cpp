@@ -17,8 +17,8 @@
 
 #include <gtest/gtest.h>
 
-#include "display/channel_table.h"
-#include "link/telemetry_frame.h"
+#include "base/channel_table.h"
+#include "base/telemetry_frame.h"
 #include "stillsim_process.h"
 
 namespace stillmon::testing {

@@ -4,7 +4,7 @@
 #include <random>
 #include <string>
 
-#include "link/telemetry_frame.h"
+#include "base/telemetry_frame.h"
 
 namespace stillmon::stillsim {
 

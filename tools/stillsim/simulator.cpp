@@ -15,8 +15,8 @@
 #include <optional>
 #include <vector>
 
-#include "app/numbers.h"
-#include "link/telemetry_frame.h"
+#include "base/numbers.h"
+#include "base/telemetry_frame.h"
 #include "stillsim/frame_schedule.h"
 #include "stillsim/link_file.h"
 #include "stillsim/pseudo_terminal.h"

@@ -1,4 +1,4 @@
-#include "link/link_supervisor.h"
+#include "app/link_supervisor.h"
 
 #include "app/operator_keys.h"
 

@@ -1,4 +1,4 @@
-#include "display/status_panel.h"
+#include "app/status_panel.h"
 
 namespace stillmon {
 

@@ -1,4 +1,4 @@
-#include "display/number_forms.h"
+#include "base/number_forms.h"
 
 #include <array>
 #include <charconv>

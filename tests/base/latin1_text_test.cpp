@@ -1,4 +1,4 @@
-#include "app/latin1_text.h"
+#include "base/latin1_text.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "display/number_forms.h"
+#include "base/number_forms.h"
 
 namespace stillmon {
 

@@ -1,4 +1,4 @@
-#include "app/numbers.h"
+#include "base/numbers.h"
 
 #include <clocale>
 #include <cmath>
@@ -16,7 +16,7 @@ struct FormatCase {
     const char* text;
 };
 
-TEST(FormatNumber, MatchesTheRoundingTable) {
+TEST(FormatNumber, RoundsHalvesTowardZeroAndPadsToTheMask) {
     const FormatCase cases[] = {
         {78.125, "0.0", "78.1"},   {2.5625, "0.0", "2.6"},     {0.25, "0.0", "0.2"},
         {0.75, "0.0", "0.7"},      {-1.25, "0.0", "-1.2"},     {-0.3125, "0.0", "-0.3"},

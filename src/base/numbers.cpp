@@ -1,4 +1,4 @@
-#include "app/numbers.h"
+#include "base/numbers.h"
 
 #include <algorithm>
 #include <array>
@@ -40,8 +40,8 @@ double power_of_ten(int exponent) {
 // Truncation toward zero of a value known to lie well inside the 64-bit range.
 std::int64_t truncate_to_int64(double value) { return static_cast<std::int64_t>(std::trunc(value)); }
 
-// Steps 1 to 3 of the rounding rule: tiny values to zero, then the last place rounded with
-// an exact half going toward zero.
+// The mask's rounding: a value below one unit of the last place becomes zero, otherwise the
+// last place is rounded with an exact half going toward zero.
 double round_to_mask(double x, int fraction_places) {
     if (x == 0.0) {
         return x;

@@ -1,4 +1,4 @@
-#include "link/telemetry_frame.h"
+#include "base/telemetry_frame.h"
 
 #include <vector>
 

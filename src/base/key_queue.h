@@ -12,7 +12,7 @@ namespace stillmon {
 
 // Operator keys on their way from the keyboard (the window's events on the main thread, or
 // the console reader's thread) to whoever reads them (the link supervisor). A key is a text
-// of one character, or two for extended keys (see operator_keys.h). Keys leave in the order
+// of one character, or two for extended keys (see key_codes.h). Keys leave in the order
 // they arrived, each exactly once.
 class KeyQueue {
 public:

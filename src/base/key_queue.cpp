@@ -1,4 +1,4 @@
-#include "app/key_queue.h"
+#include "base/key_queue.h"
 
 #include <utility>
 

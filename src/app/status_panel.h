@@ -2,8 +2,8 @@
 
 #include <string_view>
 
-#include "app/operator_state.h"
-#include "display/text_screen.h"
+#include "base/operator_state.h"
+#include "base/text_screen.h"
 #include "logging/log_lines.h"
 
 namespace stillmon {

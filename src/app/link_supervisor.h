@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "app/command_line.h"
-#include "app/operator_state.h"
+#include "base/run_mode.h"
+#include "base/operator_state.h"
 #include "link/device_link.h"
 
 namespace stillmon {
@@ -23,7 +23,7 @@ public:
         std::function<double()> now_s;                      // the cycle's monotonic clock
         std::function<void(int)> sleep_ms;
         std::function<std::optional<std::string>()> next_key;  // never waits
-        std::function<void(int)> quit;                      // closes files 1-3, ends the process
+        std::function<void(int)> quit;                      // closes the link and logs, ends the process
         std::function<void()> snapshot;                     // asks the main thread for a PNG
     };
 

@@ -1,0 +1,62 @@
+#!/usr/bin/env python3
+"""Fails when a source file includes a folder that is not below its own.
+
+src/base is the bottom; process, logging, link and display stand on base alone and never
+include each other; app stands on all of them; src/main.cpp and the tools are on top. The
+platform libraries stay in the files that wrap them. Usage: layering_check.py [REPOSITORY]
+"""
+import pathlib
+import re
+import sys
+
+LEVEL = {"base": 0, "process": 1, "logging": 1, "link": 1, "display": 1, "app": 2}
+TOP = 3  # src/main.cpp and tools/
+# Platform headers and the only files that may include them.
+PLATFORM = {"SDL": re.compile(r"src/display/sdl_\w+\.(h|cpp)$"),
+            "asio": re.compile(r"src/link/serial_\w+\.cpp$")}
+INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.MULTILINE)
+
+
+def folder_and_level(path):
+    """The folder a file belongs to and its level; None for a folder the order does not know."""
+    parts = path.parts
+    if parts[0] == "tools":
+        return parts[1], TOP
+    if len(parts) == 2:  # src/main.cpp
+        return "", TOP
+    return parts[1], LEVEL.get(parts[1])
+
+
+def problems(root):
+    files = sorted(p for folder in ("src", "tools") for p in (root / folder).rglob("*")
+                   if p.suffix in (".h", ".cpp"))
+    for path in files:
+        relative = path.relative_to(root)
+        folder, level = folder_and_level(relative)
+        if level is None:
+            yield f"{relative}: folder '{folder}' has no place in the layer order"
+            continue
+        for kind, name in INCLUDE.findall(path.read_text(encoding="utf-8")):
+            included = name.split("/")[0]
+            if kind == "<":
+                for library, allowed in PLATFORM.items():
+                    if included.startswith(library) and not allowed.search(relative.as_posix()):
+                        yield f"{relative}: <{name}> belongs in the files that wrap {library}"
+                continue
+            if "/" not in name or included == folder:
+                continue
+            if LEVEL.get(included, TOP) >= level:
+                yield f'{relative}: "{name}" is not below {folder or "main.cpp"}'
+
+
+def main():
+    root = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else ".").resolve()
+    found = list(problems(root))
+    for line in found:
+        print(line)
+    print(f"{len(found)} include(s) against the layer order")
+    return 1 if found else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
