@@ -19,8 +19,8 @@ namespace fs = std::filesystem;
 
 stillmon::TelemetryFrame typical_frame() {
     stillmon::TelemetryFrame frame;
-    constexpr std::int16_t elements[] = {1250, 1400, 1420, 1560, 400, 410, 390, 300, 100, 200,
-                                         300, 400, 1234, 25, 810, 96, 0x2D07, 0x0E1E, 1234};
+    constexpr std::int16_t elements[] = {1250, 1400, 1420, 1560, 400, 410, 390,    300,    100, 200,
+                                         300,  400,  1234, 25,   810, 96,  0x2D07, 0x0E1E, 1234};
     for (std::size_t i = 0; i < frame.elements.size(); ++i) {
         frame.elements[i] = elements[i];
     }
@@ -28,7 +28,7 @@ stillmon::TelemetryFrame typical_frame() {
 }
 
 class ScratchDirectory {
-public:
+  public:
     ScratchDirectory() {
         const char* base = std::getenv("TMPDIR");
         path_ = fs::path(base != nullptr ? base : "/tmp") /
@@ -43,16 +43,15 @@ public:
     ScratchDirectory& operator=(const ScratchDirectory&) = delete;
     std::string file(const char* name) const { return (path_ / name).string(); }
 
-private:
+  private:
     fs::path path_;
 };
 
 void BM_WriteCycleLogsCommitted(benchmark::State& state) {
     const ScratchDirectory directory;
-    stillmon::CycleLogs logs(directory.file("Bench3.dat"), directory.file("Bench3.bin"),
-                             [&state](std::string_view message) {
-                                 state.SkipWithError(std::string(message).c_str());
-                             });
+    stillmon::CycleLogs logs(
+        directory.file("Bench3.dat"), directory.file("Bench3.bin"),
+        [&state](std::string_view message) { state.SkipWithError(std::string(message).c_str()); });
     const stillmon::TelemetryFrame frame = typical_frame();
     const stillmon::ChannelLines lines = stillmon::compose_channel_lines(frame);
     for (auto _ : state) {

@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <string>
 
-#include "base/operator_state.h"
-#include "display/guide_line.h"
 #include "app/status_panel.h"
+#include "base/operator_state.h"
+#include "base/telemetry_frame.h"
+#include "display/guide_line.h"
 #include "display/strip_chart.h"
 #include "display/surface.h"
-#include "base/telemetry_frame.h"
 #include "logging/log_lines.h"
 #include "process/chart_value.h"
 #include "process/derived_values.h"

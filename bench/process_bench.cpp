@@ -3,8 +3,8 @@
 #include <string_view>
 
 #include "base/operator_state.h"
-#include "base/text_screen.h"
 #include "base/telemetry_frame.h"
+#include "base/text_screen.h"
 #include "process/derived_values.h"
 #include "process/equilibrium_table.h"
 #include "process/interpolation.h"

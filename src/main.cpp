@@ -15,11 +15,12 @@
 #include "app/command_line.h"
 #include "app/console_keys.h"
 #include "app/free_memory.h"
-#include "base/key_queue.h"
-#include "base/operator_state.h"
+#include "app/link_supervisor.h"
 #include "app/process_end.h"
 #include "app/replay_prompt.h"
 #include "app/supervisor_start.h"
+#include "base/key_queue.h"
+#include "base/operator_state.h"
 #include "display/chart_window.h"
 #include "display/guide_line.h"
 #include "display/screen_mode.h"
@@ -28,7 +29,6 @@
 #include "display/surface.h"
 #include "display/window_presenter.h"
 #include "display/window_title.h"
-#include "app/link_supervisor.h"
 #include "link/serial_port_link.h"
 #include "logging/cycle_logs.h"
 #include "logging/text_log_reader.h"
@@ -45,7 +45,7 @@ double monotonic_seconds() {
 // The main thread's surroundings for the cycle: waiting keeps the window's events flowing and
 // the drawing presented, and carries out snapshot requests, which need the surface.
 class MainThreadHost final : public CycleHost {
-public:
+  public:
     MainThreadHost(WindowPresenter& presenter, const Surface& surface, OperatorState& state)
         : presenter_(presenter), surface_(surface), state_(state) {}
 
@@ -55,7 +55,8 @@ public:
         // Each wait_until shows what is drawn first, then keeps the window's events flowing.
         const auto deadline = SteadyClock::now() + std::chrono::milliseconds(duration_ms);
         while (SteadyClock::now() < deadline) {
-            presenter_.wait_until(std::min(deadline, SteadyClock::now() + std::chrono::milliseconds(10)));
+            presenter_.wait_until(
+                std::min(deadline, SteadyClock::now() + std::chrono::milliseconds(10)));
             take_snapshot_if_requested();
         }
     }
@@ -78,7 +79,7 @@ public:
         }
     }
 
-private:
+  private:
     WindowPresenter& presenter_;
     const Surface& surface_;
     OperatorState& state_;
@@ -136,10 +137,9 @@ int run(int argc, char** argv) {
         const int error_number = link->open(plan.port_text);
         std::cout << port_opened_line(plan, error_number) << '\n';
         state.link_reset_request.store(0);
-        logs = std::make_unique<CycleLogs>(plan.text_log_name, plan.binary_log_name,
-                                           [](std::string_view message) {
-                                               std::cerr << message << std::endl;
-                                           });
+        logs = std::make_unique<CycleLogs>(
+            plan.text_log_name, plan.binary_log_name,
+            [](std::string_view message) { std::cerr << message << std::endl; });
         process_end.set_link(link.get());
         process_end.set_logs(logs.get());
     } else {
@@ -161,7 +161,8 @@ int run(int argc, char** argv) {
     Surface surface(choose_screen_geometry(computer_name_from_environment()));
     KeyQueue keys;
     std::string why_no_window;
-    std::unique_ptr<ChartWindow> window = open_sdl_window(surface.geometry(), title, keys, &why_no_window);
+    std::unique_ptr<ChartWindow> window =
+        open_sdl_window(surface.geometry(), title, keys, &why_no_window);
     std::unique_ptr<ConsoleKeyReader> console_keys;
     if (!window) {
         std::cout << "No display (" << why_no_window
@@ -222,4 +223,6 @@ int run(int argc, char** argv) {
 }  // namespace
 }  // namespace stillmon
 
-int main(int argc, char** argv) { return stillmon::run(argc, argv); }
+int main(int argc, char** argv) {
+    return stillmon::run(argc, argv);
+}

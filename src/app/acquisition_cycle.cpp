@@ -2,10 +2,10 @@
 
 #include <array>
 
-#include "base/numbers.h"
-#include "base/channel_table.h"
-#include "display/redraw_request.h"
 #include "app/status_panel.h"
+#include "base/channel_table.h"
+#include "base/numbers.h"
+#include "display/redraw_request.h"
 #include "logging/replay_record.h"
 #include "process/chart_value.h"
 

@@ -6,10 +6,10 @@
 #include "app/command_line.h"
 #include "app/cycle_host.h"
 #include "base/operator_state.h"
+#include "base/telemetry_frame.h"
 #include "display/strip_chart.h"
 #include "display/surface.h"
 #include "link/device_link.h"
-#include "base/telemetry_frame.h"
 #include "logging/cycle_logs.h"
 #include "logging/log_lines.h"
 #include "logging/text_log_reader.h"
@@ -29,16 +29,16 @@ inline constexpr int pre_read_pause_ms = 500;
 
 // How a replay cycle ended.
 enum class ReplayOutcome {
-    cycle_drawn,          // a record was drawn and more of the log is left
+    cycle_drawn,            // a record was drawn and more of the log is left
     log_ended_after_cycle,  // a record was drawn and the log is now at its end: ask "Repeat ? "
-    log_ended,            // the log was at its end before a record could be read
+    log_ended,              // the log was at its end before a record could be read
 };
 
 // The main thread's loop body: one pass takes in one frame (from the device, or rebuilt from
 // a saved record), derives the process values, writes the logs, refreshes the readouts and
 // advances every strip chart. It owns the frame, the derived values and the chart history.
 class AcquisitionCycle {
-public:
+  public:
     AcquisitionCycle(Surface& surface, OperatorState& state, CycleHost& host, double start_time_s);
 
     void run_live_cycle(DeviceLink& link, CycleLogs& logs);
@@ -49,7 +49,7 @@ public:
     int timing_error_count() const { return timing_errors_; }
     std::uint16_t record_number() const { return record_number_; }
 
-private:
+  private:
     void check_frame_timing(double frame_interval_s);
     // Steps shared by both modes once the frame is in place.
     ChannelLines derive_and_compose();

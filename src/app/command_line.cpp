@@ -1,7 +1,7 @@
 #include "app/command_line.h"
 
-#include "base/numbers.h"
 #include "base/number_forms.h"
+#include "base/numbers.h"
 #include "link/port_text.h"
 
 namespace stillmon {

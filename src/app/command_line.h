@@ -24,7 +24,7 @@ bool selects_live_mode(std::string_view port_argument);
 RunPlan plan_run(std::string_view port_argument, std::string_view log_name_argument);
 
 // Console report lines.
-std::string free_memory_amount_line(std::uint64_t available_bytes);  // " 1850 megabytes"
+std::string free_memory_amount_line(std::uint64_t available_bytes);   // " 1850 megabytes"
 std::string port_opened_line(const RunPlan& plan, int error_number);  // "Com 3 Port opened 0"
 std::string program_line(std::string_view program_name, const RunPlan& plan);  // "exe= ..."
 

@@ -3,8 +3,8 @@
 #include <array>
 #include <string_view>
 
-#include "base/latin1_text.h"
 #include "base/key_codes.h"
+#include "base/latin1_text.h"
 
 namespace stillmon {
 
@@ -56,8 +56,18 @@ struct NumberedFunction {
 
 // CSI n ~ sequences of F1 to F12; the numbers skip 16 and 22.
 constexpr std::array<NumberedFunction, 12> csi_function_keys{{
-    {11, 1}, {12, 2}, {13, 3}, {14, 4}, {15, 5}, {17, 6},
-    {18, 7}, {19, 8}, {20, 9}, {21, 10}, {23, 11}, {24, 12},
+    {11, 1},
+    {12, 2},
+    {13, 3},
+    {14, 4},
+    {15, 5},
+    {17, 6},
+    {18, 7},
+    {19, 8},
+    {20, 9},
+    {21, 10},
+    {23, 11},
+    {24, 12},
 }};
 
 struct Ss3Key {
@@ -67,12 +77,11 @@ struct Ss3Key {
 
 // SS3 sequences: cursor keys in application mode and the keypad in application mode.
 constexpr std::array<Ss3Key, 24> ss3_keys{{
-    {'A', key::up},     {'B', key::down}, {'C', key::right}, {'D', key::left},
-    {'H', key::home},   {'F', key::end},  {'M', key::enter}, {'j', "*"},
-    {'k', "+"},         {'l', ","},       {'m', "-"},        {'n', "."},
-    {'o', "/"},         {'p', "0"},       {'q', "1"},        {'r', "2"},
-    {'s', "3"},         {'t', "4"},       {'u', "5"},        {'v', "6"},
-    {'w', "7"},         {'x', "8"},       {'y', "9"},        {'X', "="},
+    {'A', key::up},  {'B', key::down},  {'C', key::right}, {'D', key::left}, {'H', key::home},
+    {'F', key::end}, {'M', key::enter}, {'j', "*"},        {'k', "+"},       {'l', ","},
+    {'m', "-"},      {'n', "."},        {'o', "/"},        {'p', "0"},       {'q', "1"},
+    {'r', "2"},      {'s', "3"},        {'t', "4"},        {'u', "5"},       {'v', "6"},
+    {'w', "7"},      {'x', "8"},        {'y', "9"},        {'X', "="},
 }};
 
 // F1 to F4 end in P, Q, R, S after SS3 (and after CSI when a modifier is held).
@@ -102,7 +111,9 @@ int leading_parameter(std::string_view parameters) {
     return number;
 }
 
-std::vector<std::string> one_key(std::string_view key) { return {std::string(key)}; }
+std::vector<std::string> one_key(std::string_view key) {
+    return {std::string(key)};
+}
 
 }  // namespace
 

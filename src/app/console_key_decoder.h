@@ -11,7 +11,7 @@ namespace stillmon {
 // DEL into Backspace, UTF-8 into Latin-1 bytes. An Esc that no byte follows within the
 // escape timeout is the Esc key itself; the reader then calls timeout().
 class ConsoleKeyDecoder {
-public:
+  public:
     static constexpr int escape_timeout_ms = 50;
 
     // Takes one byte and returns the keys it completes, usually none or one.
@@ -24,7 +24,7 @@ public:
     // True while bytes are held back waiting for the rest of a sequence.
     bool pending() const { return state_ != State::ground; }
 
-private:
+  private:
     enum class State { ground, escape, csi, overlong_csi, linux_function, ss3, utf8 };
 
     std::vector<std::string> finish_csi(char final_byte);
@@ -32,8 +32,8 @@ private:
     std::vector<std::string> feed_ground(char byte);
 
     State state_ = State::ground;
-    std::string held_;           // bytes of the unfinished sequence, its lead byte first
-    bool last_was_cr_ = false;   // CR LF is one Enter
+    std::string held_;          // bytes of the unfinished sequence, its lead byte first
+    bool last_was_cr_ = false;  // CR LF is one Enter
 };
 
 }  // namespace stillmon

@@ -30,7 +30,9 @@ SavedConsoleMode& saved_console_mode() {
     return saved;
 }
 
-extern "C" void restore_console_mode_at_exit() { restore_console_mode(); }
+extern "C" void restore_console_mode_at_exit() {
+    restore_console_mode();
+}
 
 // Reading the controlling terminal from a background job would stop the whole program.
 // (A terminal that is not the controlling one has no foreground job at all.)

@@ -17,7 +17,7 @@ namespace stillmon {
 // terminal is put back as it was when the reader ends. At end of input the thread ends:
 // no more keys, and nothing left polling.
 class ConsoleKeyReader {
-public:
+  public:
     using Clock = std::chrono::steady_clock;
 
     // Starts reading at once. The descriptor stays the caller's. A terminal that belongs to
@@ -34,7 +34,7 @@ public:
     bool ended() const;
     bool wait_until_ended(Clock::time_point deadline) const;
 
-private:
+  private:
     void read_until_end();
     void mark_ended();
 

@@ -6,7 +6,7 @@ namespace stillmon {
 // and showing what it drew. Waiting keeps the window's events and the operator's keys
 // flowing; tests drive it with a fake clock.
 class CycleHost {
-public:
+  public:
     virtual ~CycleHost() = default;
 
     // Monotonic clock, seconds; only differences are used.

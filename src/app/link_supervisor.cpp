@@ -4,8 +4,8 @@
 
 namespace stillmon {
 
-LinkSupervisor::LinkSupervisor(RunMode mode, std::string port_text,
-                               OperatorState& state, DeviceLink* link, Platform platform)
+LinkSupervisor::LinkSupervisor(RunMode mode, std::string port_text, OperatorState& state,
+                               DeviceLink* link, Platform platform)
     : mode_(mode),
       port_text_(std::move(port_text)),
       state_(state),
@@ -54,13 +54,16 @@ void LinkSupervisor::take_key() {
                 link_->write_command_byte(action.command_byte);
             }
             break;
-        case KeyAction::Kind::quit: platform_.quit(55); break;
+        case KeyAction::Kind::quit:
+            platform_.quit(55);
+            break;
         case KeyAction::Kind::snapshot:
             if (platform_.snapshot) {
                 platform_.snapshot();
             }
             break;
-        case KeyAction::Kind::none: break;
+        case KeyAction::Kind::none:
+            break;
     }
 }
 

@@ -46,28 +46,57 @@ KeyAction apply_operator_key(OperatorState& state, std::string_view pressed) {
             case ' ':
                 state.replay_paused.store(!state.replay_paused.load());
                 return {};
-            case 'c': state.redraw_request.store(1); return {};
-            case 'q': step_parameter(state.valve_window, +1, window_limit); return {};
-            case 'w': step_parameter(state.valve_window, -1, window_limit); return {};
-            case 'e': step_parameter(state.replay_delay, +1, OperatorState::replay_delay_limit);
+            case 'c':
+                state.redraw_request.store(1);
                 return {};
-            case 'r': step_parameter(state.replay_delay, -1, OperatorState::replay_delay_limit);
+            case 'q':
+                step_parameter(state.valve_window, +1, window_limit);
                 return {};
-            case 't': step_parameter(state.ratio_period, +1, window_limit); return {};
-            case 'y': step_parameter(state.ratio_period, -1, window_limit); return {};
-            case 'u': step_parameter(state.correction_gain, +1, window_limit); return {};
-            case 'i': step_parameter(state.correction_gain, -1, window_limit); return {};
-            case 'o': step_parameter(state.flow_window, +1, window_limit); return {};
-            case 'p': step_parameter(state.flow_window, -1, window_limit); return {};
-            case 'd': return {Kind::send_command, 100};
-            case 'f': return {Kind::send_command, 101};
-            case 'g': return {Kind::send_command, 102};
-            case 'h': return {Kind::send_command, 103};
-            case 'j': return {Kind::send_command, 104};
-            case 'k': return {Kind::send_command, 105};
-            case 'l': return {Kind::send_command, 106};
-            case 'z': return {};
-            default: break;
+            case 'w':
+                step_parameter(state.valve_window, -1, window_limit);
+                return {};
+            case 'e':
+                step_parameter(state.replay_delay, +1, OperatorState::replay_delay_limit);
+                return {};
+            case 'r':
+                step_parameter(state.replay_delay, -1, OperatorState::replay_delay_limit);
+                return {};
+            case 't':
+                step_parameter(state.ratio_period, +1, window_limit);
+                return {};
+            case 'y':
+                step_parameter(state.ratio_period, -1, window_limit);
+                return {};
+            case 'u':
+                step_parameter(state.correction_gain, +1, window_limit);
+                return {};
+            case 'i':
+                step_parameter(state.correction_gain, -1, window_limit);
+                return {};
+            case 'o':
+                step_parameter(state.flow_window, +1, window_limit);
+                return {};
+            case 'p':
+                step_parameter(state.flow_window, -1, window_limit);
+                return {};
+            case 'd':
+                return {Kind::send_command, 100};
+            case 'f':
+                return {Kind::send_command, 101};
+            case 'g':
+                return {Kind::send_command, 102};
+            case 'h':
+                return {Kind::send_command, 103};
+            case 'j':
+                return {Kind::send_command, 104};
+            case 'k':
+                return {Kind::send_command, 105};
+            case 'l':
+                return {Kind::send_command, 106};
+            case 'z':
+                return {};
+            default:
+                break;
         }
     }
     state.append_entry(pressed);

@@ -9,17 +9,17 @@
 namespace stillmon {
 
 // Every end of the process goes through here: the operator's quit (supervisor thread), a
-// signal (signal thread), or the end of a replay (main thread). The serial link and both logs are closed
-// first — a log write in progress completes before its file closes — and the terminal is
+// signal (signal thread), or the end of a replay (main thread). The serial link and both logs are
+// closed first — a log write in progress completes before its file closes — and the terminal is
 // given back; then the process ends at once, without unwinding the other threads.
 class ProcessEnd {
-public:
+  public:
     void set_link(DeviceLink* link) { link_.store(link); }
     void set_logs(CycleLogs* logs) { logs_.store(logs); }
 
     [[noreturn]] void close_all_and_exit(int status);
 
-private:
+  private:
     std::mutex ending_;  // the first caller ends the process; any other waits for that
     std::atomic<DeviceLink*> link_{nullptr};
     std::atomic<CycleLogs*> logs_{nullptr};

@@ -5,7 +5,9 @@
 
 namespace stillmon {
 
-void start_detached_thread(std::function<void()> body) { std::thread(std::move(body)).detach(); }
+void start_detached_thread(std::function<void()> body) {
+    std::thread(std::move(body)).detach();
+}
 
 bool start_supervisor_thread(std::function<void()> body, TextScreen& screen,
                              const ThreadStarter& start) {

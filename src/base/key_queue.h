@@ -15,7 +15,7 @@ namespace stillmon {
 // of one character, or two for extended keys (see key_codes.h). Keys leave in the order
 // they arrived, each exactly once.
 class KeyQueue {
-public:
+  public:
     using Clock = std::chrono::steady_clock;
 
     // An empty text is no key and is not queued.
@@ -29,7 +29,7 @@ public:
 
     std::size_t size() const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::condition_variable arrived_;
     std::deque<std::string> keys_;

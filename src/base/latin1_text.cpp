@@ -6,7 +6,9 @@ namespace stillmon {
 
 namespace {
 
-bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool is_continuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
 
 }  // namespace
 

@@ -11,7 +11,9 @@ std::string integer_form(std::int32_t value) {
     return text + std::to_string(value);
 }
 
-std::string short_form(std::int16_t value) { return integer_form(value); }
+std::string short_form(std::int16_t value) {
+    return integer_form(value);
+}
 
 std::string single_form(float value) {
     std::array<char, 64> buffer{};

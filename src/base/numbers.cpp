@@ -38,7 +38,9 @@ double power_of_ten(int exponent) {
 }
 
 // Truncation toward zero of a value known to lie well inside the 64-bit range.
-std::int64_t truncate_to_int64(double value) { return static_cast<std::int64_t>(std::trunc(value)); }
+std::int64_t truncate_to_int64(double value) {
+    return static_cast<std::int64_t>(std::trunc(value));
+}
 
 // The mask's rounding: a value below one unit of the last place becomes zero, otherwise the
 // last place is rounded with an exact half going toward zero.
@@ -104,7 +106,8 @@ std::string format_number(double value, std::string_view mask) {
                              ? fixed_text(std::trunc(magnitude), 0)
                              : fixed_text(magnitude, places.fraction_places);
     const auto point = digits.find('.');
-    const auto integer_digits = static_cast<int>(point == std::string::npos ? digits.size() : point);
+    const auto integer_digits =
+        static_cast<int>(point == std::string::npos ? digits.size() : point);
     if (integer_digits < places.integer_places) {
         text.append(static_cast<std::size_t>(places.integer_places - integer_digits), '0');
     }
@@ -114,7 +117,9 @@ std::string format_number(double value, std::string_view mask) {
 
 namespace {
 
-bool is_decimal_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_decimal_digit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 int digit_value(char c) {
     if (c >= '0' && c <= '9') {
@@ -157,8 +162,7 @@ std::size_t digit_run(std::string_view text) {
 bool beyond_largest_double(std::string_view integer_digits, std::string_view fraction_digits,
                            bool exponent_negative, std::string_view exponent_digits) {
     std::int64_t order = 0;
-    if (const auto first = integer_digits.find_first_not_of('0');
-        first != std::string_view::npos) {
+    if (const auto first = integer_digits.find_first_not_of('0'); first != std::string_view::npos) {
         order = static_cast<std::int64_t>(integer_digits.size() - first);
     } else if (const auto first_in_fraction = fraction_digits.find_first_not_of('0');
                first_in_fraction != std::string_view::npos) {
@@ -200,11 +204,12 @@ double read_decimal_number(std::string_view text) {
     }
     bool exponent_negative = false;
     std::string_view exponent_text;
-    if (pos < text.size() && (text[pos] == 'E' || text[pos] == 'e' || text[pos] == 'D' ||
-                              text[pos] == 'd')) {
+    if (pos < text.size() &&
+        (text[pos] == 'E' || text[pos] == 'e' || text[pos] == 'D' || text[pos] == 'd')) {
         std::size_t exponent_pos = pos + 1;
         std::string exponent = "e";
-        if (exponent_pos < text.size() && (text[exponent_pos] == '+' || text[exponent_pos] == '-')) {
+        if (exponent_pos < text.size() &&
+            (text[exponent_pos] == '+' || text[exponent_pos] == '-')) {
             exponent += text[exponent_pos];
             ++exponent_pos;
         }
@@ -221,8 +226,8 @@ double read_decimal_number(std::string_view text) {
     const auto result = std::from_chars(number.data(), number.data() + number.size(), value,
                                         std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range) {
-        const bool overflow = beyond_largest_double(integer_text, fraction_text,
-                                                    exponent_negative, exponent_text);
+        const bool overflow =
+            beyond_largest_double(integer_text, fraction_text, exponent_negative, exponent_text);
         value = overflow ? std::numeric_limits<double>::infinity() : 0.0;
     } else if (result.ec != std::errc{}) {
         value = 0.0;
@@ -241,10 +246,17 @@ double read_number(std::string_view text) {
 
     if (text.size() >= 2 && text[0] == '&') {
         switch (text[1]) {
-            case 'H': case 'h': return read_radix_number(text.substr(2), 16);
-            case 'O': case 'o': return read_radix_number(text.substr(2), 8);
-            case 'B': case 'b': return read_radix_number(text.substr(2), 2);
-            default: return read_radix_number(text.substr(1), 8);
+            case 'H':
+            case 'h':
+                return read_radix_number(text.substr(2), 16);
+            case 'O':
+            case 'o':
+                return read_radix_number(text.substr(2), 8);
+            case 'B':
+            case 'b':
+                return read_radix_number(text.substr(2), 2);
+            default:
+                return read_radix_number(text.substr(1), 8);
         }
     }
     if (text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {

@@ -16,12 +16,12 @@ struct OperatorState {
     static constexpr int replay_delay_limit = 20;
 
     // Written by the supervisor (keys); read by the cycle.
-    std::atomic<int> valve_window{20};       // 0..256, samples in the valve average
-    std::atomic<int> flow_window{30};        // 0..256, samples in the flow average
-    std::atomic<int> ratio_period{97};       // 0..256, a ratio period spans this + 1 cycles
-    std::atomic<int> correction_gain{117};   // 0..256, percent
-    std::atomic<int> replay_delay{0};        // 0..20, in 10 ms steps per replayed record
-    std::atomic<float> proof_value{0.0f};    // 3.0 < value < 96.6 once set
+    std::atomic<int> valve_window{20};      // 0..256, samples in the valve average
+    std::atomic<int> flow_window{30};       // 0..256, samples in the flow average
+    std::atomic<int> ratio_period{97};      // 0..256, a ratio period spans this + 1 cycles
+    std::atomic<int> correction_gain{117};  // 0..256, percent
+    std::atomic<int> replay_delay{0};       // 0..20, in 10 ms steps per replayed record
+    std::atomic<float> proof_value{0.0f};   // 3.0 < value < 96.6 once set
     std::atomic<bool> replay_paused{false};
 
     // Raised by the supervisor (key c), cleared by the cycle.
@@ -60,7 +60,7 @@ struct OperatorState {
         entry_text_.clear();
     }
 
-private:
+  private:
     mutable std::mutex entry_mutex_;
     std::string entry_text_;
 };

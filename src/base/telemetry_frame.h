@@ -24,9 +24,9 @@ inline constexpr int flow = 12;
 inline constexpr int volume = 13;
 inline constexpr int target = 14;
 inline constexpr int valve = 15;
-inline constexpr int time_seconds = 16;  // high byte seconds, low byte a further count
-inline constexpr int time_hours = 17;    // high byte hours, low byte minutes
-inline constexpr int record_number = 18; // unsigned 0..65535
+inline constexpr int time_seconds = 16;   // high byte seconds, low byte a further count
+inline constexpr int time_hours = 17;     // high byte hours, low byte minutes
+inline constexpr int record_number = 18;  // unsigned 0..65535
 }  // namespace element
 
 // The 38-byte frame: 19 signed 16-bit little-endian integers, no header, no checksum.

@@ -11,7 +11,7 @@ namespace stillmon {
 // and the status panel print through this; the drawing surface implements it and tests
 // record it.
 class TextScreen {
-public:
+  public:
     virtual ~TextScreen() = default;
 
     // A row of 0 keeps the current row; a position outside the grid is refused silently.

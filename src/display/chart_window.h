@@ -10,7 +10,7 @@ class Surface;
 // shown; the window's own events (keys, close control, exposure) are taken in by
 // pump_events(). Both are called on the main thread only.
 class ChartWindow {
-public:
+  public:
     virtual ~ChartWindow() = default;
 
     // Makes the window show the surface's pixels as they are now.
@@ -26,7 +26,7 @@ inline constexpr std::string_view headless_notice =
 
 // The chart window of a run without a display: nothing is shown, nothing arrives.
 class HeadlessChartWindow final : public ChartWindow {
-public:
+  public:
     void present(const Surface&) override {}
     void pump_events() override {}
 };

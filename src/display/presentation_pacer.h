@@ -11,12 +11,11 @@ namespace stillmon {
 // unshown for longer than one interval. Before any wait, pause or prompt everything drawn is
 // shown (flush). Pure: the caller passes the clock's readings.
 class PresentationPacer {
-public:
+  public:
     using Clock = std::chrono::steady_clock;
     static constexpr std::chrono::milliseconds default_interval{15};
 
-    explicit PresentationPacer(Clock::duration interval = default_interval)
-        : interval_(interval) {}
+    explicit PresentationPacer(Clock::duration interval = default_interval) : interval_(interval) {}
 
     // New drawing was finished at `now`. True when it is to be presented now; otherwise it is
     // kept back until due().
@@ -34,7 +33,7 @@ public:
     // The latest moment kept-back drawing may wait for; nothing when there is none.
     std::optional<Clock::time_point> deadline() const;
 
-private:
+  private:
     Clock::duration interval_;
     bool pending_ = false;
     std::optional<Clock::time_point> last_presented_;

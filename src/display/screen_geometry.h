@@ -4,10 +4,10 @@ namespace stillmon {
 
 // Window geometry, fixed once at start-up by the mode choice.
 struct ScreenGeometry {
-    int width;             // pixels per row
-    int height;            // pixel rows
-    int chart_left_edge;   // leftmost column of the scrolling history
-    int text_rows;         // rows of the 8x16 text grid
+    int width;            // pixels per row
+    int height;           // pixel rows
+    int chart_left_edge;  // leftmost column of the scrolling history
+    int text_rows;        // rows of the 8x16 text grid
     int text_columns() const { return width / 8; }
 };
 

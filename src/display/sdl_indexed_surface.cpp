@@ -20,8 +20,8 @@ SdlSurfacePtr make_indexed_surface(int width, int height) {
         colour = SDL_Color{0, 0, 0, SDL_ALPHA_OPAQUE};
     }
     for (std::size_t i = 0; i < basic_palette.size(); ++i) {
-        colours[i] = SDL_Color{basic_palette[i].red, basic_palette[i].green,
-                               basic_palette[i].blue, SDL_ALPHA_OPAQUE};
+        colours[i] = SDL_Color{basic_palette[i].red, basic_palette[i].green, basic_palette[i].blue,
+                               SDL_ALPHA_OPAQUE};
     }
     const int entries = std::min(indexed->format->palette->ncolors, 256);
     if (SDL_SetPaletteColors(indexed->format->palette, colours.data(), 0, entries) != 0) {

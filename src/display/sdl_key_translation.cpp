@@ -48,8 +48,18 @@ constexpr std::array<KeyName, 10> keypad_cursor_keys{{
 }};
 
 constexpr std::array<SDL_Keycode, 12> function_keycodes{{
-    SDLK_F1, SDLK_F2, SDLK_F3, SDLK_F4, SDLK_F5, SDLK_F6,
-    SDLK_F7, SDLK_F8, SDLK_F9, SDLK_F10, SDLK_F11, SDLK_F12,
+    SDLK_F1,
+    SDLK_F2,
+    SDLK_F3,
+    SDLK_F4,
+    SDLK_F5,
+    SDLK_F6,
+    SDLK_F7,
+    SDLK_F8,
+    SDLK_F9,
+    SDLK_F10,
+    SDLK_F11,
+    SDLK_F12,
 }};
 
 std::optional<std::string> find_key(const auto& table, SDL_Keycode keycode) {
@@ -82,7 +92,8 @@ std::optional<std::string> key_for_key_press(SDL_Keycode keycode, Uint16 modifie
     }
     // Ctrl with a letter types that letter's control character (Ctrl+A is 1); the window
     // sends no text for it. With Alt or AltGr as well it is something else and gives nothing.
-    const bool ctrl_only = (modifiers & KMOD_CTRL) != 0 && (modifiers & (KMOD_ALT | KMOD_MODE)) == 0;
+    const bool ctrl_only =
+        (modifiers & KMOD_CTRL) != 0 && (modifiers & (KMOD_ALT | KMOD_MODE)) == 0;
     if (ctrl_only && keycode >= SDLK_a && keycode <= SDLK_z) {
         return std::string(1, static_cast<char>(keycode - SDLK_a + 1));
     }

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "base/latin1_text.h"
 #include "base/key_codes.h"
+#include "base/latin1_text.h"
 #include "display/sdl_indexed_surface.h"
 #include "display/sdl_key_translation.h"
 #include "display/surface.h"
@@ -27,7 +27,7 @@ bool is_stand_in_driver(std::string_view driver) {
 }
 
 class SdlChartWindow final : public ChartWindow {
-public:
+  public:
     SdlChartWindow(SDL_Window* window, SdlSurfacePtr shown, KeyQueue& keys)
         : window_(window), shown_(std::move(shown)), keys_(keys) {}
 
@@ -55,7 +55,7 @@ public:
         }
     }
 
-private:
+  private:
     // Puts the last presented pixels on the screen. The window surface is fetched afresh
     // each time, since SDL may replace it.
     void show() {
@@ -110,9 +110,8 @@ std::unique_ptr<ChartWindow> refuse(std::string* why_not, std::string reason) {
 
 }  // namespace
 
-std::unique_ptr<ChartWindow> open_sdl_window(const ScreenGeometry& geometry,
-                                             std::string_view title, KeyQueue& keys,
-                                             std::string* why_not) {
+std::unique_ptr<ChartWindow> open_sdl_window(const ScreenGeometry& geometry, std::string_view title,
+                                             KeyQueue& keys, std::string* why_not) {
     if (!variable_set("DISPLAY") && !variable_set("WAYLAND_DISPLAY")) {
         return refuse(why_not, "neither DISPLAY nor WAYLAND_DISPLAY is set");
     }

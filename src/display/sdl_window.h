@@ -18,8 +18,7 @@ namespace stillmon {
 // Returns null when there is no display to show it on (no DISPLAY or WAYLAND_DISPLAY, video
 // that SDL cannot start, a display that is only SDL's off-screen or dummy stand-in, or a
 // window that cannot be made); then `why_not`, when given, says why.
-std::unique_ptr<ChartWindow> open_sdl_window(const ScreenGeometry& geometry,
-                                             std::string_view title, KeyQueue& keys,
-                                             std::string* why_not);
+std::unique_ptr<ChartWindow> open_sdl_window(const ScreenGeometry& geometry, std::string_view title,
+                                             KeyQueue& keys, std::string* why_not);
 
 }  // namespace stillmon

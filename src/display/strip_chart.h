@@ -15,7 +15,7 @@ namespace stillmon {
 // text row nearest the point. The state lives for the whole run; a cleared surface gets
 // every trace and label back at each channel's next call. Main thread only.
 class StripChart {
-public:
+  public:
     static constexpr int history_columns = 1801;  // pixel columns 0..1800, enough for 1280
     static constexpr int channel_slots = 21;
     static constexpr int occupancy_rows = 66;  // rows 0..64 and one past, for the search
@@ -33,7 +33,7 @@ public:
     int label_row(int channel) const;       // 0 before the channel's first call
     std::int16_t occupancy(int row) const;  // 0 free, row_taken taken
 
-private:
+  private:
     std::int16_t& history_at(int x, int channel);
 
     // One block of history_columns per channel, so that a channel's scroll walks memory in order.

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "display/screen_geometry.h"
 #include "base/text_screen.h"
+#include "display/screen_geometry.h"
 
 namespace stillmon {
 
@@ -20,16 +20,28 @@ struct PaletteColour {
 
 // The 16 basic colours; the surface uses no other palette entry.
 inline constexpr std::array<PaletteColour, 16> basic_palette{{
-    {0, 0, 0},       {0, 0, 170},     {0, 170, 0},     {0, 170, 170},
-    {170, 0, 0},     {170, 0, 170},   {170, 85, 0},    {170, 170, 170},
-    {85, 85, 85},    {85, 85, 255},   {85, 255, 85},   {85, 255, 255},
-    {255, 85, 85},   {255, 85, 255},  {255, 255, 85},  {255, 255, 255},
+    {0, 0, 0},
+    {0, 0, 170},
+    {0, 170, 0},
+    {0, 170, 170},
+    {170, 0, 0},
+    {170, 0, 170},
+    {170, 85, 0},
+    {170, 170, 170},
+    {85, 85, 85},
+    {85, 85, 255},
+    {85, 255, 85},
+    {85, 255, 255},
+    {255, 85, 85},
+    {255, 85, 255},
+    {255, 255, 85},
+    {255, 255, 255},
 }};
 
 // The chart window's content: an 8-bit indexed framebuffer with an 8x16 text grid drawn on
 // the same pixels. All drawing happens on the main thread.
 class Surface final : public TextScreen {
-public:
+  public:
     explicit Surface(ScreenGeometry geometry);
 
     const ScreenGeometry& geometry() const { return geometry_; }
@@ -75,7 +87,7 @@ public:
     // anything new to show.
     std::uint64_t revision() const { return revision_; }
 
-private:
+  private:
     void put_pixel(int x, int y, std::uint8_t colour) {
         std::uint8_t& target =
             pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(geometry_.width) +

@@ -15,7 +15,7 @@ class Surface;
 // keys reach the key queue within a few milliseconds even during the cycle's waits.
 // Main thread only.
 class WindowPresenter {
-public:
+  public:
     using Clock = PresentationPacer::Clock;
 
     struct Timing {
@@ -46,7 +46,7 @@ public:
 
     std::uint64_t present_count() const { return present_count_; }
 
-private:
+  private:
     bool drawing_unpresented() const;
     void present_now(Clock::time_point now);
 

@@ -13,9 +13,9 @@ namespace stillmon {
 // Error numbers of opening the link, as the start-up report shows them.
 namespace link_error {
 inline constexpr int none = 0;
-inline constexpr int settings_rejected = 1;   // settings cannot be applied or the text is bad
-inline constexpr int cannot_open = 2;         // no such device, or another program holds it
-inline constexpr int settings_unreadable = 8; // current settings cannot be read
+inline constexpr int settings_rejected = 1;    // settings cannot be applied or the text is bad
+inline constexpr int cannot_open = 2;          // no such device, or another program holds it
+inline constexpr int settings_unreadable = 8;  // current settings cannot be read
 }  // namespace link_error
 
 // The serial link to the measuring device. Every operation is safe while another
@@ -23,7 +23,7 @@ inline constexpr int settings_unreadable = 8; // current settings cannot be read
 // command bytes, closes and re-opens it. A read that waits for bytes ends when the link is
 // closed or re-opened.
 class DeviceLink {
-public:
+  public:
     virtual ~DeviceLink() = default;
 
     virtual int open(std::string_view port_text) = 0;

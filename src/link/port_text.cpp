@@ -91,8 +91,8 @@ std::optional<PortSettings> parse_port_text(std::string_view port_text) {
     return settings;
 }
 
-std::string device_path_for_port(
-    int port_number, const std::function<const char*(const char*)>& get_environment) {
+std::string device_path_for_port(int port_number,
+                                 const std::function<const char*(const char*)>& get_environment) {
     const std::string variable = "STILLMON_COM" + std::to_string(port_number);
     if (const char* path = get_environment(variable.c_str()); path != nullptr && *path != '\0') {
         return path;

@@ -13,7 +13,7 @@ std::string make_port_text(std::string_view port_argument);
 struct PortSettings {
     int port_number = 0;  // the N of "comN"
     int baud = 0;
-    char parity = 'N';    // N, E, O
+    char parity = 'N';  // N, E, O
     int data_bits = 8;
     int stop_bits = 1;
 };
@@ -24,7 +24,7 @@ std::optional<PortSettings> parse_port_text(std::string_view port_text);
 
 // The device node of serial port N: the path in STILLMON_COM<N> when that variable is set,
 // else /dev/ttyACM<N-1> (USB CDC devices are numbered from 0).
-std::string device_path_for_port(
-    int port_number, const std::function<const char*(const char*)>& get_environment);
+std::string device_path_for_port(int port_number,
+                                 const std::function<const char*(const char*)>& get_environment);
 
 }  // namespace stillmon

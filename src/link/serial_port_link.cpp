@@ -25,13 +25,20 @@ namespace {
 
 speed_t speed_for_baud(int baud) {
     switch (baud) {
-        case 9600: return B9600;
-        case 19200: return B19200;
-        case 38400: return B38400;
-        case 57600: return B57600;
-        case 115200: return B115200;
-        case 230400: return B230400;
-        default: return B0;
+        case 9600:
+            return B9600;
+        case 19200:
+            return B19200;
+        case 38400:
+            return B38400;
+        case 57600:
+            return B57600;
+        case 115200:
+            return B115200;
+        case 230400:
+            return B230400;
+        default:
+            return B0;
     }
 }
 
@@ -66,10 +73,18 @@ OpenedDevice open_device(const PortSettings& settings) {
     options.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS | HUPCL);
     options.c_cflag |= CLOCAL | CREAD;
     switch (settings.data_bits) {
-        case 5: options.c_cflag |= CS5; break;
-        case 6: options.c_cflag |= CS6; break;
-        case 7: options.c_cflag |= CS7; break;
-        default: options.c_cflag |= CS8; break;
+        case 5:
+            options.c_cflag |= CS5;
+            break;
+        case 6:
+            options.c_cflag |= CS6;
+            break;
+        case 7:
+            options.c_cflag |= CS7;
+            break;
+        default:
+            options.c_cflag |= CS8;
+            break;
     }
     if (settings.parity != 'N') {
         options.c_cflag |= PARENB;
@@ -95,7 +110,7 @@ OpenedDevice open_device(const PortSettings& settings) {
 }
 
 class SerialPortLink final : public DeviceLink {
-public:
+  public:
     SerialPortLink() : work_(asio::make_work_guard(io_)), port_(io_) {
         io_thread_ = std::thread([this] { io_.run(); });
     }
@@ -181,7 +196,7 @@ public:
         });
     }
 
-private:
+  private:
     // Runs on the I/O thread; cancels a pending read, which then completes without the
     // bytes it still waited for.
     void close_port() {
@@ -209,6 +224,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<DeviceLink> make_serial_port_link() { return std::make_unique<SerialPortLink>(); }
+std::unique_ptr<DeviceLink> make_serial_port_link() {
+    return std::make_unique<SerialPortLink>();
+}
 
 }  // namespace stillmon

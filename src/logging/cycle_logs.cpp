@@ -20,7 +20,9 @@ CycleLogs::CycleLogs(std::string text_log_path, std::string binary_log_path,
     open(binary_log_);
 }
 
-CycleLogs::~CycleLogs() { close(); }
+CycleLogs::~CycleLogs() {
+    close();
+}
 
 void CycleLogs::open(LogFile& file) {
     // Binary append: the bytes go to the end unchanged, CR LF included.

@@ -16,7 +16,7 @@ namespace stillmon {
 // synced), so a crash or a power cut costs at most the cycle in flight. A log that could not
 // be opened or written makes its writes do nothing; the cycle goes on.
 class CycleLogs {
-public:
+  public:
     using ErrorReporter = std::function<void(std::string_view message)>;
 
     CycleLogs(std::string text_log_path, std::string binary_log_path, ErrorReporter report_error);
@@ -32,7 +32,7 @@ public:
     // Safe from any thread: a write in progress completes first. Later writes do nothing.
     void close();
 
-private:
+  private:
     struct LogFile {
         std::string path;
         std::FILE* stream = nullptr;

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "base/numbers.h"
 #include "base/channel_table.h"
+#include "base/numbers.h"
 
 namespace stillmon {
 
@@ -21,8 +21,12 @@ void append_channel_items(std::string& line, const TelemetryFrame& frame, int fi
 }
 
 // High byte of a signed element as the floor of a division by 256, and the low byte 0..255.
-double high_byte(std::int16_t value) { return std::floor(value / 256.0); }
-double low_byte(std::int16_t value) { return value - 256.0 * high_byte(value); }
+double high_byte(std::int16_t value) {
+    return std::floor(value / 256.0);
+}
+double low_byte(std::int16_t value) {
+    return value - 256.0 * high_byte(value);
+}
 
 }  // namespace
 

@@ -4,8 +4,8 @@
 #include <limits>
 #include <string_view>
 
-#include "base/numbers.h"
 #include "base/channel_table.h"
+#include "base/numbers.h"
 
 namespace stillmon {
 
@@ -32,7 +32,8 @@ std::optional<std::int32_t> logged_record_count(const std::string& count_field) 
     if (at == std::string::npos) {
         return std::nullopt;
     }
-    const double count = std::nearbyint(read_number(std::string_view(count_field).substr(at + marker.size())));
+    const double count =
+        std::nearbyint(read_number(std::string_view(count_field).substr(at + marker.size())));
     if (std::isnan(count)) {
         return 0;
     }
@@ -56,8 +57,8 @@ void refill_frame_from_record(TelemetryFrame& frame, const TextLogRecord& record
         }
         const std::string_view value_text =
             field.size() > value_start ? field.substr(value_start) : std::string_view{};
-        const double raw = std::nearbyint(read_number(value_text) * channel.divisor +
-                                          channel.replay_offset);
+        const double raw =
+            std::nearbyint(read_number(value_text) * channel.divisor + channel.replay_offset);
         const bool fits = raw >= std::numeric_limits<std::int16_t>::min() &&
                           raw <= std::numeric_limits<std::int16_t>::max();
         frame[c] = fits ? static_cast<std::int16_t>(raw) : std::numeric_limits<std::int16_t>::min();

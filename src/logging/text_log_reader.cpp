@@ -3,14 +3,18 @@
 namespace stillmon {
 
 namespace {
-bool is_blank(int c) { return c == ' ' || c == '\t'; }
+bool is_blank(int c) {
+    return c == ' ' || c == '\t';
+}
 }  // namespace
 
 TextLogReader::TextLogReader(const std::string& path) : stream_(std::fopen(path.c_str(), "rb")) {}
 
 TextLogReader::TextLogReader(std::FILE* stream) : stream_(stream) {}
 
-TextLogReader::~TextLogReader() { close(); }
+TextLogReader::~TextLogReader() {
+    close();
+}
 
 void TextLogReader::close() {
     if (stream_ != nullptr) {
@@ -20,7 +24,9 @@ void TextLogReader::close() {
     lone_cr_read_ = false;
 }
 
-int TextLogReader::next() { return stream_ == nullptr ? EOF : std::getc(stream_); }
+int TextLogReader::next() {
+    return stream_ == nullptr ? EOF : std::getc(stream_);
+}
 
 int TextLogReader::peek() {
     const int c = next();
@@ -30,7 +36,9 @@ int TextLogReader::peek() {
     return c;
 }
 
-bool TextLogReader::at_end() { return !lone_cr_read_ && peek() == EOF; }
+bool TextLogReader::at_end() {
+    return !lone_cr_read_ && peek() == EOF;
+}
 
 void TextLogReader::skip_blanks() {
     while (is_blank(peek())) {

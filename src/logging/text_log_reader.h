@@ -12,7 +12,7 @@ using TextLogRecord = std::array<std::string, text_log_field_count>;
 // Reads a saved text log (the replay's input) field by field, as a stream: a log of any
 // size replays in constant memory. A log that cannot be opened or read is at its end.
 class TextLogReader {
-public:
+  public:
     static constexpr std::size_t longest_field = 4096;
 
     explicit TextLogReader(const std::string& path);
@@ -34,7 +34,7 @@ public:
 
     void close();
 
-private:
+  private:
     int next();
     int peek();
     void skip_blanks();

@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "base/operator_state.h"
-#include "base/text_screen.h"
 #include "base/telemetry_frame.h"
+#include "base/text_screen.h"
 
 namespace stillmon {
 

@@ -18,7 +18,7 @@ using testing::TempDirectory;
 
 // A clock that moves only when the cycle waits or a frame arrives.
 class FakeHost final : public CycleHost {
-public:
+  public:
     double now_s() override { return now; }
     void wait_ms(int duration_ms) override {
         waits.push_back(duration_ms);
@@ -34,7 +34,7 @@ public:
 
 // Delivers queued frames; each arrives a set time after the read starts.
 class FakeLink final : public DeviceLink {
-public:
+  public:
     explicit FakeLink(FakeHost& host) : host_(host) {}
 
     int open(std::string_view) override { return 0; }
@@ -53,11 +53,13 @@ public:
     }
     void write_command_byte(std::uint8_t) override {}
 
-    void queue(double delay_s, const TelemetryFrame& frame) { arrivals.emplace_back(delay_s, frame); }
+    void queue(double delay_s, const TelemetryFrame& frame) {
+        arrivals.emplace_back(delay_s, frame);
+    }
 
     std::deque<std::pair<double, TelemetryFrame>> arrivals;
 
-private:
+  private:
     FakeHost& host_;
 };
 

@@ -12,9 +12,9 @@ TEST(CommandLine, OnlyASingleDigitOneToNineSelectsLiveMode) {
         const char* port_argument;
         bool live;
     };
-    const Case cases[] = {{"1", true},  {"3", true},     {"9", true},  {"0", false},
-                          {"10", false}, {"12", false},  {"COM3", false}, {"", false},
-                          {"a", false}, {" ", false},    {"-", false}, {"&", false}};
+    const Case cases[] = {{"1", true},   {"3", true},   {"9", true},     {"0", false},
+                          {"10", false}, {"12", false}, {"COM3", false}, {"", false},
+                          {"a", false},  {" ", false},  {"-", false},    {"&", false}};
     for (const auto& c : cases) {
         EXPECT_EQ(selects_live_mode(c.port_argument), c.live) << '"' << c.port_argument << '"';
     }

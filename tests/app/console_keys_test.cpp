@@ -20,10 +20,12 @@ namespace {
 
 using namespace std::chrono_literals;
 
-auto deadline() { return KeyQueue::Clock::now() + 10s; }
+auto deadline() {
+    return KeyQueue::Clock::now() + 10s;
+}
 
 class Pipe {
-public:
+  public:
     Pipe() {
         std::array<int, 2> ends{};
         EXPECT_EQ(pipe2(ends.data(), O_CLOEXEC), 0);
@@ -64,9 +66,9 @@ TEST(ConsoleKeyReader, QueuesDecodedKeysFromItsInput) {
     KeyQueue keys;
     ConsoleKeyReader reader(keys, input.read_end);
     input.write_text("q1\x1B[A\n\x1B[24~");
-    EXPECT_EQ(take(keys, 5), (std::vector<std::string>{"q", "1", std::string(key::up),
-                                                        std::string(key::enter),
-                                                        std::string(key::snapshot)}));
+    EXPECT_EQ(take(keys, 5),
+              (std::vector<std::string>{"q", "1", std::string(key::up), std::string(key::enter),
+                                        std::string(key::snapshot)}));
 }
 
 TEST(ConsoleKeyReader, GivesALoneEscOnceNothingFollowsIt) {
@@ -101,7 +103,7 @@ TEST(ConsoleKeyReader, StopsWhenDestroyedWhileWaitingForInput) {
 }
 
 class PseudoTerminal : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_EQ(openpty(&controller_, &terminal_, nullptr, nullptr, nullptr), 0);
         termios mode{};
@@ -119,8 +121,7 @@ protected:
         return current;
     }
     void type(std::string_view text) const {
-        ASSERT_EQ(write(controller_, text.data(), text.size()),
-                  static_cast<ssize_t>(text.size()));
+        ASSERT_EQ(write(controller_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
     }
 
     int controller_ = -1;

@@ -11,7 +11,7 @@ namespace {
 
 // Records what the supervisor does to the link, in order.
 class RecordingLink final : public DeviceLink {
-public:
+  public:
     int open(std::string_view port_text) override {
         calls.push_back("open " + std::string(port_text));
         return 0;
@@ -43,8 +43,7 @@ struct Harness {
                           keys.pop_front();
                           return next;
                       },
-                      [this](int status) { quits.push_back(status); },
-                      [this] { ++snapshots; }}) {}
+                      [this](int status) { quits.push_back(status); }, [this] { ++snapshots; }}) {}
 
     OperatorState state;
     RecordingLink link;

@@ -29,13 +29,18 @@ TEST(OperatorKeys, ParametersStopAtTheirLimits) {
         int expected;
     };
     const Case cases[] = {
-        {"q", 300, &OperatorState::valve_window, 256}, {"w", 30, &OperatorState::valve_window, 0},
-        {"o", 300, &OperatorState::flow_window, 256},  {"p", 31, &OperatorState::flow_window, 0},
-        {"t", 200, &OperatorState::ratio_period, 256}, {"y", 98, &OperatorState::ratio_period, 0},
+        {"q", 300, &OperatorState::valve_window, 256},
+        {"w", 30, &OperatorState::valve_window, 0},
+        {"o", 300, &OperatorState::flow_window, 256},
+        {"p", 31, &OperatorState::flow_window, 0},
+        {"t", 200, &OperatorState::ratio_period, 256},
+        {"y", 98, &OperatorState::ratio_period, 0},
         {"u", 200, &OperatorState::correction_gain, 256},
         {"i", 118, &OperatorState::correction_gain, 0},
-        {"e", 25, &OperatorState::replay_delay, 20},   {"r", 3, &OperatorState::replay_delay, 0},
-        {"q", 1, &OperatorState::valve_window, 21},    {"p", 1, &OperatorState::flow_window, 29},
+        {"e", 25, &OperatorState::replay_delay, 20},
+        {"r", 3, &OperatorState::replay_delay, 0},
+        {"q", 1, &OperatorState::valve_window, 21},
+        {"p", 1, &OperatorState::flow_window, 29},
     };
     for (const auto& c : cases) {
         OperatorState state;
@@ -57,8 +62,8 @@ TEST(OperatorKeys, EnterTakesProofValuesStrictlyInsideTheBounds) {
         float expected;
     };
     const Case cases[] = {
-        {"45.5", 45.5f}, {"97", 0.0f},  {"3", 0.0f},    {"96.6", 0.0f}, {"3.01", 3.01f},
-        {"96.5", 96.5f}, {"abc", 0.0f}, {" 12x", 12.0f}, {"", 0.0f},    {"-50", 0.0f},
+        {"45.5", 45.5f}, {"97", 0.0f},  {"3", 0.0f},     {"96.6", 0.0f}, {"3.01", 3.01f},
+        {"96.5", 96.5f}, {"abc", 0.0f}, {" 12x", 12.0f}, {"", 0.0f},     {"-50", 0.0f},
     };
     for (const auto& c : cases) {
         OperatorState state;

@@ -28,7 +28,7 @@ std::string blank_row(int columns) {
 }
 
 class StatusPanel : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_EQ(typical_lines.first.size(), 97U);
         ASSERT_EQ(live_record_line.size(), 136U);

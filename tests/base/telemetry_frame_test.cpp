@@ -46,8 +46,14 @@ TEST(TelemetryFrame, ValveElementDecodesToTheUnsignedHighByte) {
         int received;
         int decoded;
     };
-    const Case cases[] = {{0x8012 - 0x10000, 128}, {0x7FFF, 127}, {0xC800, 200}, {0x00FF, 0},
-                          {-1, 255},               {0, 0},        {-256, 255},   {0x0100, 1}};
+    const Case cases[] = {{0x8012 - 0x10000, 128},
+                          {0x7FFF, 127},
+                          {0xC800, 200},
+                          {0x00FF, 0},
+                          {-1, 255},
+                          {0, 0},
+                          {-256, 255},
+                          {0x0100, 1}};
     for (const auto& c : cases) {
         EXPECT_EQ(decode_valve_element(static_cast<std::int16_t>(c.received)), c.decoded)
             << c.received;

@@ -8,13 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "app/status_panel.h"
 #include "base/operator_state.h"
+#include "base/telemetry_frame.h"
 #include "display/guide_line.h"
 #include "display/redraw_request.h"
-#include "app/status_panel.h"
 #include "display/strip_chart.h"
 #include "display/surface.h"
-#include "base/telemetry_frame.h"
 #include "logging/log_lines.h"
 #include "process/chart_value.h"
 #include "process/derived_values.h"

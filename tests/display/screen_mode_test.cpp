@@ -15,12 +15,9 @@ TEST(ScreenMode, OnlyTheConfiguredMachineNameTakesTheSmallWindow) {
         int text_rows;
     };
     const Case cases[] = {
-        {"STILL-1", 1024, 768, 48},
-        {"still-1", 1280, 1024, 64},   // case counts
-        {"STILL-1 ", 1280, 1024, 64},
-        {"STILL-12", 1280, 1024, 64},
-        {"STILL", 1280, 1024, 64},
-        {"", 1280, 1024, 64},          // not set
+        {"STILL-1", 1024, 768, 48},   {"still-1", 1280, 1024, 64},  // case counts
+        {"STILL-1 ", 1280, 1024, 64}, {"STILL-12", 1280, 1024, 64},
+        {"STILL", 1280, 1024, 64},    {"", 1280, 1024, 64},  // not set
     };
     for (const auto& c : cases) {
         const ScreenGeometry geometry = choose_screen_geometry(c.computer_name, "STILL-1");

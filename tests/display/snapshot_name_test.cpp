@@ -35,8 +35,8 @@ TEST(SnapshotName, SpellsOutTheLocalTimeWithLeadingZeros) {
 }
 
 TEST(SnapshotName, NowHasTheSameForm) {
-    EXPECT_TRUE(std::regex_match(snapshot_file_name_now(),
-                                 std::regex(R"(stillmon-20\d{6}-\d{6}\.png)")));
+    EXPECT_TRUE(
+        std::regex_match(snapshot_file_name_now(), std::regex(R"(stillmon-20\d{6}-\d{6}\.png)")));
 }
 
 }  // namespace

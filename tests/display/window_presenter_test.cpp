@@ -14,7 +14,7 @@ using Clock = WindowPresenter::Clock;
 
 // Records what reached the window: the surface's revision at each present, and when.
 class RecordingWindow final : public ChartWindow {
-public:
+  public:
     explicit RecordingWindow(const Clock::time_point& now) : now_(now) {}
     void present(const Surface& surface) override {
         presented_revisions.push_back(surface.revision());
@@ -26,12 +26,12 @@ public:
     std::vector<Clock::time_point> present_times;
     std::vector<Clock::time_point> pump_times;
 
-private:
+  private:
     const Clock::time_point& now_;
 };
 
 class WindowPresenterTest : public testing::Test {
-protected:
+  protected:
     WindowPresenter::Timing fake_timing() {
         return {[this] { return now_; }, [this](Clock::duration slept) { now_ += slept; }};
     }

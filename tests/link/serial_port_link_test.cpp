@@ -26,7 +26,9 @@ std::vector<std::uint8_t> counting_bytes(std::size_t count, std::uint8_t first) 
 }
 
 // Points port 7 at the given device node.
-void map_port_seven(const std::string& path) { ::setenv("STILLMON_COM7", path.c_str(), 1); }
+void map_port_seven(const std::string& path) {
+    ::setenv("STILLMON_COM7", path.c_str(), 1);
+}
 
 const std::string port_seven = make_port_text("7");
 
@@ -95,9 +97,8 @@ TEST(SerialPortLink, CloseReleasesAWaitingReadWithWhatArrived) {
     std::array<std::uint8_t, frame_size_bytes> frame{};
     frame.fill(0xEE);
     std::atomic<int> waits{0};
-    auto read = std::async(std::launch::async, [&] {
-        return link->read_frame(frame, [&] { ++waits; });
-    });
+    auto read =
+        std::async(std::launch::async, [&] { return link->read_frame(frame, [&] { ++waits; }); });
     device.write(counting_bytes(5, 1));
     // The read must be waiting (the wait hook runs) before the supervisor's close comes.
     const auto deadline = std::chrono::steady_clock::now() + 2s;

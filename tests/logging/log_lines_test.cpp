@@ -17,8 +17,17 @@ TelemetryFrame frame_with(std::initializer_list<std::pair<int, int>> values) {
 
 // A frame whose first line is the example line of the text log.
 TelemetryFrame example_frame() {
-    return frame_with({{0, 1250}, {1, 1400}, {2, 1448}, {3, 1560}, {4, 400}, {5, 403},
-                       {6, 390}, {7, 2}, {17, 0x0E1E}, {16, 0x2D07}, {18, 1234}});
+    return frame_with({{0, 1250},
+                       {1, 1400},
+                       {2, 1448},
+                       {3, 1560},
+                       {4, 400},
+                       {5, 403},
+                       {6, 390},
+                       {7, 2},
+                       {17, 0x0E1E},
+                       {16, 0x2D07},
+                       {18, 1234}});
 }
 
 TEST(ChannelLines, JoinNamesWithTheirBlanksAndEndEveryItemWithComma) {
@@ -37,10 +46,10 @@ TEST(ChannelLines, ShowRawValuesThroughDivisorAndMask) {
         std::string item;
     };
     const Case cases[] = {
-        {0, 1256, "Tank =78.5, "},   {0, 4, "Tank =0.2, "},     {0, 1, "Tank =0.0, "},
-        {0, -1, "Tank =0.0, "},      {0, -20, "Tank =-1.2, "},  {8, -4, "PropR=0.0, "},
-        {8, 32767, "PropR=100.2, "}, {12, 75, "FloW=0.75, "},   {13, -32768, "Wolum=-327.68, "},
-        {15, 128, "Valve=128, "},    {11, 327, "Blue =1.0, "},  {14, 1600, "Targt=100.0, "},
+        {0, 1256, "Tank =78.5, "},   {0, 4, "Tank =0.2, "},    {0, 1, "Tank =0.0, "},
+        {0, -1, "Tank =0.0, "},      {0, -20, "Tank =-1.2, "}, {8, -4, "PropR=0.0, "},
+        {8, 32767, "PropR=100.2, "}, {12, 75, "FloW=0.75, "},  {13, -32768, "Wolum=-327.68, "},
+        {15, 128, "Valve=128, "},    {11, 327, "Blue =1.0, "}, {14, 1600, "Targt=100.0, "},
     };
     for (const auto& c : cases) {
         const ChannelLines lines = compose_channel_lines(frame_with({{c.element, c.raw}}));

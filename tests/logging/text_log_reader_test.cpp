@@ -60,12 +60,9 @@ TEST(ReadField, ACarriageReturnAloneAfterAQuotedOrFullFieldEndsAnEmptyField) {
         Fields fields;
     };
     const Case cases[] = {
-        {"\"q\"\rb,c", {"q", "", "b", "c"}},
-        {"\"q\" \t\rb", {"q", "", "b", ""}},
-        {"\"q\" \r\nb", {"q", "b", "", ""}},
-        {full + "\rb", {full, "", "b", ""}},
-        {full + " \r\r\nb", {full, "", "", "b"}},
-        {full + "\r\nb", {full, "b", "", ""}},
+        {"\"q\"\rb,c", {"q", "", "b", "c"}},      {"\"q\" \t\rb", {"q", "", "b", ""}},
+        {"\"q\" \r\nb", {"q", "b", "", ""}},      {full + "\rb", {full, "", "b", ""}},
+        {full + " \r\r\nb", {full, "", "", "b"}}, {full + "\r\nb", {full, "b", "", ""}},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         EXPECT_EQ(fields_of(cases[i].text, 4), cases[i].fields) << "case " << i;
@@ -88,7 +85,8 @@ TEST(ReadField, StopsAfter4096CharactersAndGoesOnWithTheRest) {
     EXPECT_EQ(fields[1], std::string(904, 'a'));
     EXPECT_EQ(fields[2], "b");
     EXPECT_EQ(fields_of(std::string(4096, 'a') + "  ,b", 2), (Fields{std::string(4096, 'a'), "b"}));
-    EXPECT_EQ(fields_of(std::string(4096, 'a') + "\r\nb", 2), (Fields{std::string(4096, 'a'), "b"}));
+    EXPECT_EQ(fields_of(std::string(4096, 'a') + "\r\nb", 2),
+              (Fields{std::string(4096, 'a'), "b"}));
 }
 
 TEST(ReadRecord, SurplusFieldsLendToTheNextRecordAndShortLinesBorrow) {
@@ -137,11 +135,11 @@ TEST(ReplayRecord, RefillsChannelsZeroToSevenWithOffsets) {
 
 TEST(ReplayRecord, FieldsThatDoNotNameTheChannelLeaveItAlone) {
     TextLogRecord record;
-    record[1] = "Tank=78.1";       // four-character name without its blank
-    record[2] = "1 st =abc";       // not a number: the offset alone
-    record[3] = "2 st =9999";      // beyond 16 bits
-    record[4] = "Steam";           // no value at all
-    record[5] = " TopHE=-1.2";     // a blank before the name shifts the value start
+    record[1] = "Tank=78.1";    // four-character name without its blank
+    record[2] = "1 st =abc";    // not a number: the offset alone
+    record[3] = "2 st =9999";   // beyond 16 bits
+    record[4] = "Steam";        // no value at all
+    record[5] = " TopHE=-1.2";  // a blank before the name shifts the value start
     TelemetryFrame frame;
     frame[0] = 7;
     refill_frame_from_record(frame, record);
@@ -158,9 +156,17 @@ TEST(ReplayRecord, RecordCountRoundsHalvesToEven) {
         std::optional<std::int32_t> count;
     };
     const Case cases[] = {
-        {"Num=12", 12},      {"Num=0", 0},        {"Num=-3", -3},  {"Num=2.5", 2},
-        {"Num=3.5", 4},      {"Num=", 0},         {"x Num=7 y", 7}, {"Nu=7", std::nullopt},
-        {"", std::nullopt},  {"Num=1e30", 2147483647}, {"Num=-1e30", -2147483647 - 1},
+        {"Num=12", 12},
+        {"Num=0", 0},
+        {"Num=-3", -3},
+        {"Num=2.5", 2},
+        {"Num=3.5", 4},
+        {"Num=", 0},
+        {"x Num=7 y", 7},
+        {"Nu=7", std::nullopt},
+        {"", std::nullopt},
+        {"Num=1e30", 2147483647},
+        {"Num=-1e30", -2147483647 - 1},
         {"Num=Num=5", 0},
     };
     for (const auto& c : cases) {

@@ -7,7 +7,9 @@
 namespace stillmon {
 namespace {
 
-std::optional<std::string> key(std::string_view text) { return std::string(text); }
+std::optional<std::string> key(std::string_view text) {
+    return std::string(text);
+}
 
 TEST(SdlKeyTranslation, GivesKeysThatTypeNoText) {
     struct Case {
@@ -16,26 +18,16 @@ TEST(SdlKeyTranslation, GivesKeysThatTypeNoText) {
         std::optional<std::string> expected;
     };
     const Case cases[] = {
-        {SDLK_RETURN, KMOD_NONE, key("\r")},
-        {SDLK_KP_ENTER, KMOD_NONE, key("\r")},
-        {SDLK_RETURN, KMOD_SHIFT, key("\r")},
-        {SDLK_ESCAPE, KMOD_NONE, key("\x1B")},
-        {SDLK_BACKSPACE, KMOD_NONE, key("\x08")},
-        {SDLK_TAB, KMOD_NONE, key("\t")},
-        {SDLK_UP, KMOD_NONE, key("\xFFH")},
-        {SDLK_DOWN, KMOD_NONE, key("\xFFP")},
-        {SDLK_LEFT, KMOD_NONE, key("\xFFK")},
-        {SDLK_RIGHT, KMOD_NONE, key("\xFFM")},
-        {SDLK_HOME, KMOD_NONE, key("\xFFG")},
-        {SDLK_END, KMOD_NONE, key("\xFFO")},
-        {SDLK_PAGEUP, KMOD_NONE, key("\xFFI")},
-        {SDLK_PAGEDOWN, KMOD_NONE, key("\xFFQ")},
-        {SDLK_INSERT, KMOD_NONE, key("\xFFR")},
-        {SDLK_DELETE, KMOD_NONE, key("\xFFS")},
-        {SDLK_F1, KMOD_NONE, key("\xFF\x3B")},
-        {SDLK_F10, KMOD_NONE, key("\xFF\x44")},
-        {SDLK_F11, KMOD_NONE, key("\xFF\x85")},
-        {SDLK_F12, KMOD_NONE, key(key::snapshot)},
+        {SDLK_RETURN, KMOD_NONE, key("\r")},      {SDLK_KP_ENTER, KMOD_NONE, key("\r")},
+        {SDLK_RETURN, KMOD_SHIFT, key("\r")},     {SDLK_ESCAPE, KMOD_NONE, key("\x1B")},
+        {SDLK_BACKSPACE, KMOD_NONE, key("\x08")}, {SDLK_TAB, KMOD_NONE, key("\t")},
+        {SDLK_UP, KMOD_NONE, key("\xFFH")},       {SDLK_DOWN, KMOD_NONE, key("\xFFP")},
+        {SDLK_LEFT, KMOD_NONE, key("\xFFK")},     {SDLK_RIGHT, KMOD_NONE, key("\xFFM")},
+        {SDLK_HOME, KMOD_NONE, key("\xFFG")},     {SDLK_END, KMOD_NONE, key("\xFFO")},
+        {SDLK_PAGEUP, KMOD_NONE, key("\xFFI")},   {SDLK_PAGEDOWN, KMOD_NONE, key("\xFFQ")},
+        {SDLK_INSERT, KMOD_NONE, key("\xFFR")},   {SDLK_DELETE, KMOD_NONE, key("\xFFS")},
+        {SDLK_F1, KMOD_NONE, key("\xFF\x3B")},    {SDLK_F10, KMOD_NONE, key("\xFF\x44")},
+        {SDLK_F11, KMOD_NONE, key("\xFF\x85")},   {SDLK_F12, KMOD_NONE, key(key::snapshot)},
         {SDLK_UP, KMOD_CTRL, key("\xFFH")},
     };
     for (const auto& c : cases) {
@@ -45,18 +37,18 @@ TEST(SdlKeyTranslation, GivesKeysThatTypeNoText) {
 }
 
 TEST(SdlKeyTranslation, LeavesTypedCharactersToTheTextEvents) {
-    const SDL_Keycode typing[] = {SDLK_q, SDLK_x, SDLK_0, SDLK_9, SDLK_PERIOD, SDLK_SPACE,
+    const SDL_Keycode typing[] = {SDLK_q,     SDLK_x,       SDLK_0,
+                                  SDLK_9,     SDLK_PERIOD,  SDLK_SPACE,
                                   SDLK_MINUS, SDLK_KP_PLUS, SDLK_KP_MULTIPLY};
     for (const SDL_Keycode keycode : typing) {
         EXPECT_EQ(key_for_key_press(keycode, KMOD_NONE), std::nullopt) << SDL_GetKeyName(keycode);
-        EXPECT_EQ(key_for_key_press(keycode, KMOD_LSHIFT), std::nullopt)
-            << SDL_GetKeyName(keycode);
+        EXPECT_EQ(key_for_key_press(keycode, KMOD_LSHIFT), std::nullopt) << SDL_GetKeyName(keycode);
     }
 }
 
 TEST(SdlKeyTranslation, GivesNothingForModifierKeysAlone) {
-    const SDL_Keycode modifiers[] = {SDLK_LSHIFT, SDLK_RSHIFT, SDLK_LCTRL, SDLK_RCTRL,
-                                     SDLK_LALT,   SDLK_RALT,   SDLK_LGUI,  SDLK_CAPSLOCK,
+    const SDL_Keycode modifiers[] = {SDLK_LSHIFT,       SDLK_RSHIFT, SDLK_LCTRL, SDLK_RCTRL,
+                                     SDLK_LALT,         SDLK_RALT,   SDLK_LGUI,  SDLK_CAPSLOCK,
                                      SDLK_NUMLOCKCLEAR, SDLK_MODE};
     for (const SDL_Keycode keycode : modifiers) {
         EXPECT_EQ(key_for_key_press(keycode, KMOD_NONE), std::nullopt) << SDL_GetKeyName(keycode);
@@ -70,10 +62,11 @@ TEST(SdlKeyTranslation, KeypadIsCursorKeysOnlyWhileNumLockIsOff) {
         std::string_view without_num_lock;
     };
     const Case cases[] = {
-        {SDLK_KP_8, key::up},       {SDLK_KP_2, key::down},       {SDLK_KP_4, key::left},
-        {SDLK_KP_6, key::right},    {SDLK_KP_7, key::home},       {SDLK_KP_1, key::end},
-        {SDLK_KP_9, key::page_up},  {SDLK_KP_3, key::page_down},  {SDLK_KP_0, key::insert},
-        {SDLK_KP_PERIOD, key::delete_key},
+        {SDLK_KP_8, key::up},      {SDLK_KP_2, key::down},
+        {SDLK_KP_4, key::left},    {SDLK_KP_6, key::right},
+        {SDLK_KP_7, key::home},    {SDLK_KP_1, key::end},
+        {SDLK_KP_9, key::page_up}, {SDLK_KP_3, key::page_down},
+        {SDLK_KP_0, key::insert},  {SDLK_KP_PERIOD, key::delete_key},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(key_for_key_press(c.keycode, KMOD_NONE), key(c.without_num_lock))

@@ -23,7 +23,7 @@ struct LoadedDeleter {
 };
 
 class SnapshotTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         directory_ = fs::temp_directory_path() /
                      ("stillmon-snapshot-" + std::to_string(::getpid()) + "-" +
@@ -101,8 +101,7 @@ TEST_F(SnapshotTest, KeepsThePaletteIndicesInTheFile) {
 TEST_F(SnapshotTest, ReportsAFileThatCannotBeWritten) {
     const Surface surface(small_screen);
     std::string why_not;
-    EXPECT_FALSE(
-        save_snapshot_png(surface, (directory_ / "missing" / "x.png").string(), &why_not));
+    EXPECT_FALSE(save_snapshot_png(surface, (directory_ / "missing" / "x.png").string(), &why_not));
     EXPECT_FALSE(why_not.empty());
 }
 

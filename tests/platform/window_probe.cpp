@@ -17,8 +17,8 @@
 #include <string_view>
 
 #include "app/console_keys.h"
-#include "base/key_queue.h"
 #include "app/operator_keys.h"
+#include "base/key_queue.h"
 #include "base/operator_state.h"
 #include "display/chart_window.h"
 #include "display/screen_mode.h"
@@ -152,9 +152,10 @@ void run_continuous(Surface& surface, WindowPresenter& presenter, double seconds
     presenter.flush();
     const double elapsed = seconds_since(start);
     const auto presents = presenter.present_count() - first_present;
-    std::printf("continuous: %d cycles in %.2f s = %.0f cycles/s, %llu presents = %.1f presents/s\n",
-                cycles, elapsed, cycles / elapsed, static_cast<unsigned long long>(presents),
-                static_cast<double>(presents) / elapsed);
+    std::printf(
+        "continuous: %d cycles in %.2f s = %.0f cycles/s, %llu presents = %.1f presents/s\n",
+        cycles, elapsed, cycles / elapsed, static_cast<unsigned long long>(presents),
+        static_cast<double>(presents) / elapsed);
     std::fflush(stdout);
 }
 

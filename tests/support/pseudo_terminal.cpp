@@ -26,7 +26,9 @@ PseudoTerminal::PseudoTerminal() {
     slave_keeper_fd_ = -1;
 }
 
-PseudoTerminal::~PseudoTerminal() { hang_up(); }
+PseudoTerminal::~PseudoTerminal() {
+    hang_up();
+}
 
 void PseudoTerminal::write(const std::vector<std::uint8_t>& bytes) {
     std::size_t written = 0;
@@ -39,7 +41,8 @@ void PseudoTerminal::write(const std::vector<std::uint8_t>& bytes) {
     }
 }
 
-std::vector<std::uint8_t> PseudoTerminal::read(std::size_t count, std::chrono::milliseconds deadline) {
+std::vector<std::uint8_t> PseudoTerminal::read(std::size_t count,
+                                               std::chrono::milliseconds deadline) {
     std::vector<std::uint8_t> bytes;
     const auto end = std::chrono::steady_clock::now() + deadline;
     while (bytes.size() < count) {

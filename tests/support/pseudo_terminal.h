@@ -10,7 +10,7 @@ namespace stillmon::testing {
 // A raw pseudo-terminal whose master side the test holds; the slave path plays a serial
 // device node.
 class PseudoTerminal {
-public:
+  public:
     PseudoTerminal();
     ~PseudoTerminal();
     PseudoTerminal(const PseudoTerminal&) = delete;
@@ -23,7 +23,7 @@ public:
     // Closes the master side, as an unplugged device does.
     void hang_up();
 
-private:
+  private:
     int master_fd_ = -1;
     int slave_keeper_fd_ = -1;
     std::string slave_path_;

@@ -8,7 +8,8 @@
 namespace stillmon::testing {
 
 TempDirectory::TempDirectory() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "stillmon-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "stillmon-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot create a temporary directory");
     }

@@ -7,7 +7,7 @@ namespace stillmon::testing {
 
 // A fresh directory under the system's temporary directory, removed with its contents.
 class TempDirectory {
-public:
+  public:
     TempDirectory();
     ~TempDirectory();
     TempDirectory(const TempDirectory&) = delete;
@@ -16,7 +16,7 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::string file(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
