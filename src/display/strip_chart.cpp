@@ -30,10 +30,10 @@ std::int32_t round_to_int32(long double value) {
 
 }  // namespace
 
-StripChart::StripChart() : history_(static_cast<std::size_t>(history_columns) * channel_slots, 0) {}
+StripChart::StripChart() : history_(static_cast<std::size_t>(history_columns) * channel_count, 0) {}
 
 std::int16_t StripChart::history(int x, int channel) const {
-    if (x < 0 || x >= history_columns || channel < 0 || channel >= channel_slots) {
+    if (x < 0 || x >= history_columns || channel < 0 || channel >= channel_count) {
         return 0;
     }
     return history_[static_cast<std::size_t>(channel) * history_columns +
@@ -47,11 +47,8 @@ int StripChart::label_row(int channel) const {
     return label_rows_[static_cast<std::size_t>(channel)];
 }
 
-std::int16_t StripChart::occupancy(int row) const {
-    if (row < 0 || row >= occupancy_rows) {
-        return 0;
-    }
-    return occupancy_[static_cast<std::size_t>(row)];
+bool StripChart::row_taken(int row) const {
+    return row >= 0 && row < occupancy_rows && row_taken_[static_cast<std::size_t>(row)];
 }
 
 std::int16_t& StripChart::history_at(int x, int channel) {
@@ -98,20 +95,20 @@ void StripChart::plot_channel(Surface& surface, int channel, std::int16_t raw_va
     surface.set_text_position(label_row, 1);
     surface.set_text_colours(0, 0);
     surface.print(label_erase, true);
-    occupancy_[static_cast<std::size_t>(label_row)] = 0;
+    row_taken_[static_cast<std::size_t>(label_row)] = false;
 
     // Search away from the nearer screen edge for a row no other label holds.
     int row = preferred_row;
     if (2 * preferred_row > rows) {
-        while (row >= 1 && occupancy_[static_cast<std::size_t>(row)] != 0) {
+        while (row >= 1 && row_taken_[static_cast<std::size_t>(row)]) {
             --row;
         }
     } else {
-        while (row <= rows && occupancy_[static_cast<std::size_t>(row)] != 0) {
+        while (row <= rows && row_taken_[static_cast<std::size_t>(row)]) {
             ++row;
         }
     }
-    occupancy_[static_cast<std::size_t>(row)] = row_taken;
+    row_taken_[static_cast<std::size_t>(row)] = true;
     label_row = static_cast<std::int16_t>(row);
 
     surface.set_text_position(row, 1);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/channel_table.h"
+#include "display/screen_geometry.h"
 #include "display/surface.h"
 
 namespace stillmon {
@@ -16,10 +17,12 @@ namespace stillmon {
 // every trace and label back at each channel's next call. Main thread only.
 class StripChart {
   public:
-    static constexpr int history_columns = 1801;  // pixel columns 0..1800, enough for 1280
-    static constexpr int channel_slots = 21;
-    static constexpr int occupancy_rows = 66;  // rows 0..64 and one past, for the search
-    static constexpr int row_taken = 10;
+    // The scroll moves every column from the left edge up to x = width, one past the last
+    // visible one, so the widest window needs width + 1 columns of history.
+    static constexpr int history_columns = large_screen.width + 1;
+    // Label rows 0..text_rows, and one past the last: the downward search for a free row may
+    // stop there when every row below the preferred one is taken.
+    static constexpr int occupancy_rows = large_screen.text_rows + 2;
 
     StripChart();
 
@@ -30,8 +33,8 @@ class StripChart {
     // The y last drawn for the channel at pixel column x (the low 16 bits of the computed
     // row, so a value far outside its range may wrap onto the surface in older columns).
     std::int16_t history(int x, int channel) const;
-    int label_row(int channel) const;       // 0 before the channel's first call
-    std::int16_t occupancy(int row) const;  // 0 free, row_taken taken
+    int label_row(int channel) const;  // 0 before the channel's first call
+    bool row_taken(int row) const;     // a label stands on the text row
 
   private:
     std::int16_t& history_at(int x, int channel);
@@ -39,7 +42,7 @@ class StripChart {
     // One block of history_columns per channel, so that a channel's scroll walks memory in order.
     std::vector<std::int16_t> history_;
     std::array<std::int16_t, channel_count> label_rows_{};
-    std::array<std::int16_t, occupancy_rows> occupancy_{};
+    std::array<bool, occupancy_rows> row_taken_{};
 };
 
 }  // namespace stillmon

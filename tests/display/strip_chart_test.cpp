@@ -33,7 +33,7 @@ TEST(StripChart, TankAt78DegreesInTheSmallWindow) {
 
     EXPECT_EQ(chart.history(newest_x, 0), 208);
     EXPECT_EQ(chart.label_row(0), 13);
-    EXPECT_EQ(chart.occupancy(13), StripChart::row_taken);
+    EXPECT_TRUE(chart.row_taken(13));
     EXPECT_EQ(surface.text_of_row(13).substr(0, 13), "78.5 Tank    ");
     EXPECT_TRUE(text_shows(surface, 13, 1, "78.5 Tank ", 10, 0));
     EXPECT_EQ(surface.pixel(newest_x, 208), 10);
@@ -129,8 +129,8 @@ TEST_P(StripChartSharedRow, SecondChannelSearchesAwayFromTheNearerEdge) {
     EXPECT_NE(surface.text_of_row(c.first_row).find("Tank "), std::string::npos);
     EXPECT_NE(surface.text_of_row(c.second_row).find("Out W"), std::string::npos);
     EXPECT_TRUE(label_shows(surface, c.second_row, surface.text_of_row(c.second_row), 11));
-    EXPECT_EQ(chart.occupancy(c.first_row), StripChart::row_taken);
-    EXPECT_EQ(chart.occupancy(c.second_row), StripChart::row_taken);
+    EXPECT_TRUE(chart.row_taken(c.first_row));
+    EXPECT_TRUE(chart.row_taken(c.second_row));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -195,8 +195,8 @@ TEST(StripChart, MovingLabelBlanksAndFreesItsOldRow) {
     chart.plot_channel(surface, 0, 207);
 
     EXPECT_EQ(chart.label_row(0), 46);
-    EXPECT_EQ(chart.occupancy(13), 0);
-    EXPECT_EQ(chart.occupancy(46), StripChart::row_taken);
+    EXPECT_FALSE(chart.row_taken(13));
+    EXPECT_TRUE(chart.row_taken(46));
     EXPECT_EQ(surface.text_of_row(13), std::string(128, ' '));
     EXPECT_TRUE(box_is(surface, text_box(13, 1, 12), 0));
     EXPECT_EQ(surface.text_of_row(46).substr(0, 12), "12.9 Tank   ");
@@ -208,7 +208,7 @@ TEST(StripChart, UnchangedLabelKeepsItsOwnRow) {
     chart.plot_channel(surface, 0, 1256);
     chart.plot_channel(surface, 0, 1256);
     EXPECT_EQ(chart.label_row(0), 13);
-    EXPECT_EQ(chart.occupancy(14), 0);
+    EXPECT_FALSE(chart.row_taken(14));
     EXPECT_EQ(surface.text_of_row(14), std::string(128, ' '));
 }
 
@@ -248,7 +248,7 @@ TEST(StripChart, FirstLabelOnThePenultimateRowMakesTheNextFirstEraseScrollTheSur
     EXPECT_TRUE(box_is(surface, {0, 752, 1023, 767}, 0));
     // The chart does not know about the scroll: it still holds row 47 for channel 0.
     EXPECT_EQ(chart.label_row(0), 47);
-    EXPECT_EQ(chart.occupancy(47), StripChart::row_taken);
+    EXPECT_TRUE(chart.row_taken(47));
     EXPECT_EQ(chart.label_row(1), 6);
     EXPECT_TRUE(label_shows(surface, 6, "93.7 1 st ", 11));
 }
