@@ -1,5 +1,8 @@
 #include "logging/cycle_logs.h"
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -82,16 +85,61 @@ TEST(CycleLogs, AFullDiskIsReportedOnceAndTheCyclesGoOn) {
     EXPECT_EQ(read_file_bytes(directory.file("full.bin")).size(), 5u * 43u);
 }
 
-TEST(CycleLogs, ALogThatCannotBeOpenedIsSkippedSilently) {
+TEST(CycleLogs, ALogThatCannotBeOpenedOrIsHeldElsewhereIsReportedAndLeftAlone) {
     TempDirectory directory;
     std::vector<std::string> reports;
-    CycleLogs logs(directory.path().string(), directory.file("ok.bin"),
-                   [&](std::string_view message) { reports.emplace_back(message); });
+    const auto report = [&](std::string_view message) { reports.emplace_back(message); };
+    CycleLogs first(directory.path().string(), directory.file("ok.bin"), report);
+    CycleLogs second(directory.file("ok.dat"), directory.file("ok.bin"), report);
+    EXPECT_EQ(reports,
+              (std::vector<std::string>{
+                  "stillmon: cannot open " + directory.path().string() +
+                      ": Is a directory; nothing will be logged to it",
+                  "stillmon: cannot open " + directory.file("ok.bin") +
+                      ": another stillmon is logging to it; nothing will be logged to it"}));
     const TelemetryFrame frame = numbered_frame(65535);
-    const std::string line = logs.write_cycle_logs(frame, compose_channel_lines(frame), 0.0f, 0.9);
-    EXPECT_NE(line.find("Num=65535"), std::string::npos);
-    EXPECT_TRUE(reports.empty());
-    EXPECT_EQ(read_file_bytes(directory.file("ok.bin")).substr(0, 9), "==65535$$");
+    std::string line;
+    for (CycleLogs* logs : {&first, &second}) {
+        line = logs->write_cycle_logs(frame, compose_channel_lines(frame), 0.0f, 0.9);
+        EXPECT_NE(line.find("Num=65535"), std::string::npos);
+    }
+    // The record from the first, which holds the binary log; the line from the second.
+    EXPECT_EQ(read_file_bytes(directory.file("ok.bin")), expected_record(frame));
+    EXPECT_EQ(read_file_bytes(directory.file("ok.dat")), line + "\r\n");
+    EXPECT_EQ(reports.size(), 2u);
+}
+
+// The file-size limit stands in for a disk that fills up in the middle of a line and is
+// freed later.
+TEST(CycleLogs, ALineThatDoesNotFitIsCutOffAndTheReturnOfSpaceIsReported) {
+    TempDirectory directory;
+    const std::string text = directory.file("Run3.dat");
+    std::vector<std::string> reports;
+    CycleLogs logs(text, directory.file("Run3.bin"),
+                   [&](std::string_view message) { reports.emplace_back(message); });
+    const auto write = [&](int record) {
+        const TelemetryFrame frame = numbered_frame(record);
+        return logs.write_cycle_logs(frame, compose_channel_lines(frame), 0.0f, 0.9) + "\r\n";
+    };
+    const std::string first_line = write(1);
+
+    rlimit original{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &original), 0);
+    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = original;
+    limited.rlim_cur = first_line.size() + 20;  // room for all three records, not a line
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    write(2);
+    write(3);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &original), 0);
+    std::signal(SIGXFSZ, old_handler);
+    const std::string fourth_line = write(4);
+
+    EXPECT_EQ(read_file_bytes(text), first_line + fourth_line);
+    EXPECT_EQ(read_file_bytes(directory.file("Run3.bin")).size(), 4u * 43u);
+    EXPECT_EQ(reports,
+              (std::vector<std::string>{"stillmon: cannot write " + text + ": File too large",
+                                        "stillmon: writing " + text + " again"}));
 }
 
 }  // namespace
