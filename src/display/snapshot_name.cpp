@@ -20,4 +20,14 @@ std::string snapshot_file_name_now() {
     return snapshot_file_name(local_time);
 }
 
+std::string numbered_snapshot_name(const std::string& name, int n) {
+    if (n <= 1) {
+        return name;
+    }
+    constexpr std::string_view extension = ".png";
+    const std::size_t stem =
+        name.ends_with(extension) ? name.size() - extension.size() : name.size();
+    return name.substr(0, stem) + "-" + std::to_string(n) + name.substr(stem);
+}
+
 }  // namespace stillmon

@@ -12,4 +12,8 @@ std::string snapshot_file_name(const std::tm& local_time);
 // The same for the present moment, in local time.
 std::string snapshot_file_name_now();
 
+// The n-th choice of name for a snapshot when earlier ones are taken (several snapshots in
+// one second): the name itself for n = 1, then "-2", "-3" ... before ".png".
+std::string numbered_snapshot_name(const std::string& name, int n);
+
 }  // namespace stillmon

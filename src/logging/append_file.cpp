@@ -11,7 +11,9 @@ namespace stillmon {
 
 namespace {
 
-std::error_code last_error() { return {errno, std::generic_category()}; }
+std::error_code last_error() {
+    return {errno, std::generic_category()};
+}
 
 }  // namespace
 

@@ -34,6 +34,15 @@ TEST(SnapshotName, SpellsOutTheLocalTimeWithLeadingZeros) {
     }
 }
 
+TEST(SnapshotName, LaterChoicesAreNumberedBeforeTheExtension) {
+    EXPECT_EQ(numbered_snapshot_name("stillmon-20261208-171500.png", 1),
+              "stillmon-20261208-171500.png");
+    EXPECT_EQ(numbered_snapshot_name("stillmon-20261208-171500.png", 2),
+              "stillmon-20261208-171500-2.png");
+    EXPECT_EQ(numbered_snapshot_name("stillmon-20261208-171500.png", 13),
+              "stillmon-20261208-171500-13.png");
+}
+
 TEST(SnapshotName, NowHasTheSameForm) {
     EXPECT_TRUE(
         std::regex_match(snapshot_file_name_now(), std::regex(R"(stillmon-20\d{6}-\d{6}\.png)")));

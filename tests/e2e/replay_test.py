@@ -264,9 +264,15 @@ class ReplayScreen(ReplayTestCase):
         x.send_keys(window, "space")
         self.assertLess(wait_until_paused(self, x, window), len(lines),
                         "the replay was over before the pause")
-        x.send_keys(window, "F12")
-        saved = program.output.wait_for(r"^Snapshot saved: (\S+)$").group(1)
-        snapshot = harness.read_png(os.path.join(self.dir, saved))
+        # Two snapshots in quick succession keep both files.
+        x.send_keys(window, "F12", "F12")
+        harness.wait_until(lambda: len(saved_snapshots(program)) == 2, 20, what="two snapshots")
+        first_name, second_name = saved_snapshots(program)
+        self.assertNotEqual(first_name, second_name)
+        if second_name.startswith(first_name[:-len(".png")]):
+            self.assertEqual(second_name, first_name[:-len(".png")] + "-2.png")
+        snapshot = harness.read_png(os.path.join(self.dir, first_name))
+        self.assertEqual(snapshot.differences(harness.read_png(os.path.join(self.dir, second_name)))[0], 0)
         shown = x.screenshot(window)
         count, first = shown.differences(snapshot)
         if count:
@@ -275,6 +281,11 @@ class ReplayScreen(ReplayTestCase):
         self.assertLessEqual(shown.colours(), {bytes(c) for c in harness.BASIC_PALETTE})
         self.press_last_key(x, window, "x")
         self.assertEqual(self.wait_for_exit(program), QUIT_STATUS)
+
+
+def saved_snapshots(program):
+    return [line[len("Snapshot saved: "):] for line in program.output.all()
+            if line.startswith("Snapshot saved: ")]
 
 
 def record_number_shown(test, x, window):
