@@ -29,9 +29,10 @@ class DeviceLink {
     virtual int open(std::string_view port_text) = 0;
     // Closing a link that is not open does nothing.
     virtual void close() = 0;
-    // One read request of exactly 38 bytes. Returns how many arrived (fewer when the link is
-    // closed under the read, fails, or is not open: then at once). while_waiting is called
-    // about every 10 ms on the calling thread while the read waits.
+    // Waits for the next whole frame (frames are counted from the first byte after the open)
+    // and returns frame_size_bytes. Returns 0 without a frame when the link is closed or
+    // re-opened under the read or fails, and at once when it is not open. while_waiting is
+    // called about every 10 ms on the calling thread while the read waits.
     virtual std::size_t read_frame(std::span<std::uint8_t, frame_size_bytes> into,
                                    const std::function<void()>& while_waiting) = 0;
     // Lost without message when the link is closed.

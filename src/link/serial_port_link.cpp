@@ -14,9 +14,11 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <utility>
 
 #include <asio.hpp>
 
+#include "link/frame_assembler.h"
 #include "link/port_text.h"
 
 namespace stillmon {
@@ -109,6 +111,25 @@ OpenedDevice open_device(const PortSettings& settings) {
     return {fd, link_error::none};
 }
 
+// One read_frame call, answered on the I/O thread: with a frame, or with nothing when the
+// link is closed, re-opened or fails first.
+struct FrameRequest {
+    std::mutex mutex;
+    std::condition_variable answered_signal;
+    bool answered = false;
+    std::optional<FrameBytes> frame;
+
+    void answer(std::optional<FrameBytes> with) {
+        std::lock_guard lock(mutex);
+        frame = with;
+        answered = true;
+        answered_signal.notify_all();
+    }
+};
+
+// The port is read all the time it is open, so the frame assembler learns when bytes really
+// arrived; frames wait in the assembler until the cycle asks for one. The assembler, the
+// port and the waiting request belong to the I/O thread.
 class SerialPortLink final : public DeviceLink {
   public:
     SerialPortLink() : work_(asio::make_work_guard(io_)), port_(io_) {
@@ -130,15 +151,19 @@ class SerialPortLink final : public DeviceLink {
         return run_on_io_thread([this, &settings] {
             close_port();
             const OpenedDevice device = open_device(*settings);
-            if (device.error == link_error::none) {
-                asio::error_code ignored;
-                port_.assign(device.fd, ignored);
-                if (ignored) {
-                    ::close(device.fd);
-                    return link_error::settings_rejected;
-                }
+            if (device.error != link_error::none) {
+                return device.error;
             }
-            return device.error;
+            asio::error_code assign_error;
+            port_.assign(device.fd, assign_error);
+            if (assign_error) {
+                ::close(device.fd);
+                return link_error::settings_rejected;
+            }
+            assembler_.reset();
+            reading_failed_ = false;
+            start_reading();
+            return link_error::none;
         });
     }
 
@@ -151,39 +176,23 @@ class SerialPortLink final : public DeviceLink {
 
     std::size_t read_frame(std::span<std::uint8_t, frame_size_bytes> into,
                            const std::function<void()>& while_waiting) override {
-        struct ReadState {
-            std::mutex mutex;
-            std::condition_variable done_signal;
-            bool done = false;
-            std::size_t received = 0;
-            std::array<std::uint8_t, frame_size_bytes> buffer{};
-        };
-        auto state = std::make_shared<ReadState>();
-        asio::post(io_, [this, state] {
-            auto finish = [state](const asio::error_code&, std::size_t received) {
-                std::lock_guard lock(state->mutex);
-                state->received = received;
-                state->done = true;
-                state->done_signal.notify_all();
-            };
-            if (!port_.is_open()) {
-                finish({}, 0);
-                return;
-            }
-            asio::async_read(port_, asio::buffer(state->buffer), finish);
-        });
+        auto request = std::make_shared<FrameRequest>();
+        asio::post(io_, [this, request] { serve(request); });
 
-        std::unique_lock lock(state->mutex);
-        while (!state->done) {
-            state->done_signal.wait_for(lock, std::chrono::milliseconds(10));
-            if (!state->done && while_waiting) {
+        std::unique_lock lock(request->mutex);
+        while (!request->answered) {
+            request->answered_signal.wait_for(lock, std::chrono::milliseconds(10));
+            if (!request->answered && while_waiting) {
                 lock.unlock();
                 while_waiting();
                 lock.lock();
             }
         }
-        std::copy_n(state->buffer.begin(), state->received, into.begin());
-        return state->received;
+        if (!request->frame) {
+            return 0;
+        }
+        std::copy(request->frame->begin(), request->frame->end(), into.begin());
+        return frame_size_bytes;
     }
 
     void write_command_byte(std::uint8_t command) override {
@@ -197,15 +206,59 @@ class SerialPortLink final : public DeviceLink {
     }
 
   private:
-    // Runs on the I/O thread; cancels a pending read, which then completes without the
-    // bytes it still waited for.
+    // The methods below run on the I/O thread.
+
+    void serve(const std::shared_ptr<FrameRequest>& request) {
+        if (auto frame = assembler_.take_frame()) {
+            request->answer(frame);
+        } else if (!port_.is_open() || reading_failed_) {
+            request->answer(std::nullopt);
+        } else {
+            answer_waiting_request(std::nullopt);  // only one reader asks at a time
+            waiting_request_ = request;
+        }
+    }
+
+    void answer_waiting_request(std::optional<FrameBytes> frame) {
+        if (waiting_request_) {
+            std::exchange(waiting_request_, nullptr)->answer(frame);
+        }
+    }
+
+    void start_reading() {
+        port_.async_read_some(
+            asio::buffer(chunk_),
+            [this, generation = generation_](const asio::error_code& error, std::size_t count) {
+                if (generation != generation_) {
+                    return;  // the read of a port closed since
+                }
+                if (error) {
+                    // The device is gone (or failed): nothing more comes until a re-open.
+                    reading_failed_ = true;
+                    answer_waiting_request(std::nullopt);
+                    return;
+                }
+                assembler_.add(std::span(chunk_).first(count), FrameAssembler::Clock::now());
+                if (waiting_request_) {
+                    if (auto frame = assembler_.take_frame()) {
+                        answer_waiting_request(frame);
+                    }
+                }
+                start_reading();
+            });
+    }
+
+    // Releases a waiting read without a frame; the bytes of an unfinished frame are lost.
     void close_port() {
+        answer_waiting_request(std::nullopt);
         if (!port_.is_open()) {
             return;
         }
+        ++generation_;
         ::ioctl(port_.native_handle(), TIOCNXCL);
         asio::error_code ignored;
         port_.close(ignored);
+        assembler_.reset();
     }
 
     template <typename Operation>
@@ -219,6 +272,11 @@ class SerialPortLink final : public DeviceLink {
     asio::io_context io_;
     asio::executor_work_guard<asio::io_context::executor_type> work_;
     asio::serial_port port_;
+    std::array<std::uint8_t, 256> chunk_{};
+    FrameAssembler assembler_;
+    std::shared_ptr<FrameRequest> waiting_request_;
+    std::uint64_t generation_ = 0;  // counts closes, so a late completion knows it is stale
+    bool reading_failed_ = false;
     std::thread io_thread_;
 };
 
