@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/status_panel.h"
+#include "app/readouts.h"
 #include "base/operator_state.h"
 #include "base/telemetry_frame.h"
 #include "display/guide_line.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/status_panel.h"
+#include "app/readouts.h"
 #include "base/operator_state.h"
 #include "base/telemetry_frame.h"
 #include "display/guide_line.h"

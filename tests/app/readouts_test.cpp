@@ -1,4 +1,4 @@
-#include "app/status_panel.h"
+#include "app/readouts.h"
 
 #include <gtest/gtest.h>
 
