@@ -100,7 +100,7 @@ ReplayOutcome AcquisitionCycle::run_replay_cycle(TextLogReader& log) {
 }
 
 ChannelLines AcquisitionCycle::derive_and_compose() {
-    derive_cycle_values(frame_, derived_, state_, surface_);
+    print_cycle_readouts(surface_, derive_cycle_values(frame_, derived_, state_));
     return compose_channel_lines(frame_);
 }
 

@@ -38,7 +38,45 @@ void print_parameter(TextScreen& screen, Readout readout, int value) {
     screen.print(" ", true);
 }
 
+void print_stage_line(TextScreen& screen, const StageCount& count) {
+    go_to(screen, Readout::stage_line);
+    screen.print(" Proof Input=", false);
+    screen.print(format_number(count.input_strength, "0.00"), false);
+    screen.print(", Proof Output=", false);
+    screen.print(format_number(count.output_strength, "0.00"), false);
+    screen.print(", D Stage=", false);
+    screen.print(format_number(count.whole_stages, "0.0"), false);
+    screen.print(", DLine St=", false);
+    screen.print(format_number(count.crossing_point, "0.00"), false);
+    screen.print("            ", true);
+}
+
+void print_ratio_line(TextScreen& screen, const RatioReadouts& ratio) {
+    go_to(screen, Readout::ratio_line);
+    screen.print_single(ratio.denominator, false);
+    screen.print(",", false);
+    screen.print_single(ratio.numerator, false);
+    screen.print(",", false);
+    screen.print_single(ratio.ratio, false);
+    screen.print("   ", true);
+}
+
 }  // namespace
+
+void print_cycle_readouts(TextScreen& screen, const CycleReadouts& readouts) {
+    if (readouts.stage_line) {
+        print_stage_line(screen, *readouts.stage_line);
+    }
+    if (readouts.valve) {
+        go_to(screen, Readout::valve_sample);
+        screen.print_single(readouts.valve->sample, true);
+        go_to(screen, Readout::valve_average);
+        screen.print_short(readouts.valve->average, true);
+    }
+    if (readouts.ratio) {
+        print_ratio_line(screen, *readouts.ratio);
+    }
+}
 
 void print_status_panel(TextScreen& screen, const ChannelLines& lines, std::string_view record_line,
                         const OperatorState& state) {

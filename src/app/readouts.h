@@ -7,6 +7,7 @@
 #include "base/operator_state.h"
 #include "base/text_screen.h"
 #include "logging/log_lines.h"
+#include "process/derived_values.h"
 
 namespace stillmon {
 
@@ -73,6 +74,10 @@ inline constexpr ReadoutPlace readout_table[] = {
 constexpr const ReadoutPlace& place_of(Readout readout) {
     return readout_table[static_cast<std::size_t>(readout)];
 }
+
+// The calculation step's readouts in the order it finds them: stage line, valve sample,
+// valve average, ratio line. An absent one leaves its place as it was.
+void print_cycle_readouts(TextScreen& screen, const CycleReadouts& readouts);
 
 // Printed once per cycle after the logs are written and before the strip charts: channel
 // line 1, the record line, lines 2 and 3, then the four operator parameters, each with a
