@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -183,6 +184,39 @@ TEST(CycleReadouts, PrintInCalculationOrderAtTheirPlaces) {
     RecordingScreen untouched;
     print_cycle_readouts(untouched, CycleReadouts{});
     EXPECT_TRUE(untouched.calls().empty());
+}
+
+// The rows of README.md's readout table, with the table that places the readouts.
+TEST(ReadoutTable, IsTheReadmeTable) {
+    std::vector<std::string> readme_rows;
+    std::ifstream readme(STILLMON_README);
+    bool in_table = false;
+    for (std::string line; std::getline(readme, line);) {
+        if (line == "| Row, column | Readout |") {
+            in_table = true;
+        } else if (in_table && line.starts_with("| ")) {
+            readme_rows.push_back(line);
+        } else if (in_table && line != "|---|---|") {
+            break;
+        }
+    }
+
+    std::vector<std::string> table_rows;
+    int row = 0;
+    for (const ReadoutPlace& place : readout_table) {
+        const std::string column = std::to_string(place.column);
+        if (!place.readme.empty()) {
+            row = place.row;
+            table_rows.push_back("| " + std::to_string(row) + ", " + column + " | " +
+                                 std::string(place.readme) + " |");
+            continue;
+        }
+        // Listed with the entry above, so on its row.
+        ASSERT_FALSE(table_rows.empty());
+        EXPECT_EQ(place.row, row) << column;
+        table_rows.back().insert(table_rows.back().find(" | "), " / " + column);
+    }
+    EXPECT_EQ(readme_rows, table_rows);
 }
 
 }  // namespace
