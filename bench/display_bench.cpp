@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/status_panel.h"
+#include "app/readouts.h"
 #include "base/operator_state.h"
 #include "base/telemetry_frame.h"
 #include "display/guide_line.h"
@@ -55,7 +55,7 @@ void BM_DisplayCycleLarge(benchmark::State& state) {
     for (auto _ : state) {
         const auto slot = static_cast<std::size_t>(cycle % 64);
         TelemetryFrame frame = frames[slot];
-        derive_cycle_values(frame, derived, parameters, surface);
+        print_cycle_readouts(surface, derive_cycle_values(frame, derived, parameters));
         print_status_panel(surface, lines[slot], record_lines[slot], parameters);
         for (int c = 0; c < 16; ++c) {
             chart.plot_channel(surface, c, frame[c]);

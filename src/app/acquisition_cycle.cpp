@@ -2,9 +2,8 @@
 
 #include <array>
 
-#include "app/status_panel.h"
+#include "app/readouts.h"
 #include "base/channel_table.h"
-#include "base/numbers.h"
 #include "display/redraw_request.h"
 #include "logging/replay_record.h"
 #include "process/chart_value.h"
@@ -13,10 +12,6 @@ namespace stillmon {
 
 namespace {
 
-constexpr int entry_text_row = 30;
-constexpr int entry_text_column = 50;
-constexpr int timing_text_row = 28;
-constexpr int timing_text_column = 30;
 constexpr int replay_pause_check_ms = 100;
 constexpr int replay_delay_step_ms = 10;
 
@@ -32,11 +27,7 @@ void AcquisitionCycle::run_live_cycle(DeviceLink& link, CycleLogs& logs) {
     handle_redraw_request(state_, surface_);
 
     host_.wait_ms(frame_timing::pre_read_pause_ms);
-    // The blanks erase what a longer earlier entry left; the colours are whatever the last
-    // print of the previous cycle left.
-    surface_.set_text_position(entry_text_row, entry_text_column);
-    surface_.print(state_.entry_text(), false);
-    surface_.print("         ", true);
+    print_entry_text(surface_, state_.entry_text());
 
     std::array<std::uint8_t, frame_size_bytes> received{};
     const std::size_t count = link.read_frame(received, [this] { host_.keep_alive(); });
@@ -58,13 +49,10 @@ void AcquisitionCycle::run_live_cycle(DeviceLink& link, CycleLogs& logs) {
 }
 
 void AcquisitionCycle::check_frame_timing(double frame_interval_s) {
-    surface_.set_text_position(timing_text_row, timing_text_column);
     if (frame_interval_s > frame_timing::longest_interval_s ||
         frame_interval_s < frame_timing::shortest_interval_s) {
         ++timing_errors_;
-        surface_.print("Time Error= ", false);
-        surface_.print(format_number(timing_errors_, "0"), false);
-        surface_.print("   ", true);
+        print_timing_errors(surface_, timing_errors_);
         if (timing_errors_ > frame_timing::errors_before_reset) {
             timing_errors_ = 0;
             state_.link_reset_request.store(frame_timing::reset_request);
@@ -72,7 +60,7 @@ void AcquisitionCycle::check_frame_timing(double frame_interval_s) {
         }
     } else {
         timing_errors_ = 0;
-        surface_.print("                 ", true);
+        print_timing_errors(surface_, timing_errors_);
     }
 }
 
@@ -112,7 +100,7 @@ ReplayOutcome AcquisitionCycle::run_replay_cycle(TextLogReader& log) {
 }
 
 ChannelLines AcquisitionCycle::derive_and_compose() {
-    derive_cycle_values(frame_, derived_, state_, surface_);
+    print_cycle_readouts(surface_, derive_cycle_values(frame_, derived_, state_));
     return compose_channel_lines(frame_);
 }
 

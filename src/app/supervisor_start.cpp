@@ -3,6 +3,8 @@
 #include <system_error>
 #include <thread>
 
+#include "app/readouts.h"
+
 namespace stillmon {
 
 void start_detached_thread(std::function<void()> body) {
@@ -15,8 +17,7 @@ bool start_supervisor_thread(std::function<void()> body, TextScreen& screen,
         start(std::move(body));
         return true;
     } catch (const std::system_error&) {
-        screen.set_text_position(27, 30);
-        screen.print("ThreadCreate Error= ", true);
+        print_thread_start_error(screen);
         return false;
     }
 }

@@ -7,9 +7,9 @@
 
 namespace stillmon {
 
-// Text output at 1-based rows and columns of the window's 8x16 text grid. The calculations
-// and the status panel print through this; the drawing surface implements it and tests
-// record it.
+// Text output at 1-based rows and columns of the window's 8x16 text grid. The readouts
+// (app/readouts.h) and the replay prompt print through this; the drawing surface implements
+// it and tests record it.
 class TextScreen {
   public:
     virtual ~TextScreen() = default;

@@ -62,15 +62,10 @@ void derive_strengths(const TelemetryFrame& frame, DerivedValues& state) {
                                  state.output_strength > state.input_strength;
 }
 
-void average_valve(TelemetryFrame& frame, DerivedValues& state, int window, TextScreen& screen) {
+ValveReadouts average_valve(TelemetryFrame& frame, DerivedValues& state, int window) {
     shift_in_sample(state.valve_samples, window, frame[element::valve]);
-    screen.set_text_position(3, 125);
-    screen.set_text_colours(13, 0);
-    screen.print_single(state.valve_samples[0], true);
     frame[element::valve] = sample_average(state.valve_samples, window);
-    screen.set_text_position(3, 135);
-    screen.set_text_colours(13, 0);
-    screen.print_short(frame[element::valve], true);
+    return {state.valve_samples[0], frame[element::valve]};
 }
 
 void average_flow(TelemetryFrame& frame, DerivedValues& state, int window) {
@@ -85,7 +80,7 @@ void add_reflux_terms(const TelemetryFrame& frame, DerivedValues& state) {
     state.numerator_sum += frame[element::second_stage] - frame[element::out_water];
 }
 
-void end_ratio_period(const TelemetryFrame& frame, DerivedValues& state, TextScreen& screen) {
+std::optional<RatioReadouts> end_ratio_period(const TelemetryFrame& frame, DerivedValues& state) {
     const Channel& reflux = channel_table[reflux_channel];
     state.period_counter = 0;
     const auto denominator = static_cast<float>(state.denominator_sum);
@@ -97,7 +92,7 @@ void end_ratio_period(const TelemetryFrame& frame, DerivedValues& state, TextScr
     state.numerator_sum = 0;
     state.held_top_heat_exchanger = frame[element::top_heat_exchanger];
     if (!state.strength_test_passed) {
-        return;
+        return std::nullopt;
     }
 
     float ratio = static_cast<float>(static_cast<long double>(numerator) / denominator);
@@ -111,30 +106,24 @@ void end_ratio_period(const TelemetryFrame& frame, DerivedValues& state, TextScr
     }
     state.reflux_ratio = ratio;
 
-    screen.set_text_position(2, 10);
-    screen.set_text_colours(12, 0);
-    screen.print_single(denominator, false);
-    screen.print(",", false);
-    screen.print_single(numerator, false);
-    screen.print(",", false);
-    screen.print_single(state.reflux_ratio, false);
-    screen.print("   ", true);
+    return RatioReadouts{denominator, numerator, ratio};
 }
 
 }  // namespace
 
-void derive_cycle_values(TelemetryFrame& frame, DerivedValues& state,
-                         const OperatorState& parameters, TextScreen& screen) {
+CycleReadouts derive_cycle_values(TelemetryFrame& frame, DerivedValues& state,
+                                  const OperatorState& parameters) {
+    CycleReadouts shown;
     derive_strengths(frame, state);
 
     if (state.strength_test_passed) {
-        const float stages =
-            count_stages(state.input_strength, state.output_strength, stage_points, screen);
+        shown.stage_line = count_stages(state.input_strength, state.output_strength, stage_points);
+        const float stages = shown.stage_line ? shown.stage_line->stages : 0.0f;
         state.stage_value = static_cast<float>(static_cast<long double>(stages) * 1000.0L);
     }
 
     if (const int valve_window = read_parameter(parameters.valve_window); valve_window >= 1) {
-        average_valve(frame, state, valve_window, screen);
+        shown.valve = average_valve(frame, state, valve_window);
     }
     if (const int flow_window = read_parameter(parameters.flow_window); flow_window >= 1) {
         average_flow(frame, state, flow_window);
@@ -143,7 +132,7 @@ void derive_cycle_values(TelemetryFrame& frame, DerivedValues& state,
     add_reflux_terms(frame, state);
     if (const int ratio_period = read_parameter(parameters.ratio_period);
         state.period_counter > ratio_period) {
-        end_ratio_period(frame, state, screen);
+        shown.ratio = end_ratio_period(frame, state);
     }
 
     const int correction_gain = read_parameter(parameters.correction_gain);
@@ -152,6 +141,7 @@ void derive_cycle_values(TelemetryFrame& frame, DerivedValues& state,
     state.channel18_value =
         static_cast<float>(static_cast<long double>(state.reflux_ratio) +
                            static_cast<long double>(top_change * correction_gain) / 100.0L);
+    return shown;
 }
 
 }  // namespace stillmon

@@ -2,10 +2,11 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "base/operator_state.h"
 #include "base/telemetry_frame.h"
-#include "base/text_screen.h"
+#include "process/stage_count.h"
 
 namespace stillmon {
 
@@ -33,17 +34,39 @@ struct DerivedValues {
     bool strength_test_passed = false;
 };
 
+struct ValveReadouts {
+    float sample = 0.0f;  // this cycle's
+    std::int16_t average = 0;
+    bool operator==(const ValveReadouts&) const = default;
+};
+
+struct RatioReadouts {
+    float denominator = 0.0f;  // the period's sum
+    float numerator = 0.0f;    // the period's sum times the reflux channel's divisor
+    float ratio = 0.0f;        // as kept in DerivedValues::reflux_ratio
+    bool operator==(const RatioReadouts&) const = default;
+};
+
+// What one calculation step leaves to be shown (see the readout table); an absent readout
+// keeps what its place showed before.
+struct CycleReadouts {
+    std::optional<StageCount> stage_line;  // when the strength test passed
+    std::optional<ValveReadouts> valve;    // when the valve window is 1 or more
+    std::optional<RatioReadouts> ratio;    // at the end of a ratio period that passed the test
+    bool operator==(const CycleReadouts&) const = default;
+};
+
 // The calculation step of one acquisition cycle, run after the frame is in place and before
 // anything is composed, logged or charted from it:
 //   - liquid strength from the tank temperature, vapour strength from the steam temperature;
-//   - the stage value (and its status line) when the strengths make sense together;
-//   - moving averages of the valve (element 15, with readouts at row 3) and the flow
-//     (element 12), written back into the frame in place of the samples;
-//   - the reflux sums, and at the end of each ratio period the reflux ratio (line at row 2);
+//   - the stage value when the strengths make sense together;
+//   - moving averages of the valve (element 15) and the flow (element 12), written back into
+//     the frame in place of the samples;
+//   - the reflux sums, and at the end of each ratio period the reflux ratio;
 //   - the channel-18 value, corrected by the TopHE change since the period ended.
 // Each operator parameter is read once, at the start of the sub-step that uses it; a value
 // outside 0..256 (never stored by the key handling) is taken as the nearest limit.
-void derive_cycle_values(TelemetryFrame& frame, DerivedValues& state,
-                         const OperatorState& parameters, TextScreen& screen);
+CycleReadouts derive_cycle_values(TelemetryFrame& frame, DerivedValues& state,
+                                  const OperatorState& parameters);
 
 }  // namespace stillmon

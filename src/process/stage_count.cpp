@@ -3,34 +3,14 @@
 #include <array>
 #include <cstddef>
 
-#include "base/numbers.h"
 #include "process/equilibrium_table.h"
 #include "process/interpolation.h"
 
 namespace stillmon {
 
-namespace {
-
-void print_status_line(TextScreen& screen, float input_strength, float output_strength,
-                       int whole_stages, double fractional_stages) {
-    screen.set_text_position(4, 10);
-    screen.set_text_colours(15, 0);
-    screen.print(" Proof Input=", false);
-    screen.print(format_number(input_strength, "0.00"), false);
-    screen.print(", Proof Output=", false);
-    screen.print(format_number(output_strength, "0.00"), false);
-    screen.print(", D Stage=", false);
-    screen.print(format_number(whole_stages, "0.0"), false);
-    screen.print(", DLine St=", false);
-    screen.print(format_number(fractional_stages, "0.00"), false);
-    screen.print("            ", true);
-}
-
-}  // namespace
-
-float count_stages(float input_strength, float output_strength, int points, TextScreen& screen) {
+std::optional<StageCount> count_stages(float input_strength, float output_strength, int points) {
     if (!(input_strength > 0.0f)) {
-        return 0.0f;
+        return std::nullopt;
     }
 
     std::array<float, stage_limit + 1> strengths{};
@@ -65,10 +45,8 @@ float count_stages(float input_strength, float output_strength, int points, Text
         }
     }
 
-    // The status line shows the crossing point before it is rounded to a float.
-    print_status_line(screen, input_strength, output_strength, stages,
-                      static_cast<double>(fractional));
-    return static_cast<float>(fractional);
+    return StageCount{input_strength, output_strength, stages, static_cast<double>(fractional),
+                      static_cast<float>(fractional)};
 }
 
 }  // namespace stillmon

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/status_panel.h"
+#include "app/readouts.h"
 #include "base/operator_state.h"
 #include "base/telemetry_frame.h"
 #include "display/guide_line.h"
@@ -74,7 +74,7 @@ void draw_cycle(Surface& surface, StripChart& chart, DerivedValues& derived, Ope
     handle_redraw_request(state, surface);
     TelemetryFrame frame = received_frame(cycle);
     frame[element::valve] = decode_valve_element(frame[element::valve]);
-    derive_cycle_values(frame, derived, state, surface);
+    print_cycle_readouts(surface, derive_cycle_values(frame, derived, state));
 
     const ChannelLines lines = compose_channel_lines(frame);
     const std::string record_line = compose_text_log_line(

@@ -1,20 +1,14 @@
 #include "process/derived_values.h"
 
 #include <cmath>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
-
-#include "support/recording_screen.h"
 
 namespace stillmon {
 namespace {
 
 constexpr std::int16_t tank_92_0 = 1472;   // 92.0 degrees: liquid about 11.02 %
 constexpr std::int16_t steam_78_5 = 1256;  // 78.5 degrees: vapour 94.21 %
-
-using CallKind = RecordingScreen::CallKind;
 
 // A frame whose temperatures pass the strength test unless a test changes them.
 TelemetryFrame passing_frame() {
@@ -25,7 +19,7 @@ TelemetryFrame passing_frame() {
 }
 
 // A frame whose temperatures fail the strength test, so no stage line and no ratio line is
-// printed.
+// shown.
 TelemetryFrame failing_frame() {
     TelemetryFrame frame;
     frame[element::tank] = 0;
@@ -33,30 +27,13 @@ TelemetryFrame failing_frame() {
     return frame;
 }
 
-struct Positioned {
-    int row;
-    int column;
-    int foreground;
-    int background;
-    std::string text;
-    bool operator==(const Positioned&) const = default;
-};
-
-std::vector<Positioned> printed(const RecordingScreen& screen) {
-    std::vector<Positioned> result;
-    for (const auto& call : screen.prints()) {
-        result.push_back({call.row, call.column, call.foreground, call.background, call.text});
-    }
-    return result;
-}
-
 class DeriveCycleValues : public ::testing::Test {
   protected:
-    void run(TelemetryFrame& frame) { derive_cycle_values(frame, state, parameters, screen); }
+    void run(TelemetryFrame& frame) { shown = derive_cycle_values(frame, state, parameters); }
 
     DerivedValues state;
     OperatorState parameters;
-    RecordingScreen screen;
+    CycleReadouts shown;
 };
 
 TEST_F(DeriveCycleValues, WorkedTemperaturesGiveTheStageValueAndItsLine) {
@@ -67,9 +44,9 @@ TEST_F(DeriveCycleValues, WorkedTemperaturesGiveTheStageValueAndItsLine) {
     EXPECT_EQ(state.output_strength, 94.21f);
     EXPECT_TRUE(state.strength_test_passed);
     EXPECT_NEAR(state.stage_value, 5964.0f, 0.5f);
-    EXPECT_EQ(screen.text_at(4, 10),
-              " Proof Input=11.02, Proof Output=94.21, D Stage=6.0, DLine St=5.96" +
-                  std::string(12, ' '));
+    ASSERT_TRUE(shown.stage_line.has_value());
+    EXPECT_EQ(shown.stage_line->whole_stages, 6);
+    EXPECT_NEAR(shown.stage_line->crossing_point, 5.964, 0.0005);
 }
 
 struct StrengthCase {
@@ -93,36 +70,27 @@ TEST_F(DeriveCycleValues, FailedStrengthTestKeepsTheStageValueAndPrintsNoStageLi
     };
     parameters.valve_window = 0;
     for (const auto& c : cases) {
-        screen.clear();
         TelemetryFrame frame = passing_frame();
         frame[element::tank] = c.tank;
         frame[element::steam] = c.steam;
         run(frame);
         EXPECT_FALSE(state.strength_test_passed) << c.what;
         EXPECT_EQ(state.stage_value, kept) << c.what;
-        EXPECT_TRUE(screen.prints().empty()) << c.what;
+        EXPECT_EQ(shown, CycleReadouts{}) << c.what;
     }
 }
 
 TEST_F(DeriveCycleValues, ValveAverageRisesOverItsWindowAndShowsBothReadouts) {
     for (int cycle = 1; cycle <= 25; ++cycle) {
-        screen.clear();
         TelemetryFrame frame = failing_frame();
         frame[element::valve] = 200;
         run(frame);
 
-        const int expected = cycle <= 20 ? (cycle - 1) * 10 : 200;
+        const auto expected = static_cast<std::int16_t>(cycle <= 20 ? (cycle - 1) * 10 : 200);
         EXPECT_EQ(frame[element::valve], expected) << "cycle " << cycle;
-        std::string average_text = " ";
-        average_text += std::to_string(expected);
-        const std::vector<Positioned> expected_prints = {
-            {3, 125, 13, 0, " 200"},
-            {3, 135, 13, 0, average_text},
-        };
-        EXPECT_EQ(printed(screen), expected_prints) << "cycle " << cycle;
-        for (const auto& call : screen.prints()) {
-            EXPECT_TRUE(call.end_line);
-        }
+        EXPECT_EQ(shown,
+                  (CycleReadouts{std::nullopt, ValveReadouts{200.0f, expected}, std::nullopt}))
+            << "cycle " << cycle;
     }
 }
 
@@ -136,13 +104,13 @@ TEST_F(DeriveCycleValues, ZeroWindowsPassTheElementsThroughUnchanged) {
         run(frame);
         EXPECT_EQ(frame[element::valve], 200);
         EXPECT_EQ(frame[element::flow], 75);
+        EXPECT_EQ(shown, CycleReadouts{});
     }
-    EXPECT_TRUE(screen.calls().empty());
     EXPECT_EQ(state.valve_samples[0], 0.0f);
     EXPECT_EQ(state.flow_samples[0], 0.0f);
 }
 
-TEST_F(DeriveCycleValues, FlowAverageRoundsHalvesUpAndPrintsNothing) {
+TEST_F(DeriveCycleValues, FlowAverageRoundsHalvesUpAndShowsNothing) {
     parameters.valve_window = 0;
     // Window 30: one sample of 75 averages to 2.5, two to 5, three to 7.5.
     const std::int16_t samples[] = {75, 75, 75, 75, -75, -75, -75, -75, -75};
@@ -152,8 +120,8 @@ TEST_F(DeriveCycleValues, FlowAverageRoundsHalvesUpAndPrintsNothing) {
         frame[element::flow] = samples[cycle];
         run(frame);
         EXPECT_EQ(frame[element::flow], averages[cycle]) << "cycle " << cycle + 1;
+        EXPECT_EQ(shown, CycleReadouts{}) << "cycle " << cycle + 1;
     }
-    EXPECT_TRUE(screen.calls().empty());
 }
 
 TEST_F(DeriveCycleValues, NegativeHalvesRoundUpToo) {
@@ -208,13 +176,12 @@ TEST_F(DeriveCycleValues, WindowOutsideItsRangeIsTakenAsTheNearestLimit) {
     run(second);
     EXPECT_EQ(second[element::valve], 1);  // 256 / 256
 
-    screen.clear();
     parameters.valve_window = -3;  // as 0
     TelemetryFrame third = failing_frame();
     third[element::valve] = 77;
     run(third);
     EXPECT_EQ(third[element::valve], 77);
-    EXPECT_TRUE(screen.calls().empty());
+    EXPECT_EQ(shown, CycleReadouts{});
 }
 
 // Elements for reflux terms: denominator term = element 1 + element 7 - element 2 - element 6,
@@ -228,7 +195,7 @@ TelemetryFrame reflux_frame(std::int16_t denominator_term, std::int16_t numerato
     return frame;
 }
 
-TEST_F(DeriveCycleValues, RatioPeriodSumsNinetyEightCyclesAndPrintsTheRatio) {
+TEST_F(DeriveCycleValues, RatioPeriodSumsNinetyEightCyclesAndShowsTheRatio) {
     parameters.valve_window = 0;
     for (int cycle = 1; cycle <= 97; ++cycle) {
         TelemetryFrame frame = passing_frame();
@@ -239,10 +206,10 @@ TEST_F(DeriveCycleValues, RatioPeriodSumsNinetyEightCyclesAndPrintsTheRatio) {
         run(frame);
         ASSERT_EQ(state.period_counter, cycle);
         ASSERT_EQ(state.reflux_ratio, 437.0f);
+        ASSERT_FALSE(shown.ratio.has_value());
     }
     EXPECT_EQ(state.denominator_sum, 97 * 300);
     EXPECT_EQ(state.numerator_sum, 97 * 100);
-    EXPECT_EQ(screen.text_at(2, 10), "");
 
     TelemetryFrame last = passing_frame();
     last[element::first_stage] = 1400;
@@ -257,11 +224,7 @@ TEST_F(DeriveCycleValues, RatioPeriodSumsNinetyEightCyclesAndPrintsTheRatio) {
     EXPECT_EQ(state.numerator_sum, 0);
     EXPECT_EQ(state.held_top_heat_exchanger, 1111);
     EXPECT_EQ(state.reflux_ratio, 980000.0f / 29400.0f);
-    EXPECT_EQ(screen.text_at(2, 10), " 29400, 980000, 33.33333   ");
-    const auto* cell = screen.cell_at(2, 10);
-    ASSERT_NE(cell, nullptr);
-    EXPECT_EQ(cell->foreground, 12);
-    EXPECT_EQ(cell->background, 0);
+    EXPECT_EQ(shown.ratio, (RatioReadouts{29400.0f, 980000.0f, state.reflux_ratio}));
 }
 
 struct RatioCase {
@@ -269,28 +232,29 @@ struct RatioCase {
     std::int16_t denominator_term;
     std::int16_t numerator_term;
     float ratio;
-    const char* line;
 };
 
 TEST_F(DeriveCycleValues, RefluxRatioStaysBetweenZeroAndAThousand) {
     parameters.valve_window = 0;
     parameters.ratio_period = 0;  // every cycle ends a period
     const RatioCase cases[] = {
-        {"negative quotient", 40, -1, 0.0f, " 40,-100, 0   "},
-        {"zero denominator, positive numerator", 0, 5, 1000.0f, " 0, 500, 1000   "},
-        {"zero over zero", 0, 0, 0.0f, " 0, 0, 0   "},
-        {"exactly the limit", 1, 10, 1000.0f, " 1, 1000, 1000   "},
-        {"above the limit", 1, 11, 1000.0f, " 1, 1100, 1000   "},
-        {"both negative", -10, -5, 50.0f, "-10,-500, 50   "},
-        {"zero denominator, negative numerator", 0, -5, 0.0f, " 0,-500, 0   "},
+        {"negative quotient", 40, -1, 0.0f},
+        {"zero denominator, positive numerator", 0, 5, 1000.0f},
+        {"zero over zero", 0, 0, 0.0f},
+        {"exactly the limit", 1, 10, 1000.0f},
+        {"above the limit", 1, 11, 1000.0f},
+        {"both negative", -10, -5, 50.0f},
+        {"zero denominator, negative numerator", 0, -5, 0.0f},
     };
     for (const auto& c : cases) {
-        screen.clear();
         state.reflux_ratio = 123.0f;
         TelemetryFrame frame = reflux_frame(c.denominator_term, c.numerator_term);
         run(frame);
         EXPECT_EQ(state.reflux_ratio, c.ratio) << c.what;
-        EXPECT_EQ(screen.text_at(2, 10), c.line) << c.what;
+        // The numerator is shown times the reflux channel's divisor, 100.
+        const RatioReadouts ratio{static_cast<float>(c.denominator_term),
+                                  static_cast<float>(c.numerator_term * 100), c.ratio};
+        EXPECT_EQ(shown.ratio, ratio) << c.what;
     }
 }
 
@@ -300,7 +264,6 @@ TEST_F(DeriveCycleValues, PeriodEndingWithFailedStrengthTestClearsSumsButKeepsTh
         TelemetryFrame frame = reflux_frame(300, 100);
         run(frame);
     }
-    screen.clear();
     TelemetryFrame last = reflux_frame(300, 100);
     last[element::tank] = 0;
     last[element::top_heat_exchanger] = 1234;
@@ -312,7 +275,7 @@ TEST_F(DeriveCycleValues, PeriodEndingWithFailedStrengthTestClearsSumsButKeepsTh
     EXPECT_EQ(state.held_top_heat_exchanger, 1234);
     EXPECT_EQ(state.reflux_ratio, 437.0f);
     EXPECT_EQ(state.channel18_value, 437.0f);
-    EXPECT_TRUE(screen.calls().empty());
+    EXPECT_EQ(shown, CycleReadouts{});
 }
 
 TEST_F(DeriveCycleValues, ChannelEighteenFollowsTopHeatExchangerUntilAndAfterThePeriodEnds) {
@@ -342,21 +305,6 @@ TEST_F(DeriveCycleValues, ChannelEighteenFollowsTopHeatExchangerUntilAndAfterThe
     parameters.correction_gain = 0;
     run(next);
     EXPECT_EQ(state.channel18_value, state.reflux_ratio);
-}
-
-TEST_F(DeriveCycleValues, ReadoutsComeInCalculationOrder) {
-    parameters.ratio_period = 0;
-    TelemetryFrame frame = reflux_frame(300, 100);
-    run(frame);
-
-    std::vector<std::pair<int, int>> positions;
-    for (const auto& call : screen.calls()) {
-        if (call.kind == CallKind::position) {
-            positions.emplace_back(call.row, call.column);
-        }
-    }
-    const std::vector<std::pair<int, int>> expected = {{4, 10}, {3, 125}, {3, 135}, {2, 10}};
-    EXPECT_EQ(positions, expected);
 }
 
 }  // namespace

@@ -1,10 +1,15 @@
-#include "app/status_panel.h"
+#include "app/readouts.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "display/surface.h"
+#include "support/recording_screen.h"
 #include "support/surface_probe.h"
 
 namespace stillmon {
@@ -137,6 +142,81 @@ TEST_F(StatusPanel, ParametersShowTheirCurrentValuesWithABlankOnEachSide) {
     EXPECT_TRUE(text_shows(surface, 2, 135, " 256 ", 10, 0));
     EXPECT_TRUE(text_shows(surface, 2, 140, " 5 ", 12, 0));
     EXPECT_TRUE(text_shows(surface, 2, 145, " 100 ", 11, 0));
+}
+
+// The calls as one text: "@row,column ", "#foreground/background ", the printed texts, "|"
+// where a line ends.
+std::string transcript(const RecordingScreen& screen) {
+    std::ostringstream text;
+    for (const auto& call : screen.calls()) {
+        if (call.kind == RecordingScreen::CallKind::position) {
+            text << '@' << call.row << ',' << call.column << ' ';
+        } else if (call.kind == RecordingScreen::CallKind::colours) {
+            text << '#' << call.foreground << '/' << call.background << ' ';
+        } else {
+            text << call.text << (call.end_line ? "|" : "");
+        }
+    }
+    return text.str();
+}
+
+TEST(CycleReadouts, PrintInCalculationOrderAtTheirPlaces) {
+    const std::pair<Readout, std::string> shown[] = {
+        {Readout::stage_line, " Proof Input=11.02, Proof Output=94.21, D Stage=6.0, DLine St=5.96" +
+                                  std::string(12, ' ')},
+        {Readout::valve_sample, " 255"},
+        {Readout::valve_average, "-7"},
+        {Readout::ratio_line, " 29400, 980000, 33.33333   "}};
+    RecordingScreen expected;
+    for (const auto& [readout, text] : shown) {
+        const ReadoutPlace& place = place_of(readout);
+        expected.set_text_position(place.row, place.column);
+        expected.set_text_colours(place.colour.value(), 0);
+        expected.print(text, true);
+    }
+    RecordingScreen screen;
+    // The crossing point shows unrounded: as a float, 5.965 would read 5.97.
+    print_cycle_readouts(screen,
+                         {StageCount{11.02f, 94.21f, 6, 5.965, 5.965f}, ValveReadouts{255.0f, -7},
+                          RatioReadouts{29400.0f, 980000.0f, 980000.0f / 29400.0f}});
+    EXPECT_EQ(transcript(screen), transcript(expected));
+
+    RecordingScreen untouched;
+    print_cycle_readouts(untouched, CycleReadouts{});
+    EXPECT_TRUE(untouched.calls().empty());
+}
+
+// The rows of README.md's readout table, with the table that places the readouts.
+TEST(ReadoutTable, IsTheReadmeTable) {
+    std::vector<std::string> readme_rows;
+    std::ifstream readme(STILLMON_README);
+    bool in_table = false;
+    for (std::string line; std::getline(readme, line);) {
+        if (line == "| Row, column | Readout |") {
+            in_table = true;
+        } else if (in_table && line.starts_with("| ")) {
+            readme_rows.push_back(line);
+        } else if (in_table && line != "|---|---|") {
+            break;
+        }
+    }
+
+    std::vector<std::string> table_rows;
+    int row = 0;
+    for (const ReadoutPlace& place : readout_table) {
+        const std::string column = std::to_string(place.column);
+        if (!place.readme.empty()) {
+            row = place.row;
+            table_rows.push_back("| " + std::to_string(row) + ", " + column + " | " +
+                                 std::string(place.readme) + " |");
+            continue;
+        }
+        // Listed with the entry above, so on its row.
+        ASSERT_FALSE(table_rows.empty());
+        EXPECT_EQ(place.row, row) << column;
+        table_rows.back().insert(table_rows.back().find(" | "), " / " + column);
+    }
+    EXPECT_EQ(readme_rows, table_rows);
 }
 
 }  // namespace

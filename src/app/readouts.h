@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+#include "base/operator_state.h"
+#include "base/text_screen.h"
+#include "logging/log_lines.h"
+#include "process/derived_values.h"
+
+namespace stillmon {
+
+// Every text the program keeps on the window's text grid, in the order of readout_table.
+enum class Readout {
+    channel_line_1,
+    record_line,
+    ratio_line,
+    channel_line_2,
+    channel_line_3,
+    valve_window,
+    flow_window,
+    ratio_period,
+    correction_gain,
+    valve_sample,
+    valve_average,
+    stage_line,
+    thread_start_error,
+    timing_error,
+    entry_text,
+};
+
+struct ReadoutPlace {
+    Readout readout;
+    int row;
+    int column;
+    std::optional<int> colour;  // on black; none keeps the colours the last print left
+    // Its line in the readout table of README.md; empty: on the line of the entry above.
+    std::string_view readme;
+};
+
+// Where each readout goes, in the order of README.md's table (a unit test holds the two
+// together). Every readout ends its line: a long text runs on at column 1 of the next row and
+// later prints overwrite it, so the order of the prints, not of this table, decides what stays
+// visible. A place off the grid (the parameters in the 128-column window) is refused by the
+// surface, and the text follows on the row below the previous print.
+inline constexpr ReadoutPlace readout_table[] = {
+    {Readout::channel_line_1, 1, 55, 15,
+     "channels 0–7: `Tank `, `1 st `, `2 st `, `Steam`, `TopHE`, `Centr`, `BotHE`, `Out W` (°C)"},
+    {Readout::record_line, 1, 23, 15,
+     "the record line: live, the text-log line (it covers the channel line); replay, the logged "
+     "time stamp, interval, record number and `D=` replay delay"},
+    {Readout::ratio_line, 2, 10, 12,
+     "at the end of each ratio period: denominator sum, numerator sum, reflux ratio (red)"},
+    {Readout::channel_line_2, 2, 33, 15,
+     "channels 8–11: the controller terms `PropR`, `IntgW`, `DiffY`, `Blue `"},
+    {Readout::channel_line_3, 2, 85, 15,
+     "channels 12–15: `FloW` (averaged), `Wolum`, `Targt`, `Valve` (averaged)"},
+    {Readout::valve_window, 2, 130, 13, "valve window, flow window, ratio period, correction gain"},
+    {Readout::flow_window, 2, 135, 10, ""},
+    {Readout::ratio_period, 2, 140, 12, ""},
+    {Readout::correction_gain, 2, 145, 11, ""},
+    {Readout::valve_sample, 3, 125, 13, "the newest valve sample and the valve average (magenta)"},
+    {Readout::valve_average, 3, 135, 13, ""},
+    {Readout::stage_line, 4, 10, 15,
+     "the stage line: `Proof Input=`, `Proof Output=`, `D Stage=`, `DLine St=`"},
+    {Readout::thread_start_error, 27, 30, std::nullopt,
+     "`ThreadCreate Error= ` when the link supervisor's thread cannot be started"},
+    {Readout::timing_error, 28, 30, std::nullopt,
+     "live: `Time Error= N` while frames arrive outside 0.71–0.99 s apart"},
+    {Readout::entry_text, 30, 50, std::nullopt, "live: the entry text"},
+};
+
+constexpr const ReadoutPlace& place_of(Readout readout) {
+    return readout_table[static_cast<std::size_t>(readout)];
+}
+
+// The calculation step's readouts in the order it finds them: stage line, valve sample,
+// valve average, ratio line. An absent one leaves its place as it was.
+void print_cycle_readouts(TextScreen& screen, const CycleReadouts& readouts);
+
+// Printed once per cycle after the logs are written and before the strip charts: channel
+// line 1, the record line, lines 2 and 3, then the four operator parameters, each with a
+// blank before and after.
+void print_status_panel(TextScreen& screen, const ChannelLines& lines, std::string_view record_line,
+                        const OperatorState& state);
+
+// `Time Error= N` for the Nth frame in a row outside the expected interval; 0 blanks it.
+void print_timing_errors(TextScreen& screen, int errors_in_a_row);
+
+// Blanks after the text erase what a longer earlier entry left.
+void print_entry_text(TextScreen& screen, std::string_view entry);
+
+void print_thread_start_error(TextScreen& screen);
+
+}  // namespace stillmon
