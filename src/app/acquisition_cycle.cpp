@@ -29,9 +29,16 @@ void AcquisitionCycle::run_live_cycle(DeviceLink& link, CycleLogs& logs) {
     host_.wait_ms(frame_timing::pre_read_pause_ms);
     print_entry_text(surface_, state_.entry_text());
 
+    // Only a whole frame completes the cycle: nothing is logged or charted for a read the
+    // supervisor's close released, or for a link that is gone. Meanwhile the window stays
+    // live, and the stall clock runs on, so the supervisor keeps re-opening the link.
     std::array<std::uint8_t, frame_size_bytes> received{};
-    const std::size_t count = link.read_frame(received, [this] { host_.keep_alive(); });
-    store_frame_bytes(frame_, std::span(received).first(count));
+    while (link.read_frame(received, [this] { host_.keep_alive(); }) != frame_size_bytes) {
+        host_.wait_ms(frame_timing::retry_pause_ms);
+        handle_redraw_request(state_, surface_);
+        print_entry_text(surface_, state_.entry_text());
+    }
+    store_frame_bytes(frame_, received);
     const double frame_time_s = host_.now_s();
     const double frame_interval_s = frame_time_s - state_.last_frame_time_s.load();
     check_frame_timing(frame_interval_s);

@@ -25,6 +25,9 @@ inline constexpr int errors_before_reset = 60;  // the 61st error in a row reset
 inline constexpr int reset_request = 10;
 inline constexpr int recovery_pause_ms = 2000;
 inline constexpr int pre_read_pause_ms = 500;
+// After a read that ended without a frame (the link closed, re-opened or gone): long enough
+// not to spin on a dead port, short enough that a re-opened link is read at once.
+inline constexpr int retry_pause_ms = 100;
 }  // namespace frame_timing
 
 // How a replay cycle ended.

@@ -35,8 +35,7 @@ std::optional<FrameBytes> FrameAssembler::take_frame() {
     return frame;
 }
 
-void FrameAssembler::reset() {
-    frames_.clear();
+void FrameAssembler::drop_unfinished_frame() {
     partial_.clear();
 }
 

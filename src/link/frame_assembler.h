@@ -34,8 +34,9 @@ class FrameAssembler {
     // The oldest complete frame not yet taken.
     std::optional<FrameBytes> take_frame();
 
-    // Forgets everything: the port was opened again, its first byte starts a frame.
-    void reset();
+    // The port was closed: the bytes of an unfinished frame are lost, and after the re-open
+    // its first byte starts a frame. Whole frames not yet taken stay: the device sent them.
+    void drop_unfinished_frame();
 
     // Frames dropped because a silence split them.
     std::uint64_t damaged_frames() const { return damaged_frames_; }

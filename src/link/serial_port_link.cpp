@@ -160,7 +160,6 @@ class SerialPortLink final : public DeviceLink {
                 ::close(device.fd);
                 return link_error::settings_rejected;
             }
-            assembler_.reset();
             reading_failed_ = false;
             start_reading();
             return link_error::none;
@@ -248,7 +247,8 @@ class SerialPortLink final : public DeviceLink {
             });
     }
 
-    // Releases a waiting read without a frame; the bytes of an unfinished frame are lost.
+    // Releases a waiting read without a frame. The bytes of an unfinished frame are lost;
+    // whole frames that came before the close are still read.
     void close_port() {
         answer_waiting_request(std::nullopt);
         if (!port_.is_open()) {
@@ -258,7 +258,7 @@ class SerialPortLink final : public DeviceLink {
         ::ioctl(port_.native_handle(), TIOCNXCL);
         asio::error_code ignored;
         port_.close(ignored);
-        assembler_.reset();
+        assembler_.drop_unfinished_frame();
     }
 
     template <typename Operation>

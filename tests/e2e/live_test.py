@@ -8,6 +8,7 @@ Program paths come in STILLMON and STILLSIM.
 import os
 import re
 import signal
+import threading
 import time
 import unittest
 
@@ -124,17 +125,22 @@ class LiveStartup(LiveTestCase):
         self.assertEqual(self.quit_with(monitor, "x"), 55)
         self.assert_no_errors(monitor)
 
-    def test_a_port_that_does_not_exist_is_reported_and_the_run_goes_on(self):
-        missing = os.path.join(self.dir, "no-such-device")
+    def test_a_device_plugged_in_after_the_start_is_found_and_nothing_is_logged_before(self):
+        device = sh.FakeDevice(self.dir, link_name="later")
+        self.addCleanup(device.close)
+        missing = os.path.join(self.dir, "com3")
         monitor = self.start_monitor(missing)
         monitor.output.wait_for("^exe= ")
         self.assertEqual(monitor.output.all()[2], "Com 3 Port opened 2")
         window = monitor.window()
         self.assertEqual(self.x.window_name(window), sh.LIVE_TITLE)
-        # Reads return at once without data: cycles go on with the frame as it was (zero).
-        lines = monitor.wait_for_cycles(3, timeout_s=10)
-        self.assertTrue(all(line.endswith(", Num=0") for line in lines), lines)
-        self.assertIsNone(monitor.process.poll())
+        os.symlink(device.terminal, missing)  # plugged in
+        plugged_at = time.monotonic()
+        device.wait_for_reader(5)
+        self.assertLess(time.monotonic() - plugged_at, 3)
+        frames = plain_frames(1, 2)
+        self.send_frames(device, frames)
+        self.assertEqual(record_numbers(monitor.wait_for_cycles(2)), [1, 2])
         self.assertEqual(self.quit_with(monitor, "x"), 55)
 
     def test_a_second_monitor_on_the_same_port_is_refused_it_and_runs_on(self):
@@ -152,7 +158,7 @@ class LiveStartup(LiveTestCase):
         before = len(first.logged_lines())
         first.wait_for_cycles(before + 3)
         self.assertIsNone(second.process.poll())
-        self.assertTrue(second.wait_for_cycles(1)[-1].endswith(", Num=0"))
+        self.assertEqual(second.logged_lines(), [])
         self.assertEqual(simulator.events("^reader (attached|left)"), ["reader attached"])
         second.stop()
         first.stop()
@@ -431,25 +437,74 @@ class LiveStall(LiveTestCase):
         return 3600 * int(hours) + 60 * int(minutes) + float(seconds)
 
 
-class LiveHangup(LiveTestCase):
-    def test_after_a_hangup_the_link_is_reopened_and_frames_are_read_again(self):
-        simulator = self.start_simulator("--hangup-after", "3", "--hangup-for", "3")
-        monitor = self.start_monitor(simulator.link)
-        simulator.wait_for("hang-up: terminal")
-        simulator.wait_for("new terminal", timeout_s=10)
-        # Reads on the hung-up port return at once: every cycle is a timing error, and the
-        # 61st asks for the link reset that finds the new terminal behind the link.
-        harness.wait_until(lambda: max(record_numbers(monitor.logged_lines()) or [0]) > 3,
-                           60, interval_s=0.5, what="frames read after the hang-up")
-        numbers = record_numbers(monitor.logged_lines())
-        first_new = next(i for i, n in enumerate(numbers) if n > 3)
-        self.assertTrue(all(n == 3 for n in numbers[3:first_new]), numbers)
-        self.assertGreaterEqual(first_new - 3, 61)
-        lines = monitor.wait_for_cycles(len(numbers) + 2)
-        later = record_numbers(lines)[first_new:]
-        self.assertEqual(later, sorted(later))
+class ReaderWatch:
+    """Notes when the monitor opens the device's port, from the device's side."""
+
+    def __init__(self, device):
+        self.opened_at = []
+        self._stop = threading.Event()
+        self._thread = threading.Thread(target=self._watch, args=(device,), daemon=True)
+        self._thread.start()
+
+    def _watch(self, device):
+        attached = device.reader_attached()
+        while not self._stop.wait(0.005):
+            now_attached = device.reader_attached()
+            if now_attached and not attached:
+                self.opened_at.append(time.monotonic())
+            attached = now_attached
+
+    def stop(self):
+        self._stop.set()
+        self._thread.join(5)
+        return self.opened_at
+
+
+class LiveHonestLogs(LiveTestCase):
+    def test_silences_an_unplugged_device_and_a_lost_byte_leave_every_whole_frame_once(self):
+        frames = iter(plain_frames(1, 40))
+        whole = []
+
+        def send_whole(device, count):
+            batch = [next(frames) for _ in range(count)]
+            self.send_frames(device, batch)
+            whole.extend(batch)
+
+        device = self.start_device()
+        monitor = self.start_monitor(device.link)
+        device.wait_for_reader()
+        monitor.window()
+        time.sleep(4)  # the device stays silent after the start
+        send_whole(device, 10)
+        watch = ReaderWatch(device)
+        time.sleep(6)  # silent again: the monitor keeps re-opening the port
+        reopens = watch.stop()
+        send_whole(device, 5)
+        monitor.wait_for_cycles(len(whole))
+        device.close()  # unplugged
+        time.sleep(3)
+        device = self.start_device()  # a new terminal behind the same name
+        plugged_at = time.monotonic()
+        device.wait_for_reader(5)
+        opened_after_s = time.monotonic() - plugged_at
+        time.sleep(PERIOD_S)
+        send_whole(device, 5)
+        time.sleep(PERIOD_S)
+        device.send(next(frames)[1:])  # a frame that lost its first byte
+        time.sleep(PERIOD_S)
+        send_whole(device, 5)
+        monitor.wait_for_cycles(len(whole))
         self.assertEqual(self.quit_with(monitor, "x"), 55)
-        self.assert_no_errors(monitor)
+
+        lines = sh.read_text_log(monitor.text_log)
+        self.assertEqual(record_numbers(lines),
+                         [sh.elements_from_frame(f)[18] for f in whole])
+        records = sh.split_binary_log(sh.read_bytes(monitor.binary_log))
+        self.assertEqual([frame for _, frame in records], sh.expected_logged_frames(whole))
+        gaps = [later - earlier for earlier, later in zip(reopens, reopens[1:])]
+        self.assertGreaterEqual(len(gaps), 4, reopens)
+        self.assertTrue(all(0.45 <= gap <= 0.9 for gap in gaps), gaps)
+        self.assertLessEqual(opened_after_s, 1.5)
 
 
 if __name__ == "__main__":

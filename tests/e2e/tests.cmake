@@ -25,9 +25,10 @@ function(stillmon_add_e2e_suites module prefix timeout_s)
 endfunction()
 
 stillmon_add_e2e_suites(live_test live 180
-  LiveStartup LiveLogs LiveEnds LiveKeys LiveTiming LiveStall LiveHangup)
-# The hang-up recovery takes the longest (about 35 s of fast cycles): start it first.
-set_tests_properties(e2e.live.LiveHangup PROPERTIES COST 100)
+  LiveStartup LiveLogs LiveEnds LiveKeys LiveTiming LiveStall LiveHonestLogs)
+# The scenario of silences, an unplugged device and a lost byte takes the longest (about
+# 40 s): start it first.
+set_tests_properties(e2e.live.LiveHonestLogs PROPERTIES COST 100)
 
 stillmon_add_e2e_suites(replay_test replay 300
   ReplayScreen ReplayKeys ReplaySilentEndings ReplayBadInput HeadlessPrompt ReplayRoundTrip)
