@@ -136,7 +136,6 @@ int run(int argc, char** argv) {
         link = make_serial_port_link();
         const int error_number = link->open(plan.port_text);
         std::cout << port_opened_line(plan, error_number) << '\n';
-        state.link_reset_request.store(0);
         logs = std::make_unique<CycleLogs>(
             plan.text_log_name, plan.binary_log_name,
             [](std::string_view message) { std::cerr << message << std::endl; });
@@ -144,7 +143,6 @@ int run(int argc, char** argv) {
         process_end.set_logs(logs.get());
     } else {
         title = window_title(RunMode::replay);
-        state.link_reset_request.store(0);
         // The binary log is never read in replay mode, so it is not opened at all.
         replay_log = std::make_unique<TextLogReader>(plan.text_log_name);
     }

@@ -67,7 +67,7 @@ void AcquisitionCycle::check_frame_timing(double frame_interval_s) {
         surface_.print("   ", true);
         if (timing_errors_ > frame_timing::errors_before_reset) {
             timing_errors_ = 0;
-            state_.link_reset_request.store(frame_timing::reset_request);
+            state_.link_reset_requested.store(true);
             host_.wait_ms(frame_timing::recovery_pause_ms);
         }
     } else {

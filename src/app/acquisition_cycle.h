@@ -22,7 +22,6 @@ namespace frame_timing {
 inline constexpr double shortest_interval_s = 0.71;
 inline constexpr double longest_interval_s = 0.99;
 inline constexpr int errors_before_reset = 60;  // the 61st error in a row resets the link
-inline constexpr int reset_request = 10;
 inline constexpr int recovery_pause_ms = 2000;
 inline constexpr int pre_read_pause_ms = 500;
 }  // namespace frame_timing

@@ -116,11 +116,11 @@ TEST(LiveCycle, SixtyOneTimingErrorsInARowRequestALinkReset) {
     }
     EXPECT_EQ(harness.cycle.timing_error_count(), 60);
     EXPECT_EQ(harness.timing_text(), "Time Error= 60   ");
-    EXPECT_EQ(harness.state.link_reset_request.load(), 0);
+    EXPECT_FALSE(harness.state.link_reset_requested.load());
 
     harness.cycle.run_live_cycle(harness.link, harness.logs);
     EXPECT_EQ(harness.timing_text(), "Time Error= 61   ");
-    EXPECT_EQ(harness.state.link_reset_request.load(), 10);
+    EXPECT_TRUE(harness.state.link_reset_requested.load());
     EXPECT_EQ(harness.cycle.timing_error_count(), 0);
     EXPECT_EQ(harness.host.waits.back(), 2000);
 
@@ -174,9 +174,9 @@ TEST(LiveCycle, RedrawRequestDropsTheTypedEntry) {
     LiveHarness harness;
     harness.link.queue(0.35, device_frame(1));
     harness.state.append_entry("12");
-    harness.state.redraw_request.store(1);
+    harness.state.redraw_requested.store(true);
     harness.cycle.run_live_cycle(harness.link, harness.logs);
-    EXPECT_EQ(harness.state.redraw_request.load(), 0);
+    EXPECT_FALSE(harness.state.redraw_requested.load());
     EXPECT_EQ(harness.state.entry_text(), "");
     EXPECT_EQ(harness.surface.text_of_row(30).substr(49, 9), std::string(9, ' '));
 }
