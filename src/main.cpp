@@ -122,7 +122,8 @@ int run(int argc, char** argv) {
 
     OperatorState state;
     ProcessEnd process_end;
-    const double start_time_s = monotonic_seconds();
+    // The first frame interval and the supervisor's stall watch both count from here.
+    state.last_frame_time_s.store(monotonic_seconds());
 
     std::cout << "Free memory:\n" << free_memory_amount_line(read_available_memory_bytes()) << '\n';
 
@@ -189,7 +190,7 @@ int run(int argc, char** argv) {
         process_end.close_all_and_exit(0);
     }
 
-    AcquisitionCycle cycle(surface, state, host, start_time_s);
+    AcquisitionCycle cycle(surface, state, host);
     if (plan.mode == RunMode::live) {
         while (true) {
             cycle.run_live_cycle(*link, *logs);

@@ -22,11 +22,8 @@ constexpr int replay_delay_step_ms = 10;
 
 }  // namespace
 
-AcquisitionCycle::AcquisitionCycle(Surface& surface, OperatorState& state, CycleHost& host,
-                                   double start_time_s)
-    : surface_(surface), state_(state), host_(host) {
-    state_.last_frame_time_s.store(start_time_s);
-}
+AcquisitionCycle::AcquisitionCycle(Surface& surface, OperatorState& state, CycleHost& host)
+    : surface_(surface), state_(state), host_(host) {}
 
 void AcquisitionCycle::run_live_cycle(DeviceLink& link, CycleLogs& logs) {
     handle_redraw_request(state_, surface_);

@@ -36,9 +36,11 @@ enum class ReplayOutcome {
 // The main thread's loop body: one pass takes in one frame (from the device, or rebuilt from
 // a saved record), derives the process values, writes the logs, refreshes the readouts and
 // advances every strip chart. It owns the frame, the derived values and the chart history.
+// The first live interval is measured from state.last_frame_time_s as the cycle finds it:
+// the program sets it to its start time before the supervisor watches it.
 class AcquisitionCycle {
   public:
-    AcquisitionCycle(Surface& surface, OperatorState& state, CycleHost& host, double start_time_s);
+    AcquisitionCycle(Surface& surface, OperatorState& state, CycleHost& host);
 
     void run_live_cycle(DeviceLink& link, CycleLogs& logs);
     ReplayOutcome run_replay_cycle(TextLogReader& log);

@@ -73,7 +73,7 @@ TelemetryFrame device_frame(int record, int valve_high_byte = 0) {
 }
 
 struct LiveHarness {
-    LiveHarness() : surface(large_screen), cycle(surface, state, host, 0.0), link(host) {}
+    LiveHarness() : surface(large_screen), cycle(surface, state, host), link(host) {}
 
     // The timing line is at row 28; the first cycle scrolls the whole window up one row (its
     // first chart labels reach the last row), so that cycle's line ends up on row 27.
@@ -186,7 +186,7 @@ struct ReplayHarness {
     explicit ReplayHarness(std::string text)
         : log_text(std::move(text)),
           surface(large_screen),
-          cycle(surface, state, host, 0.0),
+          cycle(surface, state, host),
           log(::fmemopen(log_text.data(), log_text.size(), "rb")) {}
 
     std::string log_text;
@@ -263,7 +263,7 @@ TEST(ReplayCycle, WhilePausedReadsNothing) {
         OperatorState& state;
         std::vector<int> waits;
     } host(harness.state);
-    AcquisitionCycle cycle(harness.surface, harness.state, host, 0.0);
+    AcquisitionCycle cycle(harness.surface, harness.state, host);
     EXPECT_EQ(cycle.run_replay_cycle(harness.log), ReplayOutcome::log_ended_after_cycle);
     EXPECT_EQ(host.waits, (std::vector<int>{20, 100, 20, 100, 20, 100, 20}));
 }

@@ -153,7 +153,7 @@ void replay_on(ScreenGeometry geometry, const Settings& settings, std::string_vi
     state.replay_delay.store(settings.replay_delay);
     state.replay_paused.store(settings.paused);
     QuietHost host(state);
-    AcquisitionCycle cycle(surface, state, host, 0.0);
+    AcquisitionCycle cycle(surface, state, host);
 
     MemoryStream input(reinterpret_cast<const std::uint8_t*>(log.data()), log.size());
     TextLogReader reader(input.open());
