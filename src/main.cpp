@@ -19,6 +19,7 @@
 #include "app/process_end.h"
 #include "app/replay_prompt.h"
 #include "app/supervisor_start.h"
+#include "app/window_or_headless.h"
 #include "base/key_queue.h"
 #include "base/operator_state.h"
 #include "display/chart_window.h"
@@ -159,18 +160,10 @@ int run(int argc, char** argv) {
 
     Surface surface(choose_screen_geometry(computer_name_from_environment()));
     KeyQueue keys;
-    std::string why_no_window;
-    std::unique_ptr<ChartWindow> window =
-        open_sdl_window(surface.geometry(), title, keys, &why_no_window);
-    std::unique_ptr<ConsoleKeyReader> console_keys;
-    if (!window) {
-        std::cout << "No display (" << why_no_window
-                  << "): running without a window; keys from the console" << std::endl;
-        window = std::make_unique<HeadlessChartWindow>();
-        console_keys = std::make_unique<ConsoleKeyReader>(keys);
-    }
+    const WindowOrHeadless opened =
+        open_window_or_headless(open_sdl_window, surface.geometry(), title, keys, std::cout);
     draw_guide_line(surface);
-    WindowPresenter presenter(*window, surface);
+    WindowPresenter presenter(*opened.window, surface);
     MainThreadHost host(presenter, surface, state);
 
     LinkSupervisor supervisor(
@@ -209,7 +202,9 @@ int run(int argc, char** argv) {
                     host.take_snapshot_if_requested();
                     return keys.wait_pop(SteadyClock::now() + std::chrono::milliseconds(10));
                 },
-                [&] { return console_keys && console_keys->ended() && keys.size() == 0; }};
+                [&] {
+                    return opened.headless() && opened.console_keys->ended() && keys.size() == 0;
+                }};
             presenter.flush();
             const PromptAnswer answer = ask_repeat(surface, prompt_keys);
             presenter.flush();
