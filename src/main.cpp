@@ -2,26 +2,24 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <cstring>
 #include <iostream>
-#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 
 #include "app/acquisition_cycle.h"
 #include "app/command_line.h"
-#include "app/console_keys.h"
 #include "app/free_memory.h"
 #include "app/link_supervisor.h"
 #include "app/process_end.h"
 #include "app/replay_prompt.h"
+#include "app/run_sources.h"
 #include "app/supervisor_start.h"
+#include "app/window_or_headless.h"
 #include "base/key_queue.h"
 #include "base/operator_state.h"
-#include "display/chart_window.h"
 #include "display/guide_line.h"
 #include "display/screen_mode.h"
 #include "display/sdl_snapshot.h"
@@ -30,8 +28,6 @@
 #include "display/window_presenter.h"
 #include "display/window_title.h"
 #include "link/serial_port_link.h"
-#include "logging/cycle_logs.h"
-#include "logging/text_log_reader.h"
 
 namespace stillmon {
 namespace {
@@ -85,6 +81,25 @@ class MainThreadHost final : public CycleHost {
     OperatorState& state_;
 };
 
+// What the main thread draws on and shows, and where the operator's keys arrive: a window,
+// or without a display the console.
+struct MainScreen {
+    MainScreen(RunMode mode, OperatorState& state)
+        : surface(choose_screen_geometry(computer_name_from_environment())),
+          shown(open_window_or_headless(open_sdl_window, surface.geometry(), window_title(mode),
+                                        keys, std::cout)),
+          presenter(*shown.window, surface),
+          host(presenter, surface, state) {
+        draw_guide_line(surface);
+    }
+
+    Surface surface;
+    KeyQueue keys;
+    const WindowOrHeadless shown;
+    WindowPresenter presenter;
+    MainThreadHost host;
+};
+
 void print_usage(const char* program) {
     std::cout << "Usage: " << program << " [PORT [LOG]]\n"
               << "  PORT  a digit 1-9: monitor the device on serial port comPORT (live mode);\n"
@@ -95,8 +110,24 @@ void print_usage(const char* program) {
               << "Keys: see the README. Esc or x quits (exit status 55).\n";
 }
 
+// The usage and the version are answered here, without a plan.
+std::optional<RunPlan> read_command_line(int argc, char** argv) {
+    const std::string port_argument = argc > 1 ? argv[1] : "";
+    const std::string log_name_argument = argc > 2 ? argv[2] : "";
+    if (port_argument == "--help") {
+        print_usage(argv[0]);
+        return std::nullopt;
+    }
+    if (port_argument == "--version") {
+        std::cout << "stillmon " << STILLMON_VERSION << '\n';
+        return std::nullopt;
+    }
+    return plan_run(port_argument, log_name_argument);
+}
+
 // Signals end the process as the quit key does, so no logged cycle is lost; they are taken
-// by a thread of their own rather than an asynchronous handler.
+// by a thread of their own rather than an asynchronous handler. Blocked before any other
+// thread starts, so that every thread inherits the mask.
 void block_ending_signals(sigset_t& signals) {
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
@@ -105,119 +136,97 @@ void block_ending_signals(sigset_t& signals) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
 
-int run(int argc, char** argv) {
-    const std::string port_argument = argc > 1 ? argv[1] : "";
-    const std::string log_name_argument = argc > 2 ? argv[2] : "";
-    if (port_argument == "--help") {
-        print_usage(argv[0]);
-        return 0;
-    }
-    if (port_argument == "--version") {
-        std::cout << "stillmon " << STILLMON_VERSION << '\n';
-        return 0;
-    }
-
-    sigset_t ending_signals;
-    block_ending_signals(ending_signals);
-
-    OperatorState state;
-    ProcessEnd process_end;
-    const double start_time_s = monotonic_seconds();
-
-    std::cout << "Free memory:\n" << free_memory_amount_line(read_available_memory_bytes()) << '\n';
-
-    const RunPlan plan = plan_run(port_argument, log_name_argument);
-    std::unique_ptr<DeviceLink> link;
-    std::unique_ptr<CycleLogs> logs;
-    std::unique_ptr<TextLogReader> replay_log;
-    std::string title;
-    if (plan.mode == RunMode::live) {
-        title = window_title(RunMode::live);
-        link = make_serial_port_link();
-        const int error_number = link->open(plan.port_text);
-        std::cout << port_opened_line(plan, error_number) << '\n';
-        state.link_reset_request.store(0);
-        logs = std::make_unique<CycleLogs>(
-            plan.text_log_name, plan.binary_log_name,
-            [](std::string_view message) { std::cerr << message << std::endl; });
-        process_end.set_link(link.get());
-        process_end.set_logs(logs.get());
-    } else {
-        title = window_title(RunMode::replay);
-        state.link_reset_request.store(0);
-        // The binary log is never read in replay mode, so it is not opened at all.
-        replay_log = std::make_unique<TextLogReader>(plan.text_log_name);
-    }
-    std::cout << program_line(argv[0], plan) << std::endl;
-
-    std::thread signal_thread([&ending_signals, &process_end] {
+void start_signal_thread(sigset_t& ending_signals, ProcessEnd& process_end) {
+    std::thread([&ending_signals, &process_end] {
         int signal_number = 0;
         while (sigwait(&ending_signals, &signal_number) != 0) {
         }
         process_end.close_all_and_exit(128 + signal_number);
-    });
-    signal_thread.detach();
+    }).detach();
+}
 
-    Surface surface(choose_screen_geometry(computer_name_from_environment()));
-    KeyQueue keys;
-    std::string why_no_window;
-    std::unique_ptr<ChartWindow> window =
-        open_sdl_window(surface.geometry(), title, keys, &why_no_window);
-    std::unique_ptr<ConsoleKeyReader> console_keys;
-    if (!window) {
-        std::cout << "No display (" << why_no_window
-                  << "): running without a window; keys from the console" << std::endl;
-        window = std::make_unique<HeadlessChartWindow>();
-        console_keys = std::make_unique<ConsoleKeyReader>(keys);
-    }
-    draw_guide_line(surface);
-    WindowPresenter presenter(*window, surface);
-    MainThreadHost host(presenter, surface, state);
+RunSources open_sources(const RunPlan& plan, const char* program, ProcessEnd& process_end) {
+    std::cout << "Free memory:\n" << free_memory_amount_line(read_available_memory_bytes()) << '\n';
+    RunSources sources =
+        open_run_sources(plan, make_serial_port_link, process_end, std::cout, std::cerr);
+    std::cout << program_line(program, plan) << std::endl;
+    return sources;
+}
 
-    LinkSupervisor supervisor(
-        plan.mode, plan.port_text, state, link.get(),
-        {monotonic_seconds,
-         [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
-         [&keys, &state]() -> std::optional<std::string> {
-             if (state.prompt_owns_keys.load()) {
-                 return std::nullopt;
-             }
-             return keys.try_pop();
-         },
-         [&process_end](int status) { process_end.close_all_and_exit(status); },
-         [&state] { state.snapshot_request.store(true); }});
-    if (!start_supervisor_thread([&supervisor] { supervisor.run(); }, surface)) {
-        presenter.flush();
+LinkSupervisor::Platform supervisor_platform(KeyQueue& keys, OperatorState& state,
+                                             ProcessEnd& process_end) {
+    return {monotonic_seconds,
+            [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
+            [&keys, &state]() -> std::optional<std::string> {
+                if (state.prompt_owns_keys.load()) {
+                    return std::nullopt;
+                }
+                return keys.try_pop();
+            },
+            [&process_end](int status) { process_end.close_all_and_exit(status); },
+            [&state] { state.snapshot_request.store(true); }};
+}
+
+// Without its thread nothing would take the operator's keys: the failure is shown on the
+// window, and the program ends.
+void start_supervisor(LinkSupervisor& supervisor, MainScreen& screen, ProcessEnd& process_end) {
+    if (!start_supervisor_thread([&supervisor] { supervisor.run(); }, screen.surface)) {
+        screen.presenter.flush();
         process_end.close_all_and_exit(0);
     }
+}
 
-    AcquisitionCycle cycle(surface, state, host, start_time_s);
-    if (plan.mode == RunMode::live) {
+// The prompt keeps the window and the snapshot key served while it waits for a key. Without
+// a window, input that has ended counts once its queued keys are taken.
+PromptKeys prompt_keys(MainScreen& screen) {
+    return {[&screen] {
+                screen.presenter.service();
+                screen.host.take_snapshot_if_requested();
+                return screen.keys.wait_pop(SteadyClock::now() + std::chrono::milliseconds(10));
+            },
+            [&screen] {
+                return screen.shown.headless() && screen.shown.console_keys->ended() &&
+                       screen.keys.size() == 0;
+            }};
+}
+
+[[noreturn]] void run_cycles(RunMode mode, const RunSources& sources, MainScreen& screen,
+                             OperatorState& state, ProcessEnd& process_end) {
+    AcquisitionCycle cycle(screen.surface, state, screen.host);
+    if (mode == RunMode::live) {
         while (true) {
-            cycle.run_live_cycle(*link, *logs);
+            cycle.run_live_cycle(*sources.link, *sources.logs);
         }
     }
-    while (true) {
-        const ReplayOutcome outcome = cycle.run_replay_cycle(*replay_log);
-        if (outcome == ReplayOutcome::cycle_drawn) {
-            continue;
-        }
-        if (outcome == ReplayOutcome::log_ended_after_cycle) {
-            state.prompt_owns_keys.store(true);
-            const PromptKeys prompt_keys{
-                [&] {
-                    presenter.service();
-                    host.take_snapshot_if_requested();
-                    return keys.wait_pop(SteadyClock::now() + std::chrono::milliseconds(10));
-                },
-                [&] { return console_keys && console_keys->ended() && keys.size() == 0; }};
-            presenter.flush();
-            const PromptAnswer answer = ask_repeat(surface, prompt_keys);
-            presenter.flush();
-            process_end.close_all_and_exit(answer == PromptAnswer::quit ? 55 : 0);
-        }
-        process_end.close_all_and_exit(0);
+    process_end.close_all_and_exit(replay_to_end(
+        [&] { return cycle.run_replay_cycle(*sources.replay_log); }, state, screen.surface,
+        [&screen] { screen.presenter.flush(); }, prompt_keys(screen)));
+}
+
+int run(int argc, char** argv) {
+    const std::optional<RunPlan> plan = read_command_line(argc, argv);
+    if (!plan) {
+        return 0;
     }
+
+    // The signal thread and the supervisor are detached and hold references to the locals
+    // below. Those outlive them: from here on run() never returns, since every end of the
+    // process, from whichever thread, goes through ProcessEnd::close_all_and_exit, whose
+    // _Exit ends the process with this frame still in place.
+    sigset_t ending_signals;
+    block_ending_signals(ending_signals);
+    OperatorState state;
+    ProcessEnd process_end;
+    // The first frame interval and the supervisor's stall watch both count from here.
+    state.last_frame_time_s.store(monotonic_seconds());
+
+    const RunSources sources = open_sources(*plan, argv[0], process_end);
+    start_signal_thread(ending_signals, process_end);
+    MainScreen screen(plan->mode, state);
+    LinkSupervisor supervisor(plan->mode, plan->port_text, state, sources.link.get(),
+                              supervisor_platform(screen.keys, state, process_end));
+    start_supervisor(supervisor, screen, process_end);
+    run_cycles(plan->mode, sources, screen, state, process_end);
 }
 
 }  // namespace

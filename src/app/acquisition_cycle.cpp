@@ -17,11 +17,8 @@ constexpr int replay_delay_step_ms = 10;
 
 }  // namespace
 
-AcquisitionCycle::AcquisitionCycle(Surface& surface, OperatorState& state, CycleHost& host,
-                                   double start_time_s)
-    : surface_(surface), state_(state), host_(host) {
-    state_.last_frame_time_s.store(start_time_s);
-}
+AcquisitionCycle::AcquisitionCycle(Surface& surface, OperatorState& state, CycleHost& host)
+    : surface_(surface), state_(state), host_(host) {}
 
 void AcquisitionCycle::run_live_cycle(DeviceLink& link, CycleLogs& logs) {
     handle_redraw_request(state_, surface_);
@@ -62,7 +59,7 @@ void AcquisitionCycle::check_frame_timing(double frame_interval_s) {
         print_timing_errors(surface_, timing_errors_);
         if (timing_errors_ > frame_timing::errors_before_reset) {
             timing_errors_ = 0;
-            state_.link_reset_request.store(frame_timing::reset_request);
+            state_.link_reset_requested.store(true);
             host_.wait_ms(frame_timing::recovery_pause_ms);
         }
     } else {

@@ -22,7 +22,6 @@ namespace frame_timing {
 inline constexpr double shortest_interval_s = 0.71;
 inline constexpr double longest_interval_s = 0.99;
 inline constexpr int errors_before_reset = 60;  // the 61st error in a row resets the link
-inline constexpr int reset_request = 10;
 inline constexpr int recovery_pause_ms = 2000;
 inline constexpr int pre_read_pause_ms = 500;
 // After a read that ended without a frame (the link closed, re-opened or gone): long enough
@@ -40,9 +39,11 @@ enum class ReplayOutcome {
 // The main thread's loop body: one pass takes in one frame (from the device, or rebuilt from
 // a saved record), derives the process values, writes the logs, refreshes the readouts and
 // advances every strip chart. It owns the frame, the derived values and the chart history.
+// The first live interval is measured from state.last_frame_time_s as the cycle finds it:
+// the program sets it to its start time before the supervisor watches it.
 class AcquisitionCycle {
   public:
-    AcquisitionCycle(Surface& surface, OperatorState& state, CycleHost& host, double start_time_s);
+    AcquisitionCycle(Surface& surface, OperatorState& state, CycleHost& host);
 
     void run_live_cycle(DeviceLink& link, CycleLogs& logs);
     ReplayOutcome run_replay_cycle(TextLogReader& log);

@@ -27,13 +27,12 @@ void LinkSupervisor::run_pass() {
 }
 
 void LinkSupervisor::watch_link() {
-    const bool reset_requested = state_.link_reset_request.load() > 1;
+    const bool reset_requested = state_.link_reset_requested.exchange(false);
     const bool stalled = platform_.now_s() - state_.last_frame_time_s.load() > stall_limit_s;
     if (!reset_requested && !stalled) {
         return;
     }
     // The last frame time stays as it is: while frames stay away this repeats every pass.
-    state_.link_reset_request.store(0);
     if (link_ == nullptr) {
         return;
     }

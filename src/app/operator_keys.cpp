@@ -47,7 +47,7 @@ KeyAction apply_operator_key(OperatorState& state, std::string_view pressed) {
                 state.replay_paused.store(!state.replay_paused.load());
                 return {};
             case 'c':
-                state.redraw_request.store(1);
+                state.redraw_requested.store(true);
                 return {};
             case 'q':
                 step_parameter(state.valve_window, +1, window_limit);

@@ -27,4 +27,21 @@ PromptAnswer ask_repeat(TextScreen& screen, const PromptKeys& keys) {
     }
 }
 
+int replay_to_end(const std::function<ReplayOutcome()>& run_cycle, OperatorState& state,
+                  TextScreen& screen, const std::function<void()>& show_drawing,
+                  const PromptKeys& keys) {
+    ReplayOutcome outcome = run_cycle();
+    while (outcome == ReplayOutcome::cycle_drawn) {
+        outcome = run_cycle();
+    }
+    if (outcome == ReplayOutcome::log_ended) {
+        return 0;
+    }
+    state.prompt_owns_keys.store(true);
+    show_drawing();
+    const PromptAnswer answer = ask_repeat(screen, keys);
+    show_drawing();
+    return answer == PromptAnswer::quit ? 55 : 0;
+}
+
 }  // namespace stillmon

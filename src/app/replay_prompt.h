@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "app/acquisition_cycle.h"
+#include "base/operator_state.h"
 #include "base/text_screen.h"
 
 namespace stillmon {
@@ -21,5 +23,13 @@ enum class PromptAnswer { line_read, quit };
 // Prints "Repeat ? " at the current text position and reads one line: typed characters are
 // shown after the prompt, Enter ends the line, Esc quits. The answer itself is not used.
 PromptAnswer ask_repeat(TextScreen& screen, const PromptKeys& keys);
+
+// Runs replay cycles until the log ends; returns the exit status. After the last record is
+// drawn, the keys become the prompt's (state.prompt_owns_keys) and the drawing is shown
+// before and after the prompt: a line gives 0, Esc 55. A log with no record left to show
+// ends with 0 at once, without a prompt.
+int replay_to_end(const std::function<ReplayOutcome()>& run_cycle, OperatorState& state,
+                  TextScreen& screen, const std::function<void()>& show_drawing,
+                  const PromptKeys& keys);
 
 }  // namespace stillmon

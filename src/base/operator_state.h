@@ -24,10 +24,10 @@ struct OperatorState {
     std::atomic<float> proof_value{0.0f};   // 3.0 < value < 96.6 once set
     std::atomic<bool> replay_paused{false};
 
-    // Raised by the supervisor (key c), cleared by the cycle.
-    std::atomic<int> redraw_request{0};
-    // Raised by the cycle (to 10) after too many timing errors, cleared by the supervisor.
-    std::atomic<int> link_reset_request{0};
+    // Raised by the supervisor (key c), taken by the cycle.
+    std::atomic<bool> redraw_requested{false};
+    // Raised by the cycle after too many timing errors, taken by the supervisor.
+    std::atomic<bool> link_reset_requested{false};
     // Raised by the supervisor (snapshot key), taken by the main thread, which owns the surface.
     std::atomic<bool> snapshot_request{false};
     // Set by the main thread while the end-of-replay prompt reads its line: the keys are the

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string_view>
-
 namespace stillmon {
 
 class Surface;
@@ -19,10 +17,6 @@ class ChartWindow {
     // Takes in whatever the window has received since the last call, without waiting.
     virtual void pump_events() = 0;
 };
-
-// What the console says when there is no display to open the chart window on.
-inline constexpr std::string_view headless_notice =
-    "No display: running without a window; keys from the console";
 
 // The chart window of a run without a display: nothing is shown, nothing arrives.
 class HeadlessChartWindow final : public ChartWindow {

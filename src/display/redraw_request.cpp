@@ -5,10 +5,9 @@
 namespace stillmon {
 
 void handle_redraw_request(OperatorState& state, Surface& surface) {
-    if (state.redraw_request.load() <= 0) {
+    if (!state.redraw_requested.exchange(false)) {
         return;
     }
-    state.redraw_request.store(0);
     state.clear_entry();
     surface.clear();
     draw_guide_line(surface);

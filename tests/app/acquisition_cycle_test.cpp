@@ -81,7 +81,7 @@ TelemetryFrame device_frame(int record, int valve_high_byte = 0) {
 }
 
 struct LiveHarness {
-    LiveHarness() : surface(large_screen), cycle(surface, state, host, 0.0), link(host) {}
+    LiveHarness() : surface(large_screen), cycle(surface, state, host), link(host) {}
 
     // The timing line is at row 28; the first cycle scrolls the whole window up one row (its
     // first chart labels reach the last row), so that cycle's line ends up on row 27.
@@ -124,11 +124,11 @@ TEST(LiveCycle, SixtyOneTimingErrorsInARowRequestALinkReset) {
     }
     EXPECT_EQ(harness.cycle.timing_error_count(), 60);
     EXPECT_EQ(harness.timing_text(), "Time Error= 60   ");
-    EXPECT_EQ(harness.state.link_reset_request.load(), 0);
+    EXPECT_FALSE(harness.state.link_reset_requested.load());
 
     harness.cycle.run_live_cycle(harness.link, harness.logs);
     EXPECT_EQ(harness.timing_text(), "Time Error= 61   ");
-    EXPECT_EQ(harness.state.link_reset_request.load(), 10);
+    EXPECT_TRUE(harness.state.link_reset_requested.load());
     EXPECT_EQ(harness.cycle.timing_error_count(), 0);
     EXPECT_EQ(harness.host.waits.back(), 2000);
 
@@ -186,9 +186,9 @@ TEST(LiveCycle, RedrawRequestDropsTheTypedEntry) {
     LiveHarness harness;
     harness.link.queue(0.35, device_frame(1));
     harness.state.append_entry("12");
-    harness.state.redraw_request.store(1);
+    harness.state.redraw_requested.store(true);
     harness.cycle.run_live_cycle(harness.link, harness.logs);
-    EXPECT_EQ(harness.state.redraw_request.load(), 0);
+    EXPECT_FALSE(harness.state.redraw_requested.load());
     EXPECT_EQ(harness.state.entry_text(), "");
     EXPECT_EQ(harness.surface.text_of_row(30).substr(49, 9), std::string(9, ' '));
 }
@@ -198,7 +198,7 @@ struct ReplayHarness {
     explicit ReplayHarness(std::string text)
         : log_text(std::move(text)),
           surface(large_screen),
-          cycle(surface, state, host, 0.0),
+          cycle(surface, state, host),
           log(::fmemopen(log_text.data(), log_text.size(), "rb")) {}
 
     std::string log_text;
@@ -275,7 +275,7 @@ TEST(ReplayCycle, WhilePausedReadsNothing) {
         OperatorState& state;
         std::vector<int> waits;
     } host(harness.state);
-    AcquisitionCycle cycle(harness.surface, harness.state, host, 0.0);
+    AcquisitionCycle cycle(harness.surface, harness.state, host);
     EXPECT_EQ(cycle.run_replay_cycle(harness.log), ReplayOutcome::log_ended_after_cycle);
     EXPECT_EQ(host.waits, (std::vector<int>{20, 100, 20, 100, 20, 100, 20}));
 }

@@ -80,15 +80,15 @@ TEST(LinkSupervisor, ReopensAStalledLinkOnEveryPassUntilAFrameCompletes) {
 TEST(LinkSupervisor, ActsOnTheCyclesResetRequest) {
     Harness harness(RunMode::live);
     harness.state.last_frame_time_s.store(harness.now_s);
-    harness.state.link_reset_request.store(10);
+    harness.state.link_reset_requested.store(true);
     harness.supervisor.run_pass();
     EXPECT_EQ(harness.link.calls, (std::vector<std::string>{"close", "open com3:115200"}));
-    EXPECT_EQ(harness.state.link_reset_request.load(), 0);
+    EXPECT_FALSE(harness.state.link_reset_requested.load());
 }
 
 TEST(LinkSupervisor, ReplayHasNoLinkWatch) {
     Harness harness(RunMode::replay);
-    harness.state.link_reset_request.store(10);
+    harness.state.link_reset_requested.store(true);
     harness.supervisor.run_pass();
     EXPECT_TRUE(harness.link.calls.empty());
 }

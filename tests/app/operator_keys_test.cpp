@@ -115,7 +115,7 @@ TEST(OperatorKeys, QuitPauseRedrawAndSnapshot) {
     EXPECT_FALSE(state.replay_paused.load());
 
     press(state, "c");
-    EXPECT_EQ(state.redraw_request.load(), 1);
+    EXPECT_TRUE(state.redraw_requested.load());
 
     EXPECT_EQ(apply_operator_key(state, key::snapshot).kind, Kind::snapshot);
     EXPECT_EQ(state.entry_text(), "X");

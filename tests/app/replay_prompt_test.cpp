@@ -2,6 +2,8 @@
 
 #include <deque>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -48,6 +50,28 @@ TEST(ReplayPrompt, EscapeQuitsAndEndOfInputCountsAsEnter) {
     ended.keys = {"1"};
     ended.ended = true;
     EXPECT_EQ(ask_repeat(surface, ended.prompt_keys()), PromptAnswer::line_read);
+}
+
+TEST(ReplayToEnd, PromptsOnlyAfterALastRecordAndEndsWithItsAnswer) {
+    using enum ReplayOutcome;
+    Surface surface(small_screen);
+    for (const auto& [last, key, status] :
+         {std::tuple{log_ended_after_cycle, "\r", 0}, std::tuple{log_ended_after_cycle, "\x1B", 55},
+          std::tuple{log_ended, "\x1B", 0}}) {
+        OperatorState state;
+        ScriptedKeys keys;
+        keys.keys = {key};
+        const std::vector<ReplayOutcome> outcomes{cycle_drawn, cycle_drawn, last};
+        std::size_t cycles = 0;
+        int shown = 0;  // with the keys already the prompt's
+        EXPECT_EQ(replay_to_end([&] { return outcomes.at(cycles++); }, state, surface,
+                                [&] { shown += state.prompt_owns_keys.load() ? 1 : 0; },
+                                keys.prompt_keys()),
+                  status);
+        EXPECT_EQ(cycles, outcomes.size());
+        EXPECT_EQ(shown, last == log_ended ? 0 : 2);
+        EXPECT_EQ(keys.keys.empty(), last != log_ended);
+    }
 }
 
 }  // namespace

@@ -169,7 +169,8 @@ class HeadlessKeys(ProbeTestCase):
         terminal, out, modes = self.run_in_terminal("--count", "2", "--dump", dump)
         harness.wait_until(lambda: "drawn 2" in self.read(out), 20, what="the probe's frames")
         lines = self.read(out)
-        self.assertIn("No display: running without a window; keys from the console", lines)
+        self.assertIn("No display (neither DISPLAY nor WAYLAND_DISPLAY is set): running without"
+                      " a window; keys from the console", lines)
         self.assertIn("headless 1280x1024", lines)
 
         terminal.send_keys("7")

@@ -153,7 +153,7 @@ void replay_on(ScreenGeometry geometry, const Settings& settings, std::string_vi
     state.replay_delay.store(settings.replay_delay);
     state.replay_paused.store(settings.paused);
     QuietHost host(state);
-    AcquisitionCycle cycle(surface, state, host, 0.0);
+    AcquisitionCycle cycle(surface, state, host);
 
     MemoryStream input(reinterpret_cast<const std::uint8_t*>(log.data()), log.size());
     TextLogReader reader(input.open());
@@ -163,10 +163,10 @@ void replay_on(ScreenGeometry geometry, const Settings& settings, std::string_vi
     bool ended = false;
     while (!ended && drawn < cycle_budget) {
         if (settings.redraws && drawn % 4 == 3) {
-            state.redraw_request.store(1);
+            state.redraw_requested.store(true);
         }
         const ReplayOutcome outcome = cycle.run_replay_cycle(reader);
-        require(state.redraw_request.load() == 0, "a redraw request is taken in the cycle");
+        require(!state.redraw_requested.load(), "a redraw request is taken in the cycle");
         const std::optional<TextLogRecord> record = expected.next_record();
         if (!record) {
             require(outcome == ReplayOutcome::log_ended, "the replay ends with the log");

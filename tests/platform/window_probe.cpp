@@ -12,12 +12,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
-#include <memory>
 #include <string>
 #include <string_view>
 
-#include "app/console_keys.h"
 #include "app/operator_keys.h"
+#include "app/window_or_headless.h"
 #include "base/key_queue.h"
 #include "base/operator_state.h"
 #include "display/chart_window.h"
@@ -176,22 +175,13 @@ int run(const ProbeOptions& options) {
     const ScreenGeometry geometry =
         options.small ? small_screen : choose_screen_geometry(computer_name_from_environment());
     KeyQueue keys;
-    std::string why_not;
-    std::unique_ptr<ChartWindow> window =
-        open_sdl_window(geometry, window_title(options.title_mode), keys, &why_not);
-    std::unique_ptr<ConsoleKeyReader> console_keys;
-    if (window) {
-        std::cout << "window " << geometry.width << "x" << geometry.height << std::endl;
-    } else {
-        std::cout << headless_notice << std::endl;
-        std::cerr << "(" << why_not << ")" << std::endl;
-        std::cout << "headless " << geometry.width << "x" << geometry.height << std::endl;
-        window = std::make_unique<HeadlessChartWindow>();
-        console_keys = std::make_unique<ConsoleKeyReader>(keys);
-    }
+    const WindowOrHeadless opened = open_window_or_headless(
+        open_sdl_window, geometry, window_title(options.title_mode), keys, std::cout);
+    std::cout << (opened.headless() ? "headless " : "window ") << geometry.width << "x"
+              << geometry.height << std::endl;
 
     Surface surface(geometry);
-    WindowPresenter presenter(*window, surface);
+    WindowPresenter presenter(*opened.window, surface);
     for (int cycle = 1; cycle <= options.count; ++cycle) {
         draw_frame(surface, cycle);
         presenter.cycle_drawn();
@@ -208,7 +198,7 @@ int run(const ProbeOptions& options) {
     std::cout << "drawn " << options.count << std::endl;
 
     if (options.bench_presents > 0) {
-        run_present_bench(*window, surface, options.bench_presents);
+        run_present_bench(*opened.window, surface, options.bench_presents);
     }
     if (options.continuous) {
         run_continuous(surface, presenter, options.seconds);

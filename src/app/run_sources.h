@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <ostream>
+
+#include "app/command_line.h"
+#include "app/process_end.h"
+#include "link/device_link.h"
+#include "logging/cycle_logs.h"
+#include "logging/text_log_reader.h"
+
+namespace stillmon {
+
+// What a run reads its frames from and writes them to.
+struct RunSources {
+    std::unique_ptr<DeviceLink> link;           // live only
+    std::unique_ptr<CycleLogs> logs;            // live only
+    std::unique_ptr<TextLogReader> replay_log;  // replay only
+};
+
+using LinkMaker = std::function<std::unique_ptr<DeviceLink>()>;
+
+// Live: makes the link (link/serial_port_link.h's make_serial_port_link is the real one),
+// opens it and reports that on `console` ("Com 3 Port opened 0"), opens both logs, whose
+// write failures are reported on `errors`, and hands link and logs to `process_end`, so that
+// every end of the process closes them. Replay: opens the saved text log alone; its binary
+// twin is never read.
+RunSources open_run_sources(const RunPlan& plan, const LinkMaker& make_link,
+                            ProcessEnd& process_end, std::ostream& console, std::ostream& errors);
+
+}  // namespace stillmon

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <unistd.h>
+
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+#include "app/console_keys.h"
+#include "base/key_queue.h"
+#include "display/chart_window.h"
+#include "display/screen_geometry.h"
+
+namespace stillmon {
+
+// Opens the chart window at the geometry's size with the title, its keys going to `keys`; or
+// returns null and says why not. display/sdl_window.h's open_sdl_window is the real one,
+// passed in so that this library stays free of SDL.
+using WindowOpener = std::function<std::unique_ptr<ChartWindow>(
+    const ScreenGeometry& geometry, std::string_view title, KeyQueue& keys, std::string* why_not)>;
+
+// Where the chart is shown and where the operator's keys come from.
+struct WindowOrHeadless {
+    std::unique_ptr<ChartWindow> window;             // never null
+    std::unique_ptr<ConsoleKeyReader> console_keys;  // only without a window
+
+    bool headless() const { return console_keys != nullptr; }
+};
+
+// Opens the chart window. Without a display it says so on `console`, as one line
+// "No display (<why>): running without a window; keys from the console", and goes on with a
+// window that shows nothing and the keys read from `console_fd`.
+WindowOrHeadless open_window_or_headless(const WindowOpener& open_window,
+                                         const ScreenGeometry& geometry, std::string_view title,
+                                         KeyQueue& keys, std::ostream& console,
+                                         int console_fd = STDIN_FILENO);
+
+}  // namespace stillmon
