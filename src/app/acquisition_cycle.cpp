@@ -43,10 +43,10 @@ void AcquisitionCycle::run_live_cycle(DeviceLink& link, CycleLogs& logs) {
     record_number_ = frame_.record_number();
     frame_[element::valve] = decode_valve_element(frame_[element::valve]);
 
-    const ChannelLines lines = derive_and_compose();
+    const ChannelLines lines = derive_and_compose(&live_valve_sample_);
     const std::string record_line =
         logs.write_cycle_logs(frame_, lines, state_.proof_value.load(), frame_interval_s);
-    draw_panel_and_charts(lines, record_line);
+    draw_panel_and_charts(lines, live_record_line_.covering(record_line));
 
     state_.last_frame_time_s.store(frame_time_s);
     host_.cycle_drawn();
@@ -95,7 +95,7 @@ ReplayOutcome AcquisitionCycle::run_replay_cycle(TextLogReader& log) {
     record_number_ = static_cast<std::uint16_t>(last_record_count_);
     refill_frame_from_record(frame_, record);
 
-    const ChannelLines lines = derive_and_compose();
+    const ChannelLines lines = derive_and_compose(nullptr);
     const std::string record_line =
         compose_replay_line(record[10], record[11], record[12], state_.replay_delay.load());
     draw_panel_and_charts(lines, record_line);
@@ -103,8 +103,8 @@ ReplayOutcome AcquisitionCycle::run_replay_cycle(TextLogReader& log) {
     return log.at_end() ? ReplayOutcome::log_ended_after_cycle : ReplayOutcome::cycle_drawn;
 }
 
-ChannelLines AcquisitionCycle::derive_and_compose() {
-    print_cycle_readouts(surface_, derive_cycle_values(frame_, derived_, state_));
+ChannelLines AcquisitionCycle::derive_and_compose(ShrinkingText* valve_sample) {
+    print_cycle_readouts(surface_, derive_cycle_values(frame_, derived_, state_), valve_sample);
     return compose_channel_lines(frame_);
 }
 

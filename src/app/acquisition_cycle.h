@@ -5,6 +5,7 @@
 
 #include "app/command_line.h"
 #include "app/cycle_host.h"
+#include "app/readouts.h"
 #include "base/operator_state.h"
 #include "base/telemetry_frame.h"
 #include "display/strip_chart.h"
@@ -56,7 +57,9 @@ class AcquisitionCycle {
   private:
     void check_frame_timing(double frame_interval_s);
     // Steps shared by both modes once the frame is in place.
-    ChannelLines derive_and_compose();
+    // valve_sample: the live valve sample's cover; none in replay, whose screens keep what a
+    // shorter text leaves.
+    ChannelLines derive_and_compose(ShrinkingText* valve_sample);
     void draw_panel_and_charts(const ChannelLines& lines, const std::string& record_line);
 
     Surface& surface_;
@@ -68,6 +71,8 @@ class AcquisitionCycle {
     int timing_errors_ = 0;
     std::uint16_t record_number_ = 0;
     std::int32_t last_record_count_ = 0;  // replay: the last "Num=" count read
+    ShrinkingText live_record_line_;
+    ShrinkingText live_valve_sample_;
 };
 
 }  // namespace stillmon

@@ -63,13 +63,24 @@ void print_ratio_line(TextScreen& screen, const RatioReadouts& ratio) {
 
 }  // namespace
 
-void print_cycle_readouts(TextScreen& screen, const CycleReadouts& readouts) {
+std::string ShrinkingText::covering(std::string_view text) {
+    std::string covered(text);
+    if (previous_length_ > text.size()) {
+        covered.append(previous_length_ - text.size(), ' ');
+    }
+    previous_length_ = text.size();
+    return covered;
+}
+
+void print_cycle_readouts(TextScreen& screen, const CycleReadouts& readouts,
+                          ShrinkingText* valve_sample) {
     if (readouts.stage_line) {
         print_stage_line(screen, *readouts.stage_line);
     }
     if (readouts.valve) {
         go_to(screen, Readout::valve_sample);
-        screen.print_single(readouts.valve->sample, true);
+        const std::string sample = single_form(readouts.valve->sample);
+        screen.print(valve_sample != nullptr ? valve_sample->covering(sample) : sample, true);
         go_to(screen, Readout::valve_average);
         screen.print_short(readouts.valve->average, true);
     }

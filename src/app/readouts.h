@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "base/operator_state.h"
@@ -75,9 +76,23 @@ constexpr const ReadoutPlace& place_of(Readout readout) {
     return readout_table[static_cast<std::size_t>(readout)];
 }
 
+// A live readout whose text can get shorter from one cycle to the next (the record line, the
+// valve sample): each text is followed by blanks over what the previous one left beyond its
+// end, as far as that reached and no further, so no stale tail stays and nothing else on the
+// screen changes.
+class ShrinkingText {
+  public:
+    std::string covering(std::string_view text);
+
+  private:
+    std::size_t previous_length_ = 0;
+};
+
 // The calculation step's readouts in the order it finds them: stage line, valve sample,
 // valve average, ratio line. An absent one leaves its place as it was.
-void print_cycle_readouts(TextScreen& screen, const CycleReadouts& readouts);
+// In live mode the valve sample covers a longer previous one.
+void print_cycle_readouts(TextScreen& screen, const CycleReadouts& readouts,
+                          ShrinkingText* valve_sample = nullptr);
 
 // Printed once per cycle after the logs are written and before the strip charts: channel
 // line 1, the record line, lines 2 and 3, then the four operator parameters, each with a

@@ -168,6 +168,20 @@ TEST(LiveCycle, ReadsThatEndWithoutAFrameCompleteNoCycle) {
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
 }
 
+TEST(LiveCycle, ShorterRecordLinesAndValveSamplesLeaveNoTail) {
+    LiveHarness harness;
+    // The first cycle scrolls the window up a row; the second and third are compared.
+    harness.link.queue(0.35, device_frame(5000, 16));
+    harness.link.queue(0.35, device_frame(3178, 16));
+    harness.link.queue(0.35, device_frame(317, 0));
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        harness.cycle.run_live_cycle(harness.link, harness.logs);
+    }
+    const std::string row_one = harness.surface.text_of_row(1);
+    EXPECT_NE(row_one.find("Num=317 "), std::string::npos) << row_one;
+    EXPECT_EQ(harness.surface.text_of_row(3).substr(124, 3), " 0 ");
+}
+
 TEST(LiveCycle, EntryTextShowsInWhiteFirstThenInTheLastLabelsColour) {
     LiveHarness harness;
     harness.state.append_entry("45.5");
