@@ -157,12 +157,7 @@ LinkSupervisor::Platform supervisor_platform(KeyQueue& keys, OperatorState& stat
                                              ProcessEnd& process_end) {
     return {monotonic_seconds,
             [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
-            [&keys, &state]() -> std::optional<std::string> {
-                if (state.prompt_owns_keys.load()) {
-                    return std::nullopt;
-                }
-                return keys.try_pop();
-            },
+            [&keys] { return keys.try_pop(KeyReader::supervisor); },
             [&process_end](int status) { process_end.close_all_and_exit(status); },
             [&state] { state.snapshot_request.store(true); }};
 }
@@ -179,10 +174,12 @@ void start_supervisor(LinkSupervisor& supervisor, MainScreen& screen, ProcessEnd
 // The prompt keeps the window and the snapshot key served while it waits for a key. Without
 // a window, input that has ended counts once its queued keys are taken.
 PromptKeys prompt_keys(MainScreen& screen) {
-    return {[&screen] {
+    return {[&screen] { screen.keys.hand_to(KeyReader::prompt); },
+            [&screen] {
                 screen.presenter.service();
                 screen.host.take_snapshot_if_requested();
-                return screen.keys.wait_pop(SteadyClock::now() + std::chrono::milliseconds(10));
+                return screen.keys.wait_pop(SteadyClock::now() + std::chrono::milliseconds(10),
+                                            KeyReader::prompt);
             },
             [&screen] {
                 return screen.shown.headless() && screen.shown.console_keys->ended() &&
@@ -198,9 +195,9 @@ PromptKeys prompt_keys(MainScreen& screen) {
             cycle.run_live_cycle(*sources.link, *sources.logs);
         }
     }
-    process_end.close_all_and_exit(replay_to_end(
-        [&] { return cycle.run_replay_cycle(*sources.replay_log); }, state, screen.surface,
-        [&screen] { screen.presenter.flush(); }, prompt_keys(screen)));
+    process_end.close_all_and_exit(
+        replay_to_end([&] { return cycle.run_replay_cycle(*sources.replay_log); }, screen.surface,
+                      [&screen] { screen.presenter.flush(); }, prompt_keys(screen)));
 }
 
 int run(int argc, char** argv) {

@@ -27,9 +27,8 @@ PromptAnswer ask_repeat(TextScreen& screen, const PromptKeys& keys) {
     }
 }
 
-int replay_to_end(const std::function<ReplayOutcome()>& run_cycle, OperatorState& state,
-                  TextScreen& screen, const std::function<void()>& show_drawing,
-                  const PromptKeys& keys) {
+int replay_to_end(const std::function<ReplayOutcome()>& run_cycle, TextScreen& screen,
+                  const std::function<void()>& show_drawing, const PromptKeys& keys) {
     ReplayOutcome outcome = run_cycle();
     while (outcome == ReplayOutcome::cycle_drawn) {
         outcome = run_cycle();
@@ -37,7 +36,7 @@ int replay_to_end(const std::function<ReplayOutcome()>& run_cycle, OperatorState
     if (outcome == ReplayOutcome::log_ended) {
         return 0;
     }
-    state.prompt_owns_keys.store(true);
+    keys.claim();
     show_drawing();
     const PromptAnswer answer = ask_repeat(screen, keys);
     show_drawing();

@@ -5,13 +5,14 @@
 #include <string>
 
 #include "app/acquisition_cycle.h"
-#include "base/operator_state.h"
 #include "base/text_screen.h"
 
 namespace stillmon {
 
 // Where the end-of-replay prompt takes its keys from.
 struct PromptKeys {
+    // Makes the keys the prompt's, in one step: no other reader takes one afterwards.
+    std::function<void()> claim;
     // The next key, waiting at most a few milliseconds; nothing when none came.
     std::function<std::optional<std::string>()> next_key;
     // True when no key can come any more (standard input at its end): counts as Enter.
@@ -25,11 +26,10 @@ enum class PromptAnswer { line_read, quit };
 PromptAnswer ask_repeat(TextScreen& screen, const PromptKeys& keys);
 
 // Runs replay cycles until the log ends; returns the exit status. After the last record is
-// drawn, the keys become the prompt's (state.prompt_owns_keys) and the drawing is shown
-// before and after the prompt: a line gives 0, Esc 55. A log with no record left to show
-// ends with 0 at once, without a prompt.
-int replay_to_end(const std::function<ReplayOutcome()>& run_cycle, OperatorState& state,
-                  TextScreen& screen, const std::function<void()>& show_drawing,
-                  const PromptKeys& keys);
+// drawn, the keys become the prompt's (keys.claim) and the drawing is shown before and after
+// the prompt: a line gives 0, Esc 55. A log with no record left to show ends with 0 at once,
+// without a prompt.
+int replay_to_end(const std::function<ReplayOutcome()>& run_cycle, TextScreen& screen,
+                  const std::function<void()>& show_drawing, const PromptKeys& keys);
 
 }  // namespace stillmon

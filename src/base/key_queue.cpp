@@ -12,27 +12,35 @@ void KeyQueue::push(std::string key) {
         std::lock_guard lock(mutex_);
         keys_.push_back(std::move(key));
     }
-    arrived_.notify_one();
+    arrived_.notify_all();
 }
 
-std::optional<std::string> KeyQueue::try_pop() {
+void KeyQueue::hand_to(KeyReader reader) {
+    {
+        std::lock_guard lock(mutex_);
+        owner_ = reader;
+    }
+    arrived_.notify_all();
+}
+
+std::optional<std::string> KeyQueue::pop_locked(KeyReader reader) {
+    if (owner_ != reader || keys_.empty()) {
+        return std::nullopt;
+    }
+    std::string key = std::move(keys_.front());
+    keys_.pop_front();
+    return key;
+}
+
+std::optional<std::string> KeyQueue::try_pop(KeyReader reader) {
     std::lock_guard lock(mutex_);
-    if (keys_.empty()) {
-        return std::nullopt;
-    }
-    std::string key = std::move(keys_.front());
-    keys_.pop_front();
-    return key;
+    return pop_locked(reader);
 }
 
-std::optional<std::string> KeyQueue::wait_pop(Clock::time_point deadline) {
+std::optional<std::string> KeyQueue::wait_pop(Clock::time_point deadline, KeyReader reader) {
     std::unique_lock lock(mutex_);
-    if (!arrived_.wait_until(lock, deadline, [this] { return !keys_.empty(); })) {
-        return std::nullopt;
-    }
-    std::string key = std::move(keys_.front());
-    keys_.pop_front();
-    return key;
+    arrived_.wait_until(lock, deadline, [&] { return owner_ == reader && !keys_.empty(); });
+    return pop_locked(reader);
 }
 
 std::size_t KeyQueue::size() const {

@@ -10,10 +10,14 @@
 
 namespace stillmon {
 
+// Who the keys are for: the link supervisor, until the end-of-replay prompt claims them.
+enum class KeyReader { supervisor, prompt };
+
 // Operator keys on their way from the keyboard (the window's events on the main thread, or
-// the console reader's thread) to whoever reads them (the link supervisor). A key is a text
-// of one character, or two for extended keys (see key_codes.h). Keys leave in the order
-// they arrived, each exactly once.
+// the console reader's thread) to whoever reads them (the link supervisor, or at the end of
+// a replay the prompt). A key is a text of one character, or two for extended keys (see
+// key_codes.h). Keys leave in the order they arrived, each exactly once, and only to the
+// reader they are for.
 class KeyQueue {
   public:
     using Clock = std::chrono::steady_clock;
@@ -21,18 +25,27 @@ class KeyQueue {
     // An empty text is no key and is not queued.
     void push(std::string key);
 
-    // The oldest key, or nothing when none is waiting; never blocks.
-    std::optional<std::string> try_pop();
+    // From now on the keys, those already queued included, are `reader`'s alone. Taken under
+    // the queue's lock: no pop of another reader gets a key once this has returned.
+    void hand_to(KeyReader reader);
 
-    // The oldest key, waiting for one until the deadline.
-    std::optional<std::string> wait_pop(Clock::time_point deadline);
+    // The oldest key, or nothing when none is waiting or the keys are not `reader`'s; never
+    // blocks.
+    std::optional<std::string> try_pop(KeyReader reader = KeyReader::supervisor);
+
+    // The oldest key for `reader`, waiting for one until the deadline.
+    std::optional<std::string> wait_pop(Clock::time_point deadline,
+                                        KeyReader reader = KeyReader::supervisor);
 
     std::size_t size() const;
 
   private:
+    std::optional<std::string> pop_locked(KeyReader reader);
+
     mutable std::mutex mutex_;
     std::condition_variable arrived_;
     std::deque<std::string> keys_;
+    KeyReader owner_ = KeyReader::supervisor;
 };
 
 }  // namespace stillmon

@@ -30,9 +30,6 @@ struct OperatorState {
     std::atomic<bool> link_reset_requested{false};
     // Raised by the supervisor (snapshot key), taken by the main thread, which owns the surface.
     std::atomic<bool> snapshot_request{false};
-    // Set by the main thread while the end-of-replay prompt reads its line: the keys are the
-    // prompt's then, and the supervisor leaves them alone.
-    std::atomic<bool> prompt_owns_keys{false};
 
     // Clock reading of the last completed frame, seconds. Written by the cycle, read by the
     // supervisor's stall test.

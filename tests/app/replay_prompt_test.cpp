@@ -14,7 +14,8 @@ namespace {
 
 struct ScriptedKeys {
     PromptKeys prompt_keys() {
-        return {[this]() -> std::optional<std::string> {
+        return {[this] { claimed = true; },
+                [this]() -> std::optional<std::string> {
                     ++polls;
                     if (keys.empty()) {
                         return std::nullopt;
@@ -27,6 +28,7 @@ struct ScriptedKeys {
     }
     std::deque<std::string> keys;
     bool ended = false;
+    bool claimed = false;
     int polls = 0;
 };
 
@@ -58,15 +60,13 @@ TEST(ReplayToEnd, PromptsOnlyAfterALastRecordAndEndsWithItsAnswer) {
     for (const auto& [last, key, status] :
          {std::tuple{log_ended_after_cycle, "\r", 0}, std::tuple{log_ended_after_cycle, "\x1B", 55},
           std::tuple{log_ended, "\x1B", 0}}) {
-        OperatorState state;
         ScriptedKeys keys;
         keys.keys = {key};
         const std::vector<ReplayOutcome> outcomes{cycle_drawn, cycle_drawn, last};
         std::size_t cycles = 0;
         int shown = 0;  // with the keys already the prompt's
-        EXPECT_EQ(replay_to_end([&] { return outcomes.at(cycles++); }, state, surface,
-                                [&] { shown += state.prompt_owns_keys.load() ? 1 : 0; },
-                                keys.prompt_keys()),
+        EXPECT_EQ(replay_to_end([&] { return outcomes.at(cycles++); }, surface,
+                                [&] { shown += keys.claimed ? 1 : 0; }, keys.prompt_keys()),
                   status);
         EXPECT_EQ(cycles, outcomes.size());
         EXPECT_EQ(shown, last == log_ended ? 0 : 2);

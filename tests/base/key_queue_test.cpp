@@ -1,5 +1,6 @@
 #include "base/key_queue.h"
 
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -79,6 +80,40 @@ TEST(KeyQueue, KeysFromSeveralThreadsAllArriveOnce) {
     EXPECT_EQ(a, per_thread);
     EXPECT_EQ(b, per_thread);
     EXPECT_FALSE(keys.try_pop().has_value());
+}
+
+// The prompt's claim is one step: from its return on, a supervisor that keeps popping gets
+// no key, and the prompt gets every key typed for it.
+TEST(KeyQueue, OnceThePromptHasClaimedTheKeysTheSupervisorGetsNone) {
+    KeyQueue keys;
+    std::atomic<bool> claimed{false};
+    std::atomic<bool> done{false};
+    std::vector<std::string> taken_after_claim;
+    std::thread supervisor([&] {
+        while (!done.load()) {
+            const bool after_claim = claimed.load();
+            const auto key = keys.wait_pop(KeyQueue::Clock::now() + 1ms, KeyReader::supervisor);
+            if (key && after_claim) {
+                taken_after_claim.push_back(*key);
+            }
+        }
+    });
+    keys.push("s");  // the supervisor's, so its thread is taking keys by now
+    const auto give_up = KeyQueue::Clock::now() + 10s;
+    while (keys.size() > 0 && KeyQueue::Clock::now() < give_up) {
+        std::this_thread::yield();
+    }
+    keys.hand_to(KeyReader::prompt);
+    claimed.store(true);
+    int missed = 0;
+    for (int i = 0; i < 2000; ++i) {
+        keys.push(std::to_string(i % 10));
+        missed += keys.try_pop(KeyReader::prompt) == std::to_string(i % 10) ? 0 : 1;
+    }
+    done.store(true);
+    supervisor.join();
+    EXPECT_EQ(missed, 0);
+    EXPECT_TRUE(taken_after_claim.empty());
 }
 
 }  // namespace
