@@ -431,10 +431,13 @@ class Xvfb:
         self.run("xdotool", "windowfocus", "--sync", str(window))
 
     # A key that ends the program can take the window away before xdotool has sent the key's
-    # release; pass check=False for such keys.
+    # release; pass check=False for such keys. They are released once more on the server then,
+    # or they would stay down for the next window to find.
     def send_keys(self, window, *keys, delay_ms=30, check=True):
         self.run("xdotool", "key", "--window", str(window), "--delay", str(delay_ms), *keys,
                  check=check)
+        if not check:
+            self.run("xdotool", "keyup", *keys, check=False)
 
     def type_text(self, window, text, delay_ms=30, check=True):
         self.run("xdotool", "type", "--window", str(window), "--delay", str(delay_ms), text,

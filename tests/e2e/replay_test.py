@@ -100,15 +100,8 @@ class ReplayTestCase(unittest.TestCase):
             self.fail(f"stillmon still running after {timeout_s} s; output: {program.output.all()}"
                       f" errors: {program.errors.all()}")
 
-    def press_last_key(self, x, window, key):
-        """Sends a key that may end the program. The window can be gone before xdotool sends
-        the key's release, which would leave the key down in the X server for the next
-        window to find; so it is released once more on the server."""
-        x.send_keys(window, key, check=False)
-        x.run("xdotool", "keyup", key, check=False)
-
     def answer_prompt(self, x, window, program, key="Return", expected_status=0):
-        self.press_last_key(x, window, key)
+        x.send_keys(window, key, check=False)
         self.assertEqual(self.wait_for_exit(program), expected_status)
 
     def row_one(self, x, window):
@@ -279,7 +272,7 @@ class ReplayScreen(ReplayTestCase):
             self.keep_image(shown, "window")
         self.assertEqual(count, 0, f"{count} pixels differ, first: {first}")
         self.assertLessEqual(shown.colours(), {bytes(c) for c in harness.BASIC_PALETTE})
-        self.press_last_key(x, window, "x")
+        x.send_keys(window, "x", check=False)
         self.assertEqual(self.wait_for_exit(program), QUIT_STATUS)
 
 
@@ -358,7 +351,7 @@ class ReplayKeys(ReplayTestCase):
         self.assertLess(later, self.RECORDS, "the log is not over yet")
 
         # x quits a replay that runs without any wait.
-        self.press_last_key(x, window, "x")
+        x.send_keys(window, "x", check=False)
         self.assertEqual(self.wait_for_exit(program), QUIT_STATUS)
 
 
