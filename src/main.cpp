@@ -2,7 +2,6 @@
 #include <pthread.h>
 #include <signal.h>
 
-#include <algorithm>
 #include <chrono>
 #include <iostream>
 #include <optional>
@@ -38,29 +37,33 @@ double monotonic_seconds() {
     return std::chrono::duration<double>(SteadyClock::now().time_since_epoch()).count();
 }
 
-// The main thread's surroundings for the cycle: waiting keeps the window's events flowing and
-// the drawing presented, and carries out snapshot requests, which need the surface.
+// The main thread's surroundings for the cycle: it sleeps in the window's event wait, woken
+// by the window's events, a frame read's answer and snapshot requests (carried out here, since
+// they need the surface).
 class MainThreadHost final : public CycleHost {
   public:
-    MainThreadHost(WindowPresenter& presenter, const Surface& surface, OperatorState& state)
-        : presenter_(presenter), surface_(surface), state_(state) {}
+    MainThreadHost(WindowPresenter& presenter, const Surface& surface, OperatorState& state,
+                   KeyQueue& keys)
+        : presenter_(presenter), surface_(surface), state_(state), keys_(keys) {}
 
     double now_s() override { return monotonic_seconds(); }
 
     void wait_ms(int duration_ms) override {
-        // Each wait_until shows what is drawn first, then keeps the window's events flowing.
         const auto deadline = SteadyClock::now() + std::chrono::milliseconds(duration_ms);
-        while (SteadyClock::now() < deadline) {
-            presenter_.wait_until(
-                std::min(deadline, SteadyClock::now() + std::chrono::milliseconds(10)));
+        do {
+            presenter_.wait_until(deadline);
             take_snapshot_if_requested();
-        }
+        } while (SteadyClock::now() < deadline);
     }
 
-    void keep_alive() override {
-        presenter_.service();
+    void wait_for_wake_up() override {
+        presenter_.wait_until(SteadyClock::time_point::max());
         take_snapshot_if_requested();
     }
+
+    void wake_up() override { presenter_.wake(); }
+
+    void wake_supervisor() override { keys_.wake_waiting(); }
 
     void cycle_drawn() override {
         presenter_.cycle_drawn();
@@ -79,6 +82,7 @@ class MainThreadHost final : public CycleHost {
     WindowPresenter& presenter_;
     const Surface& surface_;
     OperatorState& state_;
+    KeyQueue& keys_;
 };
 
 // What the main thread draws on and shows, and where the operator's keys arrive: a window,
@@ -89,7 +93,7 @@ struct MainScreen {
           shown(open_window_or_headless(open_sdl_window, surface.geometry(), window_title(mode),
                                         keys, std::cout)),
           presenter(*shown.window, surface),
-          host(presenter, surface, state) {
+          host(presenter, surface, state, keys) {
         draw_guide_line(surface);
     }
 
@@ -153,13 +157,21 @@ RunSources open_sources(const RunPlan& plan, const char* program, ProcessEnd& pr
     return sources;
 }
 
-LinkSupervisor::Platform supervisor_platform(KeyQueue& keys, OperatorState& state,
+LinkSupervisor::Platform supervisor_platform(MainScreen& screen, OperatorState& state,
                                              ProcessEnd& process_end) {
     return {monotonic_seconds,
             [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
-            [&keys] { return keys.try_pop(KeyReader::supervisor); },
+            [&screen](double wait_s) {
+                const auto wait = std::chrono::duration<double>(wait_s);
+                return screen.keys.wait_pop(
+                    SteadyClock::now() + std::chrono::duration_cast<SteadyClock::duration>(wait),
+                    KeyReader::supervisor);
+            },
             [&process_end](int status) { process_end.close_all_and_exit(status); },
-            [&state] { state.snapshot_request.store(true); }};
+            [&screen, &state] {
+                state.snapshot_request.store(true);
+                screen.presenter.wake();
+            }};
 }
 
 // Without its thread nothing would take the operator's keys: the failure is shown on the
@@ -171,20 +183,23 @@ void start_supervisor(LinkSupervisor& supervisor, MainScreen& screen, ProcessEnd
     }
 }
 
-// The prompt keeps the window and the snapshot key served while it waits for a key. Without
-// a window, input that has ended counts once its queued keys are taken.
+// Without a window, input that has ended counts once its queued keys are taken.
+bool console_input_ended(const MainScreen& screen) {
+    return screen.shown.headless() && screen.shown.console_keys->ended() && screen.keys.size() == 0;
+}
+
+// The prompt keeps the window and the snapshot key served while it waits for a key.
 PromptKeys prompt_keys(MainScreen& screen) {
     return {[&screen] { screen.keys.hand_to(KeyReader::prompt); },
             [&screen] {
-                screen.presenter.service();
-                screen.host.take_snapshot_if_requested();
-                return screen.keys.wait_pop(SteadyClock::now() + std::chrono::milliseconds(10),
-                                            KeyReader::prompt);
+                std::optional<std::string> key = screen.keys.try_pop(KeyReader::prompt);
+                if (!key && !console_input_ended(screen)) {
+                    screen.host.wait_for_wake_up();
+                    key = screen.keys.try_pop(KeyReader::prompt);
+                }
+                return key;
             },
-            [&screen] {
-                return screen.shown.headless() && screen.shown.console_keys->ended() &&
-                       screen.keys.size() == 0;
-            }};
+            [&screen] { return console_input_ended(screen); }};
 }
 
 [[noreturn]] void run_cycles(RunMode mode, const RunSources& sources, MainScreen& screen,
@@ -221,7 +236,7 @@ int run(int argc, char** argv) {
     start_signal_thread(ending_signals, process_end);
     MainScreen screen(plan->mode, state);
     LinkSupervisor supervisor(plan->mode, plan->port_text, state, sources.link.get(),
-                              supervisor_platform(screen.keys, state, process_end));
+                              supervisor_platform(screen, state, process_end));
     start_supervisor(supervisor, screen, process_end);
     run_cycles(plan->mode, sources, screen, state, process_end);
 }

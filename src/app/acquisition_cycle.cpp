@@ -30,7 +30,8 @@ void AcquisitionCycle::run_live_cycle(DeviceLink& link, CycleLogs& logs) {
     // supervisor's close released, or for a link that is gone. Meanwhile the window stays
     // live, and the stall clock runs on, so the supervisor keeps re-opening the link.
     std::array<std::uint8_t, frame_size_bytes> received{};
-    while (link.read_frame(received, [this] { host_.keep_alive(); }) != frame_size_bytes) {
+    const ReadWaiting waiting{[this] { host_.wait_for_wake_up(); }, [this] { host_.wake_up(); }};
+    while (link.read_frame(received, waiting) != frame_size_bytes) {
         host_.wait_ms(frame_timing::retry_pause_ms);
         handle_redraw_request(state_, surface_);
         print_entry_text(surface_, state_.entry_text());
@@ -60,6 +61,7 @@ void AcquisitionCycle::check_frame_timing(double frame_interval_s) {
         if (timing_errors_ > frame_timing::errors_before_reset) {
             timing_errors_ = 0;
             state_.link_reset_requested.store(true);
+            host_.wake_supervisor();
             host_.wait_ms(frame_timing::recovery_pause_ms);
         }
     } else {

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <utility>
 
 #include "app/console_key_decoder.h"
 
@@ -72,7 +73,8 @@ void restore_console_mode() noexcept {
     }
 }
 
-ConsoleKeyReader::ConsoleKeyReader(KeyQueue& keys, int fd) : keys_(keys), fd_(fd) {
+ConsoleKeyReader::ConsoleKeyReader(KeyQueue& keys, int fd, std::function<void()> wake_reader)
+    : keys_(keys), fd_(fd), wake_(std::move(wake_reader)) {
     const bool terminal = isatty(fd) == 1;
     if (terminal && is_background_terminal(fd)) {
         ended_ = true;
@@ -121,6 +123,13 @@ void ConsoleKeyReader::mark_ended() {
         ended_ = true;
     }
     ended_changed_.notify_all();
+    wake_reader();
+}
+
+void ConsoleKeyReader::wake_reader() const {
+    if (wake_) {
+        wake_();
+    }
 }
 
 void ConsoleKeyReader::read_until_end() {
@@ -144,6 +153,7 @@ void ConsoleKeyReader::read_until_end() {
             for (auto& key : decoder.timeout()) {
                 keys_.push(std::move(key));
             }
+            wake_reader();
             continue;
         }
         const ssize_t count = read(fd_, buffer.data(), buffer.size());
@@ -161,6 +171,7 @@ void ConsoleKeyReader::read_until_end() {
                 keys_.push(std::move(key));
             }
         }
+        wake_reader();
     }
     for (auto& key : decoder.timeout()) {
         keys_.push(std::move(key));

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -22,8 +23,11 @@ class ConsoleKeyReader {
 
     // Starts reading at once. The descriptor stays the caller's. A terminal that belongs to
     // another process group's job (the program was started in the background) is not read at
-    // all, since reading it would stop the whole program.
-    explicit ConsoleKeyReader(KeyQueue& keys, int fd = STDIN_FILENO);
+    // all, since reading it would stop the whole program. `wake`, when given, is called on the
+    // reader's thread after it queued keys and when the input has ended, for a reader that
+    // sleeps elsewhere than on the key queue.
+    explicit ConsoleKeyReader(KeyQueue& keys, int fd = STDIN_FILENO,
+                              std::function<void()> wake = {});
     ~ConsoleKeyReader();
 
     ConsoleKeyReader(const ConsoleKeyReader&) = delete;
@@ -37,9 +41,11 @@ class ConsoleKeyReader {
   private:
     void read_until_end();
     void mark_ended();
+    void wake_reader() const;
 
     KeyQueue& keys_;
     int fd_;
+    std::function<void()> wake_;
     int wake_read_fd_ = -1;
     int wake_write_fd_ = -1;
     mutable std::mutex mutex_;

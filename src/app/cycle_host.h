@@ -13,8 +13,14 @@ class CycleHost {
     virtual double now_s() = 0;
     // Shows what has been drawn, then waits.
     virtual void wait_ms(int duration_ms) = 0;
-    // Called about every 10 ms while a frame read waits for the device.
-    virtual void keep_alive() = 0;
+    // While a frame read waits for the device: shows what has been drawn, then sleeps until
+    // wake_up() (one that came before counts too), perhaps less.
+    virtual void wait_for_wake_up() = 0;
+    // Any thread.
+    virtual void wake_up() = 0;
+    // The cycle has asked the supervisor for something (a link reset): it is to look now
+    // rather than at its next deadline.
+    virtual void wake_supervisor() = 0;
     // A cycle's drawing is complete.
     virtual void cycle_drawn() = 0;
 };

@@ -1,5 +1,7 @@
 #include "app/link_supervisor.h"
 
+#include <algorithm>
+
 #include "app/operator_keys.h"
 
 namespace stillmon {
@@ -19,11 +21,26 @@ void LinkSupervisor::run() {
 }
 
 void LinkSupervisor::run_pass() {
+    // Keys are carried out one per pass, so command bytes reach the device at most ten a
+    // second, however fast they were typed.
     platform_.sleep_ms(pass_interval_ms);
+    const std::optional<std::string> pressed = platform_.next_key(seconds_until_link_look());
     if (mode_ == RunMode::live) {
         watch_link();
     }
-    take_key();
+    if (pressed) {
+        carry_out(*pressed);
+    }
+}
+
+double LinkSupervisor::seconds_until_link_look() const {
+    if (mode_ != RunMode::live) {
+        return unwatched_wait_s;
+    }
+    if (state_.link_reset_requested.load()) {
+        return 0.0;
+    }
+    return std::max(0.0, state_.last_frame_time_s.load() + stall_limit_s - platform_.now_s());
 }
 
 void LinkSupervisor::watch_link() {
@@ -41,12 +58,8 @@ void LinkSupervisor::watch_link() {
     link_->open(port_text_);
 }
 
-void LinkSupervisor::take_key() {
-    const std::optional<std::string> pressed = platform_.next_key();
-    if (!pressed) {
-        return;
-    }
-    const KeyAction action = apply_operator_key(state_, *pressed);
+void LinkSupervisor::carry_out(const std::string& pressed) {
+    const KeyAction action = apply_operator_key(state_, pressed);
     switch (action.kind) {
         case KeyAction::Kind::send_command:
             if (link_ != nullptr) {

@@ -10,19 +10,24 @@
 
 namespace stillmon {
 
-// The program's second thread. About ten times a second it re-opens the serial link when
-// frames have stopped or the cycle asked for it (live mode), then carries out at most one
-// operator key.
+// The program's second thread. Its passes come at most ten times a second: each re-opens the
+// serial link when frames have stopped or the cycle asked for it (live mode), then carries
+// out at most one operator key. Between passes it sleeps until a key comes, the cycle wakes
+// it, or frames would count as stopped.
 class LinkSupervisor {
   public:
     static constexpr int pass_interval_ms = 100;
     static constexpr double stall_limit_s = 1.99;
     static constexpr int reopen_pause_ms = 500;
+    // The longest sleep when there is no link to watch (replay).
+    static constexpr double unwatched_wait_s = 24 * 60 * 60;
 
     struct Platform {
         std::function<double()> now_s;  // the cycle's monotonic clock
         std::function<void(int)> sleep_ms;
-        std::function<std::optional<std::string>()> next_key;  // never waits
+        // Waits up to wait_s for a key and takes it; nothing when none came, when the cycle
+        // woke the supervisor, or when the keys are not the supervisor's.
+        std::function<std::optional<std::string>(double wait_s)> next_key;
         std::function<void(int)> quit;   // closes the link and logs, ends the process
         std::function<void()> snapshot;  // asks the main thread for a PNG
     };
@@ -33,12 +38,13 @@ class LinkSupervisor {
 
     // Never returns; the process ends from here (quit) or from the main thread.
     [[noreturn]] void run();
-    // One pass: the wait, the link watch and one key.
+    // One pass: the waits, the link watch and one key.
     void run_pass();
 
   private:
+    double seconds_until_link_look() const;
     void watch_link();
-    void take_key();
+    void carry_out(const std::string& pressed);
 
     RunMode mode_;
     std::string port_text_;

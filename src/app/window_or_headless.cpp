@@ -10,8 +10,11 @@ WindowOrHeadless open_window_or_headless(const WindowOpener& open_window,
     if (!opened.window) {
         console << "No display (" << why_not << "): running without a window; keys from the console"
                 << std::endl;
-        opened.window = std::make_unique<HeadlessChartWindow>();
-        opened.console_keys = std::make_unique<ConsoleKeyReader>(keys, console_fd);
+        auto headless = std::make_unique<HeadlessChartWindow>();
+        // The main thread sleeps in the window's wait: console keys end it as window keys do.
+        opened.console_keys = std::make_unique<ConsoleKeyReader>(
+            keys, console_fd, [window = headless.get()] { window->wake(); });
+        opened.window = std::move(headless);
     }
     return opened;
 }

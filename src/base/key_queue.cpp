@@ -39,8 +39,18 @@ std::optional<std::string> KeyQueue::try_pop(KeyReader reader) {
 
 std::optional<std::string> KeyQueue::wait_pop(Clock::time_point deadline, KeyReader reader) {
     std::unique_lock lock(mutex_);
-    arrived_.wait_until(lock, deadline, [&] { return owner_ == reader && !keys_.empty(); });
+    arrived_.wait_until(lock, deadline,
+                        [&] { return woken_ || (owner_ == reader && !keys_.empty()); });
+    woken_ = false;
     return pop_locked(reader);
+}
+
+void KeyQueue::wake_waiting() {
+    {
+        std::lock_guard lock(mutex_);
+        woken_ = true;
+    }
+    arrived_.notify_all();
 }
 
 std::size_t KeyQueue::size() const {

@@ -33,9 +33,12 @@ class KeyQueue {
     // blocks.
     std::optional<std::string> try_pop(KeyReader reader = KeyReader::supervisor);
 
-    // The oldest key for `reader`, waiting for one until the deadline.
+    // The oldest key for `reader`, waiting for one until the deadline or a wake_waiting().
     std::optional<std::string> wait_pop(Clock::time_point deadline,
                                         KeyReader reader = KeyReader::supervisor);
+
+    // Any thread: ends the wait_pop under way, or else the next one, at once.
+    void wake_waiting();
 
     std::size_t size() const;
 
@@ -46,6 +49,7 @@ class KeyQueue {
     std::condition_variable arrived_;
     std::deque<std::string> keys_;
     KeyReader owner_ = KeyReader::supervisor;
+    bool woken_ = false;
 };
 
 }  // namespace stillmon

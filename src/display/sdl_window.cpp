@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
 
@@ -53,6 +54,33 @@ class SdlChartWindow final : public ChartWindow {
         while (SDL_PollEvent(&event) == 1) {
             take_event(event);
         }
+    }
+
+    // SDL sleeps in the display connection until an event comes or the time is up; a pushed
+    // event (wake) interrupts the sleep from any thread.
+    void wait_events(Clock::time_point deadline) override {
+        const auto now = Clock::now();
+        if (deadline <= now) {
+            pump_events();
+            return;
+        }
+        // Rounded up, so that the wait does not end just before its deadline; SDL takes an int.
+        const int timeout_ms =
+            deadline > now + std::chrono::hours(24)
+                ? 24 * 60 * 60 * 1000
+                : static_cast<int>(
+                      std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count());
+        SDL_Event event;
+        if (SDL_WaitEventTimeout(&event, timeout_ms) == 1) {
+            take_event(event);
+            pump_events();
+        }
+    }
+
+    void wake() override {
+        SDL_Event event{};
+        event.type = SDL_USEREVENT;  // taken in like any event, and otherwise ignored
+        SDL_PushEvent(&event);
     }
 
   private:

@@ -1,22 +1,15 @@
 #include "display/window_presenter.h"
 
-#include <algorithm>
-#include <thread>
 #include <utility>
 
 #include "display/surface.h"
 
 namespace stillmon {
 
-WindowPresenter::Timing WindowPresenter::real_timing() {
-    return {[] { return Clock::now(); },
-            [](Clock::duration duration) { std::this_thread::sleep_for(duration); }};
-}
-
-WindowPresenter::WindowPresenter(ChartWindow& window, const Surface& surface, Timing timing)
+WindowPresenter::WindowPresenter(ChartWindow& window, const Surface& surface, Now now)
     : window_(window),
       surface_(surface),
-      timing_(std::move(timing)),
+      now_(std::move(now)),
       presented_revision_(surface.revision() - 1) {}  // the first look shows the surface
 
 bool WindowPresenter::drawing_unpresented() const {
@@ -37,7 +30,7 @@ void WindowPresenter::cycle_drawn() {
     if (!drawing_unpresented()) {
         return;
     }
-    const auto now = timing_.now();
+    const auto now = now_();
     if (pacer_.drawn(now)) {
         present_now(now);
     }
@@ -45,7 +38,7 @@ void WindowPresenter::cycle_drawn() {
 
 void WindowPresenter::flush() {
     if (drawing_unpresented()) {
-        present_now(timing_.now());
+        present_now(now_());
     }
 }
 
@@ -54,7 +47,7 @@ void WindowPresenter::service() {
     if (!drawing_unpresented()) {
         return;
     }
-    const auto now = timing_.now();
+    const auto now = now_();
     if (!pacer_.flush_needed()) {
         pacer_.drawn(now);
     }
@@ -64,16 +57,13 @@ void WindowPresenter::service() {
 }
 
 void WindowPresenter::wait_until(Clock::time_point deadline) {
+    // Nothing is left kept back to become due during the wait.
     flush();
-    window_.pump_events();
-    for (auto now = timing_.now(); now < deadline; now = timing_.now()) {
-        timing_.sleep(std::min<Clock::duration>(deadline - now, event_interval));
-        service();
-    }
+    window_.wait_events(deadline);
 }
 
 void WindowPresenter::wait_for(Clock::duration duration) {
-    wait_until(timing_.now() + duration);
+    wait_until(now_() + duration);
 }
 
 }  // namespace stillmon

@@ -11,23 +11,16 @@ namespace stillmon {
 class Surface;
 
 // Brings what the main thread draws on the surface to the chart window, paced by a
-// PresentationPacer, and keeps the window's events flowing while the main thread waits, so
-// keys reach the key queue within a few milliseconds even during the cycle's waits.
-// Main thread only.
+// PresentationPacer, and takes in the window's events as they come while the main thread
+// waits, so keys reach the key queue at once even during the cycle's waits. Main thread
+// only, but for wake().
 class WindowPresenter {
   public:
     using Clock = PresentationPacer::Clock;
+    using Now = std::function<Clock::time_point()>;
 
-    struct Timing {
-        std::function<Clock::time_point()> now;
-        std::function<void(Clock::duration)> sleep;
-    };
-    static Timing real_timing();
-
-    // Longest gap between two looks at the window's events while waiting.
-    static constexpr std::chrono::milliseconds event_interval{10};
-
-    WindowPresenter(ChartWindow& window, const Surface& surface, Timing timing = real_timing());
+    WindowPresenter(
+        ChartWindow& window, const Surface& surface, Now now = [] { return Clock::now(); });
 
     // After each cycle's drawing: takes in the window's events, and presents the drawing or
     // keeps it back briefly when cycles come faster than the window can usefully show them.
@@ -40,9 +33,13 @@ class WindowPresenter {
     // it is due, and drawing made outside cycle_drawn() (such as a prompt) as well.
     void service();
 
-    // Flushes, then waits until the deadline while calling service() every few milliseconds.
+    // Flushes, then sleeps until the window's next event, a wake() or the deadline, whichever
+    // comes first, and takes in what arrived.
     void wait_until(Clock::time_point deadline);
     void wait_for(Clock::duration duration);
+
+    // Any thread: ends the main thread's wait now, or its next one at once.
+    void wake() { window_.wake(); }
 
     std::uint64_t present_count() const { return present_count_; }
 
@@ -52,7 +49,7 @@ class WindowPresenter {
 
     ChartWindow& window_;
     const Surface& surface_;
-    Timing timing_;
+    Now now_;
     PresentationPacer pacer_;
     std::uint64_t presented_revision_;
     std::uint64_t present_count_ = 0;

@@ -18,6 +18,15 @@ inline constexpr int cannot_open = 2;          // no such device, or another pro
 inline constexpr int settings_unreadable = 8;  // current settings cannot be read
 }  // namespace link_error
 
+// How a thread waits while read_frame waits for the device: it sits in `wait`, again and
+// again until the read is answered. The link calls `wake`, from a thread of its own, once the
+// answer is there; `wait` returns after a `wake` (one that came before it counts too) and may
+// return sooner. Without a `wait` the read simply blocks.
+struct ReadWaiting {
+    std::function<void()> wait;
+    std::function<void()> wake;
+};
+
 // The serial link to the measuring device. Every operation is safe while another
 // thread uses the link: the acquisition cycle reads frames while the link supervisor writes
 // command bytes, closes and re-opens it. A read that waits for bytes ends when the link is
@@ -31,10 +40,10 @@ class DeviceLink {
     virtual void close() = 0;
     // Waits for the next whole frame (frames are counted from the first byte after the open)
     // and returns frame_size_bytes. Returns 0 without a frame when the link is closed or
-    // re-opened under the read or fails, and at once when it is not open. while_waiting is
-    // called about every 10 ms on the calling thread while the read waits.
+    // re-opened under the read or fails, and at once when it is not open. Meanwhile the
+    // calling thread waits as `waiting` says.
     virtual std::size_t read_frame(std::span<std::uint8_t, frame_size_bytes> into,
-                                   const std::function<void()>& while_waiting) = 0;
+                                   const ReadWaiting& waiting) = 0;
     // Lost without message when the link is closed.
     virtual void write_command_byte(std::uint8_t command) = 0;
 };

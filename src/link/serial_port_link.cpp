@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <array>
-#include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <future>
@@ -112,18 +111,30 @@ OpenedDevice open_device(const PortSettings& settings) {
 }
 
 // One read_frame call, answered on the I/O thread: with a frame, or with nothing when the
-// link is closed, re-opened or fails first.
+// link is closed, re-opened or fails first. The answer wakes the reader; the wake is made
+// under the lock, so it is over before the reader can see the answer and leave.
 struct FrameRequest {
+    explicit FrameRequest(std::function<void()> wake_reader) : wake(std::move(wake_reader)) {}
+
     std::mutex mutex;
     std::condition_variable answered_signal;
     bool answered = false;
     std::optional<FrameBytes> frame;
+    std::function<void()> wake;
 
     void answer(std::optional<FrameBytes> with) {
         std::lock_guard lock(mutex);
         frame = with;
         answered = true;
         answered_signal.notify_all();
+        if (wake) {
+            wake();
+        }
+    }
+
+    bool is_answered() {
+        std::lock_guard lock(mutex);
+        return answered;
     }
 };
 
@@ -174,19 +185,17 @@ class SerialPortLink final : public DeviceLink {
     }
 
     std::size_t read_frame(std::span<std::uint8_t, frame_size_bytes> into,
-                           const std::function<void()>& while_waiting) override {
-        auto request = std::make_shared<FrameRequest>();
+                           const ReadWaiting& waiting) override {
+        auto request = std::make_shared<FrameRequest>(waiting.wake);
         asio::post(io_, [this, request] { serve(request); });
 
-        std::unique_lock lock(request->mutex);
-        while (!request->answered) {
-            request->answered_signal.wait_for(lock, std::chrono::milliseconds(10));
-            if (!request->answered && while_waiting) {
-                lock.unlock();
-                while_waiting();
-                lock.lock();
+        if (waiting.wait) {
+            while (!request->is_answered()) {
+                waiting.wait();
             }
         }
+        std::unique_lock lock(request->mutex);
+        request->answered_signal.wait(lock, [&request] { return request->answered; });
         if (!request->frame) {
             return 0;
         }

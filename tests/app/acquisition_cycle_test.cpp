@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,12 +26,19 @@ class FakeHost final : public CycleHost {
     void wait_ms(int duration_ms) override {
         waits.push_back(duration_ms);
         now += duration_ms / 1000.0;
+        if (after_wait) {
+            after_wait(waits.size());
+        }
     }
-    void keep_alive() override {}
+    void wait_for_wake_up() override {}
+    void wake_up() override {}
+    void wake_supervisor() override { ++supervisor_wakes; }
     void cycle_drawn() override { ++cycles_drawn; }
 
     double now = 0.0;
     std::vector<int> waits;
+    std::function<void(std::size_t waits)> after_wait;  // plays the supervisor
+    int supervisor_wakes = 0;
     int cycles_drawn = 0;
 };
 
@@ -42,7 +50,7 @@ class FakeLink final : public DeviceLink {
     int open(std::string_view) override { return 0; }
     void close() override {}
     std::size_t read_frame(std::span<std::uint8_t, frame_size_bytes> into,
-                           const std::function<void()>&) override {
+                           const ReadWaiting&) override {
         if (arrivals.empty()) {
             ADD_FAILURE() << "the cycle read more often than the test expected";
             return 0;
@@ -129,6 +137,7 @@ TEST(LiveCycle, SixtyOneTimingErrorsInARowRequestALinkReset) {
     harness.cycle.run_live_cycle(harness.link, harness.logs);
     EXPECT_EQ(harness.timing_text(), "Time Error= 61   ");
     EXPECT_TRUE(harness.state.link_reset_requested.load());
+    EXPECT_EQ(harness.host.supervisor_wakes, 1);
     EXPECT_EQ(harness.cycle.timing_error_count(), 0);
     EXPECT_EQ(harness.host.waits.back(), 2000);
 
@@ -275,23 +284,13 @@ TEST(ReplayCycle, WhilePausedReadsNothing) {
     harness.state.replay_paused.store(true);
     harness.state.replay_delay.store(2);
     // Resume from "the supervisor" after three pause checks.
-    struct ResumingHost final : public CycleHost {
-        explicit ResumingHost(OperatorState& s) : state(s) {}
-        double now_s() override { return 0; }
-        void wait_ms(int ms) override {
-            waits.push_back(ms);
-            if (waits.size() == 6) {
-                state.replay_paused.store(false);
-            }
+    harness.host.after_wait = [&harness](std::size_t waits) {
+        if (waits == 6) {
+            harness.state.replay_paused.store(false);
         }
-        void keep_alive() override {}
-        void cycle_drawn() override {}
-        OperatorState& state;
-        std::vector<int> waits;
-    } host(harness.state);
-    AcquisitionCycle cycle(harness.surface, harness.state, host);
-    EXPECT_EQ(cycle.run_replay_cycle(harness.log), ReplayOutcome::log_ended_after_cycle);
-    EXPECT_EQ(host.waits, (std::vector<int>{20, 100, 20, 100, 20, 100, 20}));
+    };
+    EXPECT_EQ(harness.cycle.run_replay_cycle(harness.log), ReplayOutcome::log_ended_after_cycle);
+    EXPECT_EQ(harness.host.waits, (std::vector<int>{20, 100, 20, 100, 20, 100, 20}));
 }
 
 }  // namespace

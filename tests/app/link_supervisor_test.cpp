@@ -17,8 +17,7 @@ class RecordingLink final : public DeviceLink {
         return 0;
     }
     void close() override { calls.emplace_back("close"); }
-    std::size_t read_frame(std::span<std::uint8_t, frame_size_bytes>,
-                           const std::function<void()>&) override {
+    std::size_t read_frame(std::span<std::uint8_t, frame_size_bytes>, const ReadWaiting&) override {
         return 0;
     }
     void write_command_byte(std::uint8_t command) override {
@@ -35,7 +34,8 @@ struct Harness {
                           sleeps.push_back(ms);
                           now_s += ms / 1000.0;
                       },
-                      [this]() -> std::optional<std::string> {
+                      [this](double wait_s) -> std::optional<std::string> {
+                          key_waits.push_back(wait_s);
                           if (keys.empty()) {
                               return std::nullopt;
                           }
@@ -49,17 +49,20 @@ struct Harness {
     RecordingLink link;
     double now_s = 100.0;
     std::vector<int> sleeps;
+    std::vector<double> key_waits;
     std::deque<std::string> keys;
     std::vector<int> quits;
     int snapshots = 0;
     LinkSupervisor supervisor;
 };
 
-TEST(LinkSupervisor, LeavesAHealthyLinkAlone) {
+TEST(LinkSupervisor, LeavesAHealthyLinkAloneAndWaitsForKeysUntilFramesWouldCountAsStopped) {
     Harness harness(RunMode::live);
     harness.state.last_frame_time_s.store(harness.now_s);
     harness.supervisor.run_pass();
     EXPECT_EQ(harness.sleeps, std::vector<int>{100});
+    ASSERT_EQ(harness.key_waits.size(), 1u);
+    EXPECT_NEAR(harness.key_waits[0], 1.89, 1e-9);
     EXPECT_TRUE(harness.link.calls.empty());
 }
 
@@ -82,6 +85,7 @@ TEST(LinkSupervisor, ActsOnTheCyclesResetRequest) {
     harness.state.last_frame_time_s.store(harness.now_s);
     harness.state.link_reset_requested.store(true);
     harness.supervisor.run_pass();
+    EXPECT_EQ(harness.key_waits, std::vector<double>{0.0});
     EXPECT_EQ(harness.link.calls, (std::vector<std::string>{"close", "open com3:115200"}));
     EXPECT_FALSE(harness.state.link_reset_requested.load());
 }
@@ -90,6 +94,7 @@ TEST(LinkSupervisor, ReplayHasNoLinkWatch) {
     Harness harness(RunMode::replay);
     harness.state.link_reset_requested.store(true);
     harness.supervisor.run_pass();
+    EXPECT_EQ(harness.key_waits, std::vector<double>{LinkSupervisor::unwatched_wait_s});
     EXPECT_TRUE(harness.link.calls.empty());
 }
 

@@ -79,7 +79,9 @@ class QuietHost final : public CycleHost {
             state_.replay_paused.store(false);
         }
     }
-    void keep_alive() override {}
+    void wait_for_wake_up() override {}
+    void wake_up() override {}
+    void wake_supervisor() override {}
     void cycle_drawn() override { ++cycles_drawn_; }
 
     int cycles_drawn() const { return cycles_drawn_; }

@@ -1,11 +1,12 @@
 #include "link/serial_port_link.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdlib>
 #include <future>
+#include <mutex>
 #include <numeric>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -88,26 +89,56 @@ TEST(SerialPortLink, ADeviceHeldByAnotherLinkCannotBeOpened) {
     EXPECT_EQ(second->open(port_seven), link_error::none);
 }
 
-TEST(SerialPortLink, CloseReleasesAWaitingReadWithoutAFrame) {
+// Sleeps as the main thread does, until the link wakes it. A sleep that no wake ends in time
+// fails the test.
+struct SleepingReader {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool woken = false;
+    int sleeps = 0;
+
+    ReadWaiting waiting() {
+        return {[this] {
+                    std::unique_lock lock(mutex);
+                    ++sleeps;
+                    changed.notify_all();
+                    EXPECT_TRUE(changed.wait_for(lock, 5s, [this] { return woken; }));
+                    woken = false;
+                },
+                [this] {
+                    std::lock_guard lock(mutex);
+                    woken = true;
+                    changed.notify_all();
+                }};
+    }
+    void wait_until_asleep(int count) {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(changed.wait_for(lock, 2s, [&] { return sleeps >= count; }));
+    }
+};
+
+TEST(SerialPortLink, AWaitingReadIsWokenByItsFrameOrReleasedByAClose) {
     PseudoTerminal device;
     map_port_seven(device.slave_path());
     auto link = make_serial_port_link();
     ASSERT_EQ(link->open(port_seven), link_error::none);
 
+    SleepingReader reader;
     std::array<std::uint8_t, frame_size_bytes> frame{};
+    auto read = [&] { return link->read_frame(frame, reader.waiting()); };
+    auto first = std::async(std::launch::async, read);
+    reader.wait_until_asleep(1);
+    device.write(counting_bytes(frame_size_bytes + 5, 1));
+    ASSERT_EQ(first.wait_for(2s), std::future_status::ready);
+    EXPECT_EQ(first.get(), frame_size_bytes);
+    EXPECT_EQ(frame[0], 1);
+
     frame.fill(0xEE);
-    std::atomic<int> waits{0};
-    auto read =
-        std::async(std::launch::async, [&] { return link->read_frame(frame, [&] { ++waits; }); });
-    device.write(counting_bytes(5, 1));
-    // The read must be waiting (the wait hook runs) before the supervisor's close comes.
-    const auto deadline = std::chrono::steady_clock::now() + 2s;
-    while (waits.load() < 3 && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::yield();
-    }
+    auto second = std::async(std::launch::async, read);
+    reader.wait_until_asleep(2);  // waiting before the supervisor's close comes
     link->close();
-    ASSERT_EQ(read.wait_for(2s), std::future_status::ready);
-    EXPECT_EQ(read.get(), 0u);
+    ASSERT_EQ(second.wait_for(2s), std::future_status::ready);
+    EXPECT_EQ(second.get(), 0u);
     EXPECT_EQ(frame[0], 0xEE);
 }
 
