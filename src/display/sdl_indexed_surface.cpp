@@ -30,19 +30,27 @@ SdlSurfacePtr make_indexed_surface(int width, int height) {
     return indexed;
 }
 
-void copy_indexed_pixels(const Surface& surface, SDL_Surface& indexed) {
+std::vector<SDL_Rect> copy_changed_rows(const Surface& surface, SDL_Surface& indexed) {
     const auto width = static_cast<std::size_t>(surface.width());
-    const auto source = surface.pixels();
-    auto* destination = static_cast<std::uint8_t*>(indexed.pixels);
     const auto pitch = static_cast<std::size_t>(indexed.pitch);
-    if (pitch == width) {
-        std::memcpy(destination, source.data(), source.size());
-        return;
-    }
+    const std::uint8_t* source = surface.pixels().data();
+    auto* destination = static_cast<std::uint8_t*>(indexed.pixels);
+    std::vector<SDL_Rect> bands;
     for (int y = 0; y < surface.height(); ++y) {
         const auto row = static_cast<std::size_t>(y);
-        std::memcpy(destination + row * pitch, source.data() + row * width, width);
+        const std::uint8_t* from = source + row * width;
+        std::uint8_t* to = destination + row * pitch;
+        if (std::memcmp(to, from, width) == 0) {
+            continue;
+        }
+        std::memcpy(to, from, width);
+        if (!bands.empty() && bands.back().y + bands.back().h == y) {
+            ++bands.back().h;
+        } else {
+            bands.push_back(SDL_Rect{0, y, surface.width(), 1});
+        }
     }
+    return bands;
 }
 
 }  // namespace stillmon

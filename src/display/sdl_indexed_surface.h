@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <memory>
+#include <vector>
 
 namespace stillmon {
 
@@ -17,7 +18,9 @@ using SdlSurfacePtr = std::unique_ptr<SDL_Surface, SdlSurfaceDeleter>;
 // black), ready to take a Surface's pixels; null when SDL cannot make one.
 SdlSurfacePtr make_indexed_surface(int width, int height);
 
-// Copies the surface's palette indices into an indexed SDL surface of the same size.
-void copy_indexed_pixels(const Surface& surface, SDL_Surface& indexed);
+// Copies the surface's palette indices into an indexed SDL surface of the same size, row by
+// row where they differ from what it holds. Returns the rows copied, as bands of whole rows
+// from the top down.
+std::vector<SDL_Rect> copy_changed_rows(const Surface& surface, SDL_Surface& indexed);
 
 }  // namespace stillmon

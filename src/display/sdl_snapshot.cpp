@@ -22,7 +22,7 @@ bool save_snapshot_png(const Surface& surface, const std::string& path, std::str
         }
         return false;
     }
-    copy_indexed_pixels(surface, *indexed);
+    copy_changed_rows(surface, *indexed);
     if (IMG_SavePNG(indexed.get(), path.c_str()) != 0) {
         if (why_not != nullptr) {
             *why_not = IMG_GetError();

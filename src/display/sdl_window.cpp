@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "base/key_codes.h"
 #include "base/latin1_text.h"
@@ -45,8 +46,9 @@ class SdlChartWindow final : public ChartWindow {
         if (surface.width() != shown_->w || surface.height() != shown_->h) {
             return;
         }
-        copy_indexed_pixels(surface, *shown_);
-        show();
+        // Only the rows that changed are converted and sent: from one cycle to the next most
+        // of the window stays as it was.
+        show(copy_changed_rows(surface, *shown_));
     }
 
     void pump_events() override {
@@ -84,16 +86,37 @@ class SdlChartWindow final : public ChartWindow {
     }
 
   private:
-    // Puts the last presented pixels on the screen. The window surface is fetched afresh
-    // each time, since SDL may replace it.
-    void show() {
+    // Puts rows of the last presented pixels on the screen, or all of them on a window
+    // surface that has not had them yet. The window surface is fetched afresh each time,
+    // since SDL may replace it.
+    void show(const std::vector<SDL_Rect>& rows) {
         SDL_Surface* target = SDL_GetWindowSurface(window_);
         if (target == nullptr) {
             return;
         }
-        if (SDL_BlitSurface(shown_.get(), nullptr, target, nullptr) == 0) {
-            SDL_UpdateWindowSurface(window_);
+        if (target != filled_target_) {
+            if (SDL_BlitSurface(shown_.get(), nullptr, target, nullptr) == 0) {
+                SDL_UpdateWindowSurface(window_);
+                filled_target_ = target;
+            }
+            return;
         }
+        for (const SDL_Rect& band : rows) {
+            SDL_Rect from = band;
+            SDL_Rect to = band;
+            if (SDL_BlitSurface(shown_.get(), &from, target, &to) != 0) {
+                filled_target_ = nullptr;
+                return;
+            }
+        }
+        if (!rows.empty()) {
+            SDL_UpdateWindowSurfaceRects(window_, rows.data(), static_cast<int>(rows.size()));
+        }
+    }
+
+    void show_all() {
+        filled_target_ = nullptr;
+        show({});
     }
 
     void take_event(const SDL_Event& event) {
@@ -113,7 +136,7 @@ class SdlChartWindow final : public ChartWindow {
                     keys_.push(std::string(key::window_close));
                 } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED ||
                            event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-                    show();
+                    show_all();
                 }
                 break;
             case SDL_QUIT:  // a request to end from outside the window, such as the session
@@ -125,7 +148,8 @@ class SdlChartWindow final : public ChartWindow {
     }
 
     SDL_Window* window_;
-    SdlSurfacePtr shown_;  // the pixels last presented, with the chart palette
+    SdlSurfacePtr shown_;                   // the pixels last presented, with the chart palette
+    SDL_Surface* filled_target_ = nullptr;  // the window surface that holds all of them
     KeyQueue& keys_;
 };
 
