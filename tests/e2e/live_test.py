@@ -352,6 +352,20 @@ class LiveKeys(LiveTestCase):
         self.assert_no_errors(monitor)
 
 
+    def test_a_command_key_reaches_the_device_within_100_ms(self):
+        device = self.start_device()
+        monitor = self.start_monitor(device.link)
+        device.wait_for_reader()
+        window = monitor.window()
+        self.x.focus(window)
+        device.keep_sending(plain_frames(1, 100), PERIOD_S)
+        monitor.wait_for_cycles(2)
+        delays = sh.command_key_delays(self.x, window, device, 4)
+        self.assertLess(max(delays), 0.1, delays)
+        self.assertEqual(device.take_received(), b"d" * 4)
+        self.assertEqual(self.quit_with(monitor, "x"), 55)
+
+
 class LiveTiming(LiveTestCase):
     def test_slow_frames_are_counted_on_screen_and_a_good_one_clears_the_count(self):
         device = self.start_device()
