@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <deque>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -284,11 +283,7 @@ TEST(ReplayCycle, WhilePausedReadsNothing) {
     harness.state.replay_paused.store(true);
     harness.state.replay_delay.store(2);
     // Resume from "the supervisor" after three pause checks.
-    harness.host.after_wait = [&harness](std::size_t waits) {
-        if (waits == 6) {
-            harness.state.replay_paused.store(false);
-        }
-    };
+    harness.host.after_wait = [&](std::size_t waits) { harness.state.replay_paused = waits < 6; };
     EXPECT_EQ(harness.cycle.run_replay_cycle(harness.log), ReplayOutcome::log_ended_after_cycle);
     EXPECT_EQ(harness.host.waits, (std::vector<int>{20, 100, 20, 100, 20, 100, 20}));
 }

@@ -56,13 +56,12 @@ struct Harness {
     LinkSupervisor supervisor;
 };
 
-TEST(LinkSupervisor, LeavesAHealthyLinkAloneAndWaitsForKeysUntilFramesWouldCountAsStopped) {
+TEST(LinkSupervisor, LeavesAHealthyLinkAlone) {
     Harness harness(RunMode::live);
     harness.state.last_frame_time_s.store(harness.now_s);
     harness.supervisor.run_pass();
     EXPECT_EQ(harness.sleeps, std::vector<int>{100});
-    ASSERT_EQ(harness.key_waits.size(), 1u);
-    EXPECT_NEAR(harness.key_waits[0], 1.89, 1e-9);
+    EXPECT_NEAR(harness.key_waits.at(0), 1.89, 1e-9);
     EXPECT_TRUE(harness.link.calls.empty());
 }
 

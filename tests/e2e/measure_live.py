@@ -8,8 +8,7 @@ it by hand:
 A second phase keeps the device silent (a pseudo-terminal nobody writes to): the main
 thread then mostly waits, and the only cycles are those that complete without data when the
 supervisor re-opens the port. With the cycles of both phases counted, the main thread's CPU
-time splits into a cost per second of waiting and a cost per cycle of its own work. A last
-phase types command keys into the window and times their way to the device.
+time splits into a cost per second of waiting and a cost per cycle of its own work.
 """
 
 import argparse
@@ -44,18 +43,6 @@ def main_thread_run_seconds(pid):
         return int(f.read().split()[0]) / 1e9
 
 
-def process_run_seconds(pid):
-    """CPU time of all the process's threads in nanosecond resolution."""
-    total = 0
-    for tid in os.listdir(f"/proc/{pid}/task"):
-        try:
-            with open(f"/proc/{pid}/task/{tid}/schedstat") as f:
-                total += int(f.read().split()[0])
-        except FileNotFoundError:
-            continue
-    return total / 1e9
-
-
 def memory_kib(pid):
     values = {}
     with open(f"/proc/{pid}/status") as f:
@@ -83,7 +70,6 @@ def measure_monitoring(x, directory, seconds, report):
                                           thread_cpu_seconds(monitor.pid), count_lines(log),
                                           time.monotonic())
             main0 = main_thread_run_seconds(monitor.pid)
-            run0 = process_run_seconds(monitor.pid)
             samples = []
             while time.monotonic() - t0 < seconds:
                 time.sleep(min(60.0, seconds - (time.monotonic() - t0)))
@@ -93,15 +79,11 @@ def measure_monitoring(x, directory, seconds, report):
                                           thread_cpu_seconds(monitor.pid), count_lines(log),
                                           time.monotonic())
             main1 = main_thread_run_seconds(monitor.pid)
-            run1 = process_run_seconds(monitor.pid)
             cycles = lines1 - lines0
             wall = t1 - t0
             report(f"monitoring: {wall:.1f} s wall, {cycles} cycles, "
                    f"{cpu1 - cpu0:.2f} s CPU = {100 * (cpu1 - cpu0) / wall:.2f} % of a core, "
                    f"{1000 * (cpu1 - cpu0) / cycles:.2f} ms CPU per cycle (waits included)")
-            report(f"  whole process, all threads, at nanosecond resolution: {run1 - run0:.3f} s "
-                   f"= {100 * (run1 - run0) / wall:.3f} % of a core at one frame per "
-                   f"{wall / cycles:.3f} s")
             for name in sorted(threads1):
                 used = threads1[name] - threads0.get(name, 0.0)
                 report(f"  thread {name}: {used:.2f} s = {1000 * used / cycles:.2f} ms per cycle")
@@ -163,27 +145,6 @@ def measure_cycle_work(x, directory, frames, report):
                    f"CPU; waiting {100 * sum(waiting) / (0.3 * len(waiting)):.3f} % of a core")
 
 
-def measure_key_delays(x, directory, keys, report):
-    """How soon a command key typed into the window reaches the device, counted from
-    xdotool's return, while frames come at the normal period."""
-    device = stillmon_harness.FakeDevice(directory, link_name="com6")
-    with device:
-        monitor = stillmon_harness.start_monitor(x, directory, device.link, port="6",
-                                                 log_name="Keys")
-        with monitor:
-            device.wait_for_reader()
-            window = monitor.window()
-            x.focus(window)
-            device.keep_sending([stillmon_harness.frame_from_elements(
-                [1250, 1400, 1420, 1560, 400, 410, 390, 300, 100, 200, 300, 400, 1234, 25, 810,
-                 96 * 256, 0x2D07, 0x0E1E, record]) for record in range(1, 10000)], 0.85)
-            monitor.wait_for_cycles(2)
-            delays = sorted(stillmon_harness.command_key_delays(x, window, device, keys))
-            device.stop_sending()
-            report(f"key to device over {len(delays)} keys: median {1000 * delays[len(delays) // 2]:.1f} ms, "
-                   f"highest {1000 * delays[-1]:.1f} ms after xdotool's return")
-
-
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--stillmon", required=True)
@@ -191,7 +152,6 @@ def main():
     parser.add_argument("--minutes", type=float, default=10.0)
     parser.add_argument("--silent-seconds", type=float, default=60.0)
     parser.add_argument("--work-frames", type=int, default=60)
-    parser.add_argument("--keys", type=int, default=20)
     arguments = parser.parse_args()
     stillmon_harness.STILLMON = os.path.abspath(arguments.stillmon)
     stillmon_harness.STILLSIM = os.path.abspath(arguments.stillsim)
@@ -205,7 +165,6 @@ def main():
         cycles_b, wall_b, main_b = measure_waiting(x, directory, arguments.silent_seconds,
                                                    report)
         measure_cycle_work(x, directory, arguments.work_frames, report)
-        measure_key_delays(x, directory, arguments.keys, report)
     report(f"main thread while monitoring: {1000 * main_a / cycles_a:.2f} ms CPU per cycle "
            f"({100 * main_a / wall_a:.3f} % of a core); with the device silent "
            f"{100 * main_b / wall_b:.3f} % of a core ({cycles_b} cycles without data)")

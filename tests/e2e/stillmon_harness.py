@@ -235,22 +235,6 @@ def start_monitor(x, directory, device_path, **options):
     return Monitor(x, directory, device_path, **options)
 
 
-def command_key_delays(x, window, device, count, spacing_s=0.3):
-    """Types the command key d into the focused window `count` times, `spacing_s` apart, and
-    returns for each how long after xdotool had sent it its command byte reached the device
-    (a FakeDevice), in seconds."""
-    delays = []
-    for _ in range(count):
-        before = len(device.take_received())
-        x.send_keys(window, "d")
-        sent_at = time.monotonic()
-        harness.wait_until(lambda: len(device.take_received()) > before, 5, 0.001,
-                           what="the command byte")
-        delays.append(time.monotonic() - sent_at)
-        time.sleep(spacing_s)
-    return delays
-
-
 # --- Logs ------------------------------------------------------------------------------------
 
 def read_bytes(path):

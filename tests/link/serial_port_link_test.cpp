@@ -1,12 +1,11 @@
 #include "link/serial_port_link.h"
 
 #include <chrono>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdlib>
 #include <future>
-#include <mutex>
 #include <numeric>
+#include <semaphore>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -89,45 +88,24 @@ TEST(SerialPortLink, ADeviceHeldByAnotherLinkCannotBeOpened) {
     EXPECT_EQ(second->open(port_seven), link_error::none);
 }
 
-// Sleeps as the main thread does, until the link wakes it. A sleep that no wake ends in time
-// fails the test.
-struct SleepingReader {
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool woken = false;
-    int sleeps = 0;
-
-    ReadWaiting waiting() {
-        return {[this] {
-                    std::unique_lock lock(mutex);
-                    ++sleeps;
-                    changed.notify_all();
-                    EXPECT_TRUE(changed.wait_for(lock, 5s, [this] { return woken; }));
-                    woken = false;
-                },
-                [this] {
-                    std::lock_guard lock(mutex);
-                    woken = true;
-                    changed.notify_all();
-                }};
-    }
-    void wait_until_asleep(int count) {
-        std::unique_lock lock(mutex);
-        ASSERT_TRUE(changed.wait_for(lock, 2s, [&] { return sleeps >= count; }));
-    }
-};
-
+// The reading thread sleeps as the main thread does, until the link wakes it.
 TEST(SerialPortLink, AWaitingReadIsWokenByItsFrameOrReleasedByAClose) {
     PseudoTerminal device;
     map_port_seven(device.slave_path());
     auto link = make_serial_port_link();
     ASSERT_EQ(link->open(port_seven), link_error::none);
 
-    SleepingReader reader;
+    std::counting_semaphore<> slept(0);
+    std::counting_semaphore<> woken(0);
+    const ReadWaiting waiting{[&] {
+                                  slept.release();
+                                  EXPECT_TRUE(woken.try_acquire_for(5s));
+                              },
+                              [&] { woken.release(); }};
     std::array<std::uint8_t, frame_size_bytes> frame{};
-    auto read = [&] { return link->read_frame(frame, reader.waiting()); };
+    auto read = [&] { return link->read_frame(frame, waiting); };
     auto first = std::async(std::launch::async, read);
-    reader.wait_until_asleep(1);
+    ASSERT_TRUE(slept.try_acquire_for(2s));
     device.write(counting_bytes(frame_size_bytes + 5, 1));
     ASSERT_EQ(first.wait_for(2s), std::future_status::ready);
     EXPECT_EQ(first.get(), frame_size_bytes);
@@ -135,7 +113,7 @@ TEST(SerialPortLink, AWaitingReadIsWokenByItsFrameOrReleasedByAClose) {
 
     frame.fill(0xEE);
     auto second = std::async(std::launch::async, read);
-    reader.wait_until_asleep(2);  // waiting before the supervisor's close comes
+    ASSERT_TRUE(slept.try_acquire_for(2s));  // waiting before the supervisor's close comes
     link->close();
     ASSERT_EQ(second.wait_for(2s), std::future_status::ready);
     EXPECT_EQ(second.get(), 0u);

@@ -3,7 +3,6 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
-#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <regex>
@@ -12,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include "display/sdl_indexed_surface.h"
 #include "display/surface.h"
 
 namespace stillmon {
@@ -121,24 +119,6 @@ TEST_F(SnapshotTest, TakeSnapshotNamesTheFileByTimeAndSaysSo) {
                                  std::regex(R"(Snapshot saved: (stillmon-\d{8}-\d{6}\.png)\n)")))
         << said;
     EXPECT_TRUE(fs::is_regular_file(directory_ / found[1].str()));
-}
-
-// What the window sends on: only rows that differ from the last copy, as bands.
-TEST(IndexedSurface, CopiesTheRowsThatChangedAndNamesThemAsBands) {
-    Surface surface(small_screen);
-    SdlSurfacePtr indexed = make_indexed_surface(surface.width(), surface.height());
-    ASSERT_TRUE(indexed);
-    surface.set_pixel(5, 3, 12);
-    surface.set_pixel(7, 4, 9);
-    surface.set_pixel(surface.width() - 1, 10, 1);
-    const std::vector<SDL_Rect> bands = copy_changed_rows(surface, *indexed);
-    ASSERT_EQ(bands.size(), 2u);
-    EXPECT_EQ((std::array{bands[0].x, bands[0].y, bands[0].w, bands[0].h, bands[1].y, bands[1].h}),
-              (std::array{0, 3, surface.width(), 2, 10, 1}));
-    const auto* copied = static_cast<const std::uint8_t*>(indexed->pixels);
-    EXPECT_EQ(copied[4 * indexed->pitch + 7], 9);
-    EXPECT_EQ(copied[10 * indexed->pitch + surface.width() - 1], 1);
-    EXPECT_TRUE(copy_changed_rows(surface, *indexed).empty());
 }
 
 }  // namespace
