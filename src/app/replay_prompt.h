@@ -13,7 +13,8 @@ namespace stillmon {
 struct PromptKeys {
     // Makes the keys the prompt's, in one step: no other reader takes one afterwards.
     std::function<void()> claim;
-    // The next key, waiting at most a few milliseconds; nothing when none came.
+    // The next key, waiting for something to arrive if none is there; nothing when what
+    // arrived was no key.
     std::function<std::optional<std::string>()> next_key;
     // True when no key can come any more (standard input at its end): counts as Enter.
     std::function<bool()> input_ended;
