@@ -11,7 +11,6 @@
 
 #include <array>
 #include <cerrno>
-#include <filesystem>
 #include <stdexcept>
 
 extern char** environ;
@@ -207,20 +206,6 @@ std::optional<TelemetryFrame> TerminalReader::read_frame(std::chrono::millisecon
 
 bool TerminalReader::write_byte(std::uint8_t byte) {
     return ::write(fd_, &byte, 1) == 1;
-}
-
-TemporaryDirectory::TemporaryDirectory() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "stillsim-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    directory_ = pattern;
-}
-
-TemporaryDirectory::~TemporaryDirectory() {
-    std::error_code ignored;
-    std::filesystem::remove_all(directory_, ignored);
 }
 
 }  // namespace stillmon::testing

@@ -74,17 +74,4 @@ class TerminalReader {
     int fd_ = -1;
 };
 
-// A fresh directory under /tmp, removed with everything in it at the end of the test.
-class TemporaryDirectory {
-  public:
-    TemporaryDirectory();
-    ~TemporaryDirectory();
-    TemporaryDirectory(const TemporaryDirectory&) = delete;
-    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
-    std::string path(const std::string& name) const { return directory_ + "/" + name; }
-
-  private:
-    std::string directory_;
-};
-
 }  // namespace stillmon::testing
