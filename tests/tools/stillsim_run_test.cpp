@@ -20,6 +20,7 @@
 #include "base/channel_table.h"
 #include "base/telemetry_frame.h"
 #include "stillsim_process.h"
+#include "support/pseudo_terminal.h"
 #include "support/temp_directory.h"
 
 namespace stillmon::testing {
