@@ -17,6 +17,7 @@ import time
 import tty
 
 import harness
+import text_log
 
 STILLMON = os.environ.get("STILLMON", "")
 STILLSIM = os.environ.get("STILLSIM", "")
@@ -279,41 +280,15 @@ def split_binary_log(data, growing=False):
     return records
 
 
-def format_number(value, mask):
-    """The text a number gets under a mask, for the exact binary fractions frames carry: a
-    magnitude below one unit of the last place is zero, an exact half in the last place
-    rounds toward zero, anything above it away from zero; at least as many integer digits
-    as the mask has."""
-    value = fractions.Fraction(value)
-    integer_places, _, fraction_mask = mask.partition(".")
-    places = len(fraction_mask)
-    unit = fractions.Fraction(1, 10 ** places) if places else fractions.Fraction(1, 10)
-    if value != 0 and abs(value) < unit:
-        value = fractions.Fraction(0)
-    whole = math.trunc(value)
-    scaled = (value - whole) * 10 ** places
-    digits = math.trunc(scaled)
-    rest = scaled - digits
-    if rest > fractions.Fraction(1, 2):
-        digits += 1
-    elif rest < -fractions.Fraction(1, 2):
-        digits -= 1
-    result = whole * 10 ** places + digits  # in units of the last place
-    sign = "-" if result < 0 else ""
-    text = str(abs(result)).rjust(places + 1, "0")
-    integer_text = text[:len(text) - places] if places else text
-    integer_text = integer_text.rjust(len(integer_places), "0")
-    return sign + integer_text + ("." + text[len(text) - places:] if places else "")
-
-
 def expected_text_log_prefix(elements, proof_text="0.0"):
     """A text-log line up to and including the device time stamp, and its record number
     item: what a frame with these received elements must give."""
-    items = "".join(f"{name}={format_number(fractions.Fraction(elements[c], 16), '0.0')}, "
+    number = text_log.format_number
+    items = "".join(f"{name}={number(fractions.Fraction(elements[c], 16), '0.0')}, "
                     for c, name in enumerate(TEXT_LOG_CHANNEL_NAMES))
     w16, w17 = elements[16], elements[17]
-    time_text = (f"{format_number(w17 // 256, '00')}:{format_number(w17 % 256, '00')}:"
-                 f"{format_number(w16 // 256, '00')}_{format_number(w16 % 256, '0')}")
+    time_text = (f"{number(w17 // 256, '00')}:{number(w17 % 256, '00')}:"
+                 f"{number(w16 // 256, '00')}_{number(w16 % 256, '0')}")
     return ", " + items + f"Proof= {proof_text}, " + time_text + ", ", \
         f"Num={elements[18] & 0xFFFF}"
 
