@@ -5,21 +5,13 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <stdexcept>
+#include <utility>
 
 namespace stillmon::testing {
-namespace {
-
-int milliseconds_left(std::chrono::steady_clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                          deadline - std::chrono::steady_clock::now())
-                          .count();
-    return left > 0 ? static_cast<int>(left) : 0;
-}
-
-}  // namespace
 
 DeviceTerminal open_device_terminal() {
     std::string error;
@@ -32,7 +24,7 @@ DeviceTerminal open_device_terminal() {
 
 std::vector<std::uint8_t> read_from_device(DeviceTerminal& device, std::size_t count,
                                            std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const auto deadline = TestClock::now() + timeout;
     std::vector<std::uint8_t> bytes;
     while (bytes.size() < count) {
         pollfd entry{device.master_fd(), POLLIN, 0};
@@ -70,7 +62,7 @@ void TerminalReader::close() {
 
 TerminalReader::Reading TerminalReader::read_bytes(std::size_t count,
                                                    std::chrono::milliseconds timeout) {
-    const auto deadline = Clock::now() + timeout;
+    const auto deadline = TestClock::now() + timeout;
     Reading reading;
     while (reading.bytes.size() < count) {
         pollfd entry{fd_, POLLIN, 0};
@@ -96,12 +88,12 @@ TerminalReader::Reading TerminalReader::read_bytes(std::size_t count,
         reading.bytes.insert(reading.bytes.end(), chunk.begin(), chunk.begin() + got);
     }
     reading.ending = Ending::complete;
-    reading.completed_at = Clock::now();
+    reading.completed_at = TestClock::now();
     return reading;
 }
 
 std::optional<TelemetryFrame> TerminalReader::read_frame(std::chrono::milliseconds timeout,
-                                                         Clock::time_point* arrived_at) {
+                                                         TestClock::time_point* arrived_at) {
     const Reading reading = read_bytes(frame_size_bytes, timeout);
     if (reading.ending != Ending::complete) {
         return std::nullopt;

@@ -9,6 +9,7 @@
 
 #include "base/telemetry_frame.h"
 #include "stillsim/pseudo_terminal.h"
+#include "support/deadline.h"
 
 namespace stillmon::testing {
 
@@ -28,13 +29,12 @@ std::vector<std::uint8_t> read_from_device(DeviceTerminal& device, std::size_t c
 // raw mode unless asked not to be.
 class TerminalReader {
   public:
-    using Clock = std::chrono::steady_clock;
     enum class Ending { complete, timed_out, end_of_file, error };
     struct Reading {
         std::vector<std::uint8_t> bytes;
         Ending ending = Ending::timed_out;
         int error_number = 0;
-        Clock::time_point completed_at{};
+        TestClock::time_point completed_at{};
     };
 
     explicit TerminalReader(const std::string& path, bool set_raw_mode = true);
@@ -48,7 +48,7 @@ class TerminalReader {
     Reading read_bytes(std::size_t count, std::chrono::milliseconds timeout);
     // One whole frame as `store_frame_bytes` takes it; nullopt when it did not come in time.
     std::optional<TelemetryFrame> read_frame(std::chrono::milliseconds timeout,
-                                             Clock::time_point* arrived_at = nullptr);
+                                             TestClock::time_point* arrived_at = nullptr);
     bool write_byte(std::uint8_t byte);
     void close();
 

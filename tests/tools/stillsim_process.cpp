@@ -15,15 +15,6 @@
 extern char** environ;
 
 namespace stillmon::testing {
-namespace {
-
-int milliseconds_left(TestClock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TestClock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
-}
-
-}  // namespace
 
 SimulatorProcess::SimulatorProcess(const std::vector<std::string>& arguments) {
     std::array<int, 2> pipe_fds{};

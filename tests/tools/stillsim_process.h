@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace stillmon::testing {
+#include "support/deadline.h"
 
-using TestClock = std::chrono::steady_clock;
+namespace stillmon::testing {
 
 // A running build/stillsim with its standard output on a pipe. Stopped (SIGTERM, then
 // SIGKILL) and reaped on every path out of a test.
