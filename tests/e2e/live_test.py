@@ -14,6 +14,7 @@ import time
 import unittest
 
 import harness
+import screen_text
 import stillmon_harness as sh
 
 PERIOD_S = 0.85  # the device's normal frame period
@@ -251,6 +252,31 @@ class LiveLogs(LiveTestCase):
         # The second run starts its averages afresh.
         self.check_run_logs(second_lines,
                             sh.split_binary_log(binary[len(binary_after_first):]), sent)
+
+
+    def test_a_shorter_record_line_or_valve_sample_leaves_no_tail(self):
+        device = self.start_device()
+        monitor = self.start_monitor(device.link)
+        device.wait_for_reader()
+        monitor.window()
+        # The first cycle scrolls the window up a row; the second draws record 3178 and valve
+        # sample 16, the third the shorter 317 and 0.
+        frames = []
+        for record, valve in ((5000, 16), (3178, 16), (317, 0)):
+            elements = sh.elements_from_frame(plain_frames(record, 1)[0])
+            elements[15] = valve * 256
+            frames.append(sh.frame_from_elements(elements))
+        self.send_frames(device, frames)
+        line = monitor.wait_for_cycles(3)[-1]
+        self.assertTrue(line.endswith(", Num=317"), line)
+        # The traces' first points run along the top pixel row: it is left out.
+        window = monitor.window()
+        harness.wait_until(
+            lambda: not screen_text.text_mismatches(self.x.screenshot(window), 1, 23, line + " ",
+                                                    15, skip_pixel_rows=(0,)),
+            5, what="the record line of record 317 with nothing after it")
+        sh.wait_for_screen_text(monitor, 3, 125, " 0 ", 13, timeout_s=5)
+        self.assertEqual(self.quit_with(monitor, "x"), 55)
 
 
 class LiveEnds(LiveTestCase):
