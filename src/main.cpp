@@ -145,11 +145,15 @@ void start_signal_thread(sigset_t& ending_signals, ProcessEnd& process_end) {
     }).detach();
 }
 
+// A replay of a log that cannot be read ends here, with status 1.
 RunSources open_sources(const RunPlan& plan, const char* program, ProcessEnd& process_end) {
     std::cout << "Free memory:\n" << free_memory_amount_line(read_available_memory_bytes()) << '\n';
     RunSources sources =
         open_run_sources(plan, make_serial_port_link, process_end, std::cout, std::cerr);
     std::cout << program_line(program, plan) << std::endl;
+    if (plan.mode == RunMode::replay && !sources.replay_log) {
+        process_end.close_all_and_exit(1);
+    }
     return sources;
 }
 
@@ -190,17 +194,18 @@ PromptKeys prompt_keys(MainScreen& screen) {
             }};
 }
 
-[[noreturn]] void run_cycles(RunMode mode, const RunSources& sources, MainScreen& screen,
+[[noreturn]] void run_cycles(const RunPlan& plan, const RunSources& sources, MainScreen& screen,
                              OperatorState& state, ProcessEnd& process_end) {
     AcquisitionCycle cycle(screen.surface, state, screen.host);
-    if (mode == RunMode::live) {
+    if (plan.mode == RunMode::live) {
         while (true) {
             cycle.run_live_cycle(*sources.link, *sources.logs);
         }
     }
-    process_end.close_all_and_exit(replay_to_end(
-        [&] { return cycle.run_replay_cycle(*sources.replay_log); }, state, screen.surface,
-        [&screen] { screen.presenter.flush(); }, prompt_keys(screen)));
+    process_end.close_all_and_exit(
+        replay_to_end([&] { return cycle.run_replay_cycle(*sources.replay_log); }, state,
+                      screen.surface, [&screen] { screen.presenter.flush(); }, prompt_keys(screen),
+                      {plan.text_log_name, &std::cerr}));
 }
 
 int run(int argc, char** argv) {
@@ -226,7 +231,7 @@ int run(int argc, char** argv) {
     LinkSupervisor supervisor(plan->mode, plan->port_text, state, sources.link.get(),
                               supervisor_platform(screen.keys, state, process_end));
     start_supervisor(supervisor, screen, process_end);
-    run_cycles(plan->mode, sources, screen, state, process_end);
+    run_cycles(*plan, sources, screen, state, process_end);
 }
 
 }  // namespace

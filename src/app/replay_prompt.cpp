@@ -29,8 +29,12 @@ PromptAnswer ask_repeat(TextScreen& screen, const PromptKeys& keys) {
 
 int replay_to_end(const std::function<ReplayOutcome()>& run_cycle, OperatorState& state,
                   TextScreen& screen, const std::function<void()>& show_drawing,
-                  const PromptKeys& keys) {
+                  const PromptKeys& keys, const ReplayConsole& console) {
     ReplayOutcome outcome = run_cycle();
+    if (outcome == ReplayOutcome::log_ended && console.errors != nullptr) {
+        *console.errors << "stillmon: found no records to replay in " << console.log_name
+                        << std::endl;
+    }
     while (outcome == ReplayOutcome::cycle_drawn) {
         outcome = run_cycle();
     }

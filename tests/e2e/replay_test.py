@@ -364,14 +364,16 @@ class ReplayKeys(ReplayTestCase):
 
 class ReplaySilentEndings(ReplayTestCase):
     """A log that ends before a record has been read ends the program at once with status 0,
-    without the prompt: under a display the prompt would wait for a key, and none is sent."""
+    without the prompt: under a display the prompt would wait for a key, and none is sent.
+    A log that cannot be read ends it with status 1. Either is said on stderr."""
 
-    def run_to_silent_end(self, x, *arguments):
+    def run_to_silent_end(self, x, *arguments, status=0):
         env = x.env()
         env.pop("COMPUTERNAME", None)
         program = self.start_program(env, *arguments)
-        self.assertEqual(self.wait_for_exit(program, 20), 0)
-        return program.output.all()
+        self.assertEqual(self.wait_for_exit(program, 20), status)
+        program.stop()
+        return program.output.all(), program.errors.all()
 
     def test_logs_without_a_record_to_show_end_silently(self):
         os.mkdir(os.path.join(self.dir, "folder.dat"))
@@ -382,16 +384,27 @@ class ReplaySilentEndings(ReplayTestCase):
         self.write_log("blanks", "   \t  ")
         after_good = "".join(sample_lines(3)) + re.sub(r"Num=\d+", "Num=0", sample_lines(1, 9)[0])
         self.write_log("ends_numbered_0", after_good)
+        self.write_log("Run1", after_good)
+        cannot = "stillmon: cannot replay {}.dat: "
         x = self.start_x()
-        for name in ("missing", "empty", "blanks", "zeros", "folder", "ends_numbered_0"):
+        for name, status, error in (
+                ("missing", 1, cannot + "No such file or directory"),
+                ("folder", 1, cannot + "Is a directory"),
+                ("Run1.dat", 1, cannot + "No such file or directory; leave the .dat off the "
+                                         "name: Run1"),
+                *((name, 0, "stillmon: found no records to replay in {}.dat")
+                  for name in ("empty", "blanks", "zeros")),
+                ("ends_numbered_0", 0, None)):
             with self.subTest(name):
-                output = self.run_to_silent_end(x, "0", name)
+                output, errors = self.run_to_silent_end(x, "0", name, status=status)
                 self.assertIn(f"exe= {STILLMON}, Command= 0,FileName= {name} = {name}", output)
+                self.assertEqual(errors, [error.format(name)] if error else [])
 
     def test_no_arguments_replay_the_log_named_dat(self):
         x = self.start_x()
-        output = self.run_to_silent_end(x)
+        output, errors = self.run_to_silent_end(x, status=1)
         self.assertIn(f"exe= {STILLMON}, Command= ,FileName=  = ", output)
+        self.assertEqual(errors[0], "stillmon: cannot replay .dat: No such file or directory")
         # With a file named ".dat" in the working directory, that file is replayed.
         lines = sample_lines(3)
         self.write_log("", "".join(lines))
@@ -404,14 +417,14 @@ class ReplaySilentEndings(ReplayTestCase):
 class ReplayBadInput(ReplayTestCase):
     """Logs that are not what live mode writes neither crash nor hang the program. Without a
     display and with standard input at its end (which answers the prompt), each run ends by
-    itself with status 0."""
+    itself with status 0, or 1 when there is no log to read."""
 
-    def run_headless(self, name, timeout_s=60):
+    def run_headless(self, name, timeout_s=60, expected=0):
         program = self.start_program(harness.environment_without_display(), "0", name)
         status = self.wait_for_exit(program, timeout_s)
         program.stop()
         errors = program.errors.all()
-        self.assertEqual(status, 0, f"status {status}; errors: {errors[-20:]}")
+        self.assertEqual(status, expected, f"status {status}; errors: {errors[-20:]}")
         reports = [line for line in errors if "Sanitizer" in line or "runtime error" in line]
         self.assertFalse(reports, errors[-40:])
 
@@ -441,7 +454,7 @@ class ReplayBadInput(ReplayTestCase):
         os.mkdir(os.path.join(self.dir, "folder.dat"))
         for name in ("missing", "folder"):
             with self.subTest(name):
-                self.run_headless(name)
+                self.run_headless(name, expected=1)
 
 
 def main_thread_cpu_ticks(pid):
@@ -531,10 +544,10 @@ class HeadlessPrompt(ReplayTestCase):
 
     def test_silent_endings_need_no_key(self):
         self.write_log("zeros", re.sub(r"Num=\d+", "Num=0", "".join(sample_lines(3))))
-        for name in ("zeros", "missing"):
+        for name, expected in (("zeros", 0), ("missing", 1)):
             with self.subTest(name):
                 terminal, status = self.run_in_terminal(name)
-                self.assertEqual(self.wait_for_status(status), 0)
+                self.assertEqual(self.wait_for_status(status), expected)
                 terminal.close()
                 os.remove(status)
 
