@@ -110,16 +110,28 @@ void print_usage(const char* program) {
               << "Keys: see the README. Esc or x quits (exit status 55).\n";
 }
 
-// The usage and the version are answered here, without a plan.
-std::optional<RunPlan> read_command_line(int argc, char** argv) {
+void print_short_usage(const char* program) {
+    std::cerr << "Usage: " << program << " [PORT [LOG]]  (--help for more)\n";
+}
+
+// The usage, the version and an unknown option are answered here, without a plan; `status`
+// is the exit status then.
+std::optional<RunPlan> read_command_line(int argc, char** argv, int& status) {
     const std::string port_argument = argc > 1 ? argv[1] : "";
     const std::string log_name_argument = argc > 2 ? argv[2] : "";
-    if (port_argument == "--help") {
+    status = 0;
+    if (port_argument == "--help" || port_argument == "-h") {
         print_usage(argv[0]);
         return std::nullopt;
     }
     if (port_argument == "--version") {
         std::cout << "stillmon " << STILLMON_VERSION << '\n';
+        return std::nullopt;
+    }
+    if (port_argument.starts_with('-')) {
+        std::cerr << "stillmon: unknown option " << port_argument << '\n';
+        print_short_usage(argv[0]);
+        status = 2;
         return std::nullopt;
     }
     return plan_run(port_argument, log_name_argument);
@@ -145,13 +157,17 @@ void start_signal_thread(sigset_t& ending_signals, ProcessEnd& process_end) {
     }).detach();
 }
 
-// A replay of a log that cannot be read ends here, with status 1.
-RunSources open_sources(const RunPlan& plan, const char* program, ProcessEnd& process_end) {
+// A replay of a log that cannot be read ends here, with status 1; without any argument the
+// usage follows, since the log was never named.
+RunSources open_sources(const RunPlan& plan, int argc, char** argv, ProcessEnd& process_end) {
     std::cout << "Free memory:\n" << free_memory_amount_line(read_available_memory_bytes()) << '\n';
     RunSources sources =
         open_run_sources(plan, make_serial_port_link, process_end, std::cout, std::cerr);
-    std::cout << program_line(program, plan) << std::endl;
+    std::cout << program_line(argv[0], plan) << std::endl;
     if (plan.mode == RunMode::replay && !sources.replay_log) {
+        if (argc < 2) {
+            print_short_usage(argv[0]);
+        }
         process_end.close_all_and_exit(1);
     }
     return sources;
@@ -209,9 +225,10 @@ PromptKeys prompt_keys(MainScreen& screen) {
 }
 
 int run(int argc, char** argv) {
-    const std::optional<RunPlan> plan = read_command_line(argc, argv);
+    int status = 0;
+    const std::optional<RunPlan> plan = read_command_line(argc, argv, status);
     if (!plan) {
-        return 0;
+        return status;
     }
 
     // The signal thread and the supervisor are detached and hold references to the locals
@@ -225,7 +242,7 @@ int run(int argc, char** argv) {
     // The first frame interval and the supervisor's stall watch both count from here.
     state.last_frame_time_s.store(monotonic_seconds());
 
-    const RunSources sources = open_sources(*plan, argv[0], process_end);
+    const RunSources sources = open_sources(*plan, argc, argv, process_end);
     start_signal_thread(ending_signals, process_end);
     MainScreen screen(plan->mode, state);
     LinkSupervisor supervisor(plan->mode, plan->port_text, state, sources.link.get(),

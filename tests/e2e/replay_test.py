@@ -367,6 +367,8 @@ class ReplaySilentEndings(ReplayTestCase):
     without the prompt: under a display the prompt would wait for a key, and none is sent.
     A log that cannot be read ends it with status 1. Either is said on stderr."""
 
+    USAGE = f"Usage: {STILLMON} [PORT [LOG]]  (--help for more)"
+
     def run_to_silent_end(self, x, *arguments, status=0):
         env = x.env()
         env.pop("COMPUTERNAME", None)
@@ -400,11 +402,21 @@ class ReplaySilentEndings(ReplayTestCase):
                 self.assertIn(f"exe= {STILLMON}, Command= 0,FileName= {name} = {name}", output)
                 self.assertEqual(errors, [error.format(name)] if error else [])
 
+    def test_help_and_unknown_options(self):
+        def run(option):
+            done = subprocess.run([STILLMON, option], capture_output=True, timeout=20)
+            return done.returncode, done.stdout.decode(), done.stderr.decode()
+
+        self.assertEqual(run("-h"), run("--help"))
+        self.assertRegex(run("-h")[1], r"^Usage: ")
+        self.assertEqual(run("-x"), (2, "", f"stillmon: unknown option -x\n{self.USAGE}\n"))
+
     def test_no_arguments_replay_the_log_named_dat(self):
         x = self.start_x()
         output, errors = self.run_to_silent_end(x, status=1)
         self.assertIn(f"exe= {STILLMON}, Command= ,FileName=  = ", output)
-        self.assertEqual(errors[0], "stillmon: cannot replay .dat: No such file or directory")
+        self.assertEqual(errors, ["stillmon: cannot replay .dat: No such file or directory",
+                                  self.USAGE])
         # With a file named ".dat" in the working directory, that file is replayed.
         lines = sample_lines(3)
         self.write_log("", "".join(lines))
