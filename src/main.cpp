@@ -218,10 +218,10 @@ PromptKeys prompt_keys(MainScreen& screen) {
             cycle.run_live_cycle(*sources.link, *sources.logs);
         }
     }
-    process_end.close_all_and_exit(
-        replay_to_end([&] { return cycle.run_replay_cycle(*sources.replay_log); }, state,
-                      screen.surface, [&screen] { screen.presenter.flush(); }, prompt_keys(screen),
-                      {plan.text_log_name, &std::cerr}));
+    process_end.close_all_and_exit(replay_to_end(
+        [&] { return cycle.run_replay_cycle(*sources.replay_log); }, state, screen.surface,
+        [&screen] { screen.presenter.flush(); }, prompt_keys(screen),
+        {plan.text_log_name, &std::cerr, screen.shown.headless() ? &std::cout : nullptr}));
 }
 
 int run(int argc, char** argv) {

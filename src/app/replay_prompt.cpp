@@ -4,8 +4,12 @@
 
 namespace stillmon {
 
+namespace {
+constexpr std::string_view repeat_prompt = "Repeat ? ";
+}  // namespace
+
 PromptAnswer ask_repeat(TextScreen& screen, const PromptKeys& keys) {
-    screen.print("Repeat ? ", false);
+    screen.print(repeat_prompt, false);
     while (true) {
         const std::optional<std::string> pressed = keys.next_key();
         if (!pressed) {
@@ -43,7 +47,13 @@ int replay_to_end(const std::function<ReplayOutcome()>& run_cycle, OperatorState
     }
     state.prompt_owns_keys.store(true);
     show_drawing();
+    if (console.prompt != nullptr) {
+        *console.prompt << repeat_prompt << std::flush;
+    }
     const PromptAnswer answer = ask_repeat(screen, keys);
+    if (console.prompt != nullptr) {
+        *console.prompt << std::endl;
+    }
     show_drawing();
     return answer == PromptAnswer::quit ? 55 : 0;
 }

@@ -29,6 +29,8 @@ PromptAnswer ask_repeat(TextScreen& screen, const PromptKeys& keys);
 struct ReplayConsole {
     std::string log_name;
     std::ostream* errors = nullptr;  // "stillmon: found no records to replay in <log_name>"
+    // Without a window the prompt shows here too, its line ended once it is answered.
+    std::ostream* prompt = nullptr;
 };
 
 // Runs replay cycles until the log ends; returns the exit status. After the last record is

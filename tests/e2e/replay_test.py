@@ -485,8 +485,8 @@ def child_pids(pid):
 
 
 class HeadlessPrompt(ReplayTestCase):
-    """Without a display the prompt reads its line from the console: the keys typed, then
-    Enter (status 0) or Esc (status 55)."""
+    """Without a display the prompt is printed on the console and reads its line from it:
+    the keys typed, then Enter (status 0) or Esc (status 55)."""
 
     def run_in_terminal(self, name):
         status = os.path.join(self.dir, "status.txt")
@@ -536,6 +536,7 @@ class HeadlessPrompt(ReplayTestCase):
 
         harness.wait_until(idle, 10, 0.05, "the main thread to wait at the prompt")
         self.assertIsNone(self.read_status(status), "the program ended before its prompt")
+        self.assertTrue(self.console_output().endswith("\n" + PROMPT), "the prompt on stdout")
 
     def test_typed_line_then_enter_ends_with_status_0(self):
         self.write_log("run", "".join(sample_lines(2)))
@@ -546,6 +547,7 @@ class HeadlessPrompt(ReplayTestCase):
             self.wait_for_status(status, 0.5)
         terminal.send_keys("Enter")
         self.assertEqual(self.wait_for_status(status), 0)
+        self.assertTrue(self.console_output().endswith("\n" + PROMPT + "\n"))
 
     def test_escape_ends_with_status_55(self):
         self.write_log("run", "".join(sample_lines(2)))
