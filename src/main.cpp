@@ -225,6 +225,9 @@ PromptKeys prompt_keys(MainScreen& screen) {
 }
 
 int run(int argc, char** argv) {
+    // A console that went away (a closed pipe) must not end the run: a write to it fails and
+    // is dropped instead.
+    signal(SIGPIPE, SIG_IGN);
     int status = 0;
     const std::optional<RunPlan> plan = read_command_line(argc, argv, status);
     if (!plan) {

@@ -362,6 +362,25 @@ class ReplayKeys(ReplayTestCase):
         self.assertEqual(self.wait_for_exit(program), QUIT_STATUS)
 
 
+    def test_a_closed_console_does_not_end_the_run(self):
+        # F12 reports its snapshot on stdout, which nobody reads any more.
+        self.write_log("long", "".join(sample_lines(20000)))
+        x = self.start_x()
+        env = x.env()
+        env.pop("COMPUTERNAME", None)
+        program = subprocess.Popen([STILLMON, "0", "long"], env=env, cwd=self.dir,
+                                   stdin=subprocess.DEVNULL, stdout=subprocess.PIPE)
+        self.addCleanup(harness.end_process, program)
+        window = x.find_window("Graf on")
+        x.focus(window)
+        program.stdout.close()
+        x.send_keys(window, "F12")
+        harness.wait_until(lambda: [n for n in os.listdir(self.dir) if n.endswith(".png")], 10,
+                           what="the snapshot")
+        self.press_last_key(x, window, "x")
+        self.assertEqual(self.wait_for_exit(program), QUIT_STATUS)
+
+
 class ReplaySilentEndings(ReplayTestCase):
     """A log that ends before a record has been read ends the program at once with status 0,
     without the prompt: under a display the prompt would wait for a key, and none is sent.
