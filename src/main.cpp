@@ -84,10 +84,10 @@ class MainThreadHost final : public CycleHost {
 // What the main thread draws on and shows, and where the operator's keys arrive: a window,
 // or without a display the console.
 struct MainScreen {
-    MainScreen(RunMode mode, OperatorState& state)
+    MainScreen(RunMode mode, OperatorState& state, const ThreadStarter& start)
         : surface(choose_screen_geometry(computer_name_from_environment())),
           shown(open_window_or_headless(open_sdl_window, surface.geometry(), window_title(mode),
-                                        keys, std::cout)),
+                                        keys, std::cout, STDIN_FILENO, start)),
           presenter(*shown.window, surface),
           host(presenter, surface, state) {
         draw_guide_line(surface);
@@ -148,8 +148,9 @@ void block_ending_signals(sigset_t& signals) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
 
-void start_signal_thread(sigset_t& ending_signals, ProcessEnd& process_end) {
-    std::thread([&ending_signals, &process_end] {
+void start_signal_thread(sigset_t& ending_signals, ProcessEnd& process_end,
+                         const ThreadStarter& start) {
+    start([&ending_signals, &process_end] {
         int signal_number = 0;
         while (sigwait(&ending_signals, &signal_number) != 0) {
         }
@@ -159,10 +160,11 @@ void start_signal_thread(sigset_t& ending_signals, ProcessEnd& process_end) {
 
 // A replay of a log that cannot be read ends here, with status 1; without any argument the
 // usage follows, since the log was never named.
-RunSources open_sources(const RunPlan& plan, int argc, char** argv, ProcessEnd& process_end) {
+RunSources open_sources(const RunPlan& plan, int argc, char** argv, ProcessEnd& process_end,
+                        const ThreadStarter& start) {
     std::cout << "Free memory:\n" << free_memory_amount_line(read_available_memory_bytes()) << '\n';
-    RunSources sources =
-        open_run_sources(plan, make_serial_port_link, process_end, std::cout, std::cerr);
+    RunSources sources = open_run_sources(
+        plan, [&start] { return make_serial_port_link(start); }, process_end, std::cout, std::cerr);
     std::cout << program_line(argv[0], plan) << std::endl;
     if (plan.mode == RunMode::replay && !sources.replay_log) {
         if (argc < 2) {
@@ -245,9 +247,12 @@ int run(int argc, char** argv) {
     // The first frame interval and the supervisor's stall watch both count from here.
     state.last_frame_time_s.store(monotonic_seconds());
 
-    const RunSources sources = open_sources(*plan, argc, argv, process_end);
-    start_signal_thread(ending_signals, process_end);
-    MainScreen screen(plan->mode, state);
+    // A thread that cannot be started ends the program: said on stderr in these steps, on
+    // the window for the supervisor's.
+    const ThreadStarter start = ending_thread_starter(process_end, std::cerr);
+    const RunSources sources = open_sources(*plan, argc, argv, process_end, start);
+    start_signal_thread(ending_signals, process_end, start);
+    MainScreen screen(plan->mode, state, start);
     LinkSupervisor supervisor(plan->mode, plan->port_text, state, sources.link.get(),
                               supervisor_platform(screen.keys, state, process_end));
     start_supervisor(supervisor, screen, process_end);
