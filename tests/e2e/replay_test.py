@@ -40,6 +40,7 @@ LABEL_COLUMNS = 11  # column 12 also holds the newest chart points
 CHANNEL_COLOURS = (10, 11, 12, 13, 14, 15, 10, 11)  # channels 0 to 7
 LAST_LABEL_COLOUR = 14  # channel 19's, the last print of a cycle: the prompt's colours
 PROMPT = "Repeat ? "
+USAGE = f"Usage: {STILLMON} [PORT [LOG]]  (--help for more)"
 QUIT_STATUS = 55
 
 
@@ -362,31 +363,10 @@ class ReplayKeys(ReplayTestCase):
         self.assertEqual(self.wait_for_exit(program), QUIT_STATUS)
 
 
-    def test_a_closed_console_does_not_end_the_run(self):
-        # F12 reports its snapshot on stdout, which nobody reads any more.
-        self.write_log("long", "".join(sample_lines(20000)))
-        x = self.start_x()
-        env = x.env()
-        env.pop("COMPUTERNAME", None)
-        program = subprocess.Popen([STILLMON, "0", "long"], env=env, cwd=self.dir,
-                                   stdin=subprocess.DEVNULL, stdout=subprocess.PIPE)
-        self.addCleanup(harness.end_process, program)
-        window = x.find_window("Graf on")
-        x.focus(window)
-        program.stdout.close()
-        x.send_keys(window, "F12")
-        harness.wait_until(lambda: [n for n in os.listdir(self.dir) if n.endswith(".png")], 10,
-                           what="the snapshot")
-        self.press_last_key(x, window, "x")
-        self.assertEqual(self.wait_for_exit(program), QUIT_STATUS)
-
-
 class ReplaySilentEndings(ReplayTestCase):
     """A log that ends before a record has been read ends the program at once with status 0,
     without the prompt: under a display the prompt would wait for a key, and none is sent.
     A log that cannot be read ends it with status 1. Either is said on stderr."""
-
-    USAGE = f"Usage: {STILLMON} [PORT [LOG]]  (--help for more)"
 
     def run_to_silent_end(self, x, *arguments, status=0):
         env = x.env()
@@ -406,20 +386,20 @@ class ReplaySilentEndings(ReplayTestCase):
         after_good = "".join(sample_lines(3)) + re.sub(r"Num=\d+", "Num=0", sample_lines(1, 9)[0])
         self.write_log("ends_numbered_0", after_good)
         self.write_log("Run1", after_good)
-        cannot = "stillmon: cannot replay {}.dat: "
+        no_file = "No such file or directory"
         x = self.start_x()
         for name, status, error in (
-                ("missing", 1, cannot + "No such file or directory"),
-                ("folder", 1, cannot + "Is a directory"),
-                ("Run1.dat", 1, cannot + "No such file or directory; leave the .dat off the "
-                                         "name: Run1"),
-                *((name, 0, "stillmon: found no records to replay in {}.dat")
-                  for name in ("empty", "blanks", "zeros")),
+                ("missing", 1, f"cannot replay missing.dat: {no_file}"),
+                ("folder", 1, "cannot replay folder.dat: Is a directory"),
+                ("Run1.dat", 1, f"cannot replay Run1.dat.dat: {no_file}; leave the .dat off the "
+                                "name: Run1"),
+                *((n, 0, f"found no records to replay in {n}.dat")
+                  for n in ("empty", "blanks", "zeros")),
                 ("ends_numbered_0", 0, None)):
             with self.subTest(name):
                 output, errors = self.run_to_silent_end(x, "0", name, status=status)
                 self.assertIn(f"exe= {STILLMON}, Command= 0,FileName= {name} = {name}", output)
-                self.assertEqual(errors, [error.format(name)] if error else [])
+                self.assertEqual(errors, ["stillmon: " + error] if error else [])
 
     def test_help_and_unknown_options(self):
         def run(option):
@@ -427,15 +407,13 @@ class ReplaySilentEndings(ReplayTestCase):
             return done.returncode, done.stdout.decode(), done.stderr.decode()
 
         self.assertEqual(run("-h"), run("--help"))
-        self.assertRegex(run("-h")[1], r"^Usage: ")
-        self.assertEqual(run("-x"), (2, "", f"stillmon: unknown option -x\n{self.USAGE}\n"))
+        self.assertEqual(run("-x"), (2, "", f"stillmon: unknown option -x\n{USAGE}\n"))
 
     def test_no_arguments_replay_the_log_named_dat(self):
         x = self.start_x()
         output, errors = self.run_to_silent_end(x, status=1)
         self.assertIn(f"exe= {STILLMON}, Command= ,FileName=  = ", output)
-        self.assertEqual(errors, ["stillmon: cannot replay .dat: No such file or directory",
-                                  self.USAGE])
+        self.assertEqual(errors, ["stillmon: cannot replay .dat: No such file or directory", USAGE])
         # With a file named ".dat" in the working directory, that file is replayed.
         lines = sample_lines(3)
         self.write_log("", "".join(lines))
@@ -487,6 +465,15 @@ class ReplayBadInput(ReplayTestCase):
             with self.subTest(name):
                 self.run_headless(name, expected=1)
 
+    def test_a_closed_console_is_no_end(self):
+        self.write_log("run", "".join(sample_lines(2)))
+        read_end, write_end = os.pipe()
+        os.close(read_end)
+        self.addCleanup(os.close, write_end)
+        self.assertEqual(subprocess.run([STILLMON, "0", "run"], stdin=subprocess.DEVNULL,
+                                        stdout=write_end, cwd=self.dir, timeout=20,
+                                        env=harness.environment_without_display()).returncode, 0)
+
 
 def main_thread_cpu_ticks(pid):
     with open(f"/proc/{pid}/task/{pid}/stat") as f:
@@ -504,8 +491,8 @@ def child_pids(pid):
 
 
 class HeadlessPrompt(ReplayTestCase):
-    """Without a display the prompt is printed on the console and reads its line from it:
-    the keys typed, then Enter (status 0) or Esc (status 55)."""
+    """Without a display the prompt reads its line from the console: the keys typed, then
+    Enter (status 0) or Esc (status 55)."""
 
     def run_in_terminal(self, name):
         status = os.path.join(self.dir, "status.txt")
@@ -566,7 +553,6 @@ class HeadlessPrompt(ReplayTestCase):
             self.wait_for_status(status, 0.5)
         terminal.send_keys("Enter")
         self.assertEqual(self.wait_for_status(status), 0)
-        self.assertTrue(self.console_output().endswith("\n" + PROMPT + "\n"))
 
     def test_escape_ends_with_status_55(self):
         self.write_log("run", "".join(sample_lines(2)))
