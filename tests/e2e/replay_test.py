@@ -386,13 +386,12 @@ class ReplaySilentEndings(ReplayTestCase):
         after_good = "".join(sample_lines(3)) + re.sub(r"Num=\d+", "Num=0", sample_lines(1, 9)[0])
         self.write_log("ends_numbered_0", after_good)
         self.write_log("Run1", after_good)
-        no_file = "No such file or directory"
         x = self.start_x()
         for name, status, error in (
-                ("missing", 1, f"cannot replay missing.dat: {no_file}"),
+                ("missing", 1, "cannot replay missing.dat: No such file or directory"),
                 ("folder", 1, "cannot replay folder.dat: Is a directory"),
-                ("Run1.dat", 1, f"cannot replay Run1.dat.dat: {no_file}; leave the .dat off the "
-                                "name: Run1"),
+                ("Run1.dat", 1, "cannot replay Run1.dat.dat: No such file or directory; leave "
+                                "the .dat off the name: Run1"),
                 *((n, 0, f"found no records to replay in {n}.dat")
                   for n in ("empty", "blanks", "zeros")),
                 ("ends_numbered_0", 0, None)):
@@ -405,7 +404,6 @@ class ReplaySilentEndings(ReplayTestCase):
         def run(option):
             done = subprocess.run([STILLMON, option], capture_output=True, timeout=20)
             return done.returncode, done.stdout.decode(), done.stderr.decode()
-
         self.assertEqual(run("-h"), run("--help"))
         self.assertEqual(run("-x"), (2, "", f"stillmon: unknown option -x\n{USAGE}\n"))
 
@@ -563,10 +561,10 @@ class HeadlessPrompt(ReplayTestCase):
 
     def test_silent_endings_need_no_key(self):
         self.write_log("zeros", re.sub(r"Num=\d+", "Num=0", "".join(sample_lines(3))))
-        for name, expected in (("zeros", 0), ("missing", 1)):
+        for name in ("zeros", "missing"):
             with self.subTest(name):
                 terminal, status = self.run_in_terminal(name)
-                self.assertEqual(self.wait_for_status(status), expected)
+                self.assertEqual(self.wait_for_status(status), 1 if name == "missing" else 0)
                 terminal.close()
                 os.remove(status)
 
