@@ -72,7 +72,8 @@ void restore_console_mode() noexcept {
     }
 }
 
-ConsoleKeyReader::ConsoleKeyReader(KeyQueue& keys, int fd) : keys_(keys), fd_(fd) {
+ConsoleKeyReader::ConsoleKeyReader(KeyQueue& keys, int fd, const ThreadStarter& start)
+    : keys_(keys), fd_(fd) {
     const bool terminal = isatty(fd) == 1;
     if (terminal && is_background_terminal(fd)) {
         ended_ = true;
@@ -88,7 +89,7 @@ ConsoleKeyReader::ConsoleKeyReader(KeyQueue& keys, int fd) : keys_(keys), fd_(fd
     if (terminal) {
         switch_to_key_input(fd);
     }
-    thread_ = std::thread([this] { read_until_end(); });
+    thread_ = start([this] { read_until_end(); });
 }
 
 ConsoleKeyReader::~ConsoleKeyReader() {

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "base/key_queue.h"
+#include "base/thread_starter.h"
 
 namespace stillmon {
 
@@ -22,8 +23,10 @@ class ConsoleKeyReader {
 
     // Starts reading at once. The descriptor stays the caller's. A terminal that belongs to
     // another process group's job (the program was started in the background) is not read at
-    // all, since reading it would stop the whole program.
-    explicit ConsoleKeyReader(KeyQueue& keys, int fd = STDIN_FILENO);
+    // all, since reading it would stop the whole program. The reading thread comes from
+    // `start`.
+    explicit ConsoleKeyReader(KeyQueue& keys, int fd = STDIN_FILENO,
+                              const ThreadStarter& start = start_thread);
     ~ConsoleKeyReader();
 
     ConsoleKeyReader(const ConsoleKeyReader&) = delete;

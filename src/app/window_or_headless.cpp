@@ -4,14 +4,15 @@ namespace stillmon {
 
 WindowOrHeadless open_window_or_headless(const WindowOpener& open_window,
                                          const ScreenGeometry& geometry, std::string_view title,
-                                         KeyQueue& keys, std::ostream& console, int console_fd) {
+                                         KeyQueue& keys, std::ostream& console, int console_fd,
+                                         const ThreadStarter& start) {
     std::string why_not;
     WindowOrHeadless opened{open_window(geometry, title, keys, &why_not), nullptr};
     if (!opened.window) {
         console << "No display (" << why_not << "): running without a window; keys from the console"
                 << std::endl;
         opened.window = std::make_unique<HeadlessChartWindow>();
-        opened.console_keys = std::make_unique<ConsoleKeyReader>(keys, console_fd);
+        opened.console_keys = std::make_unique<ConsoleKeyReader>(keys, console_fd, start);
     }
     return opened;
 }

@@ -319,6 +319,12 @@ class LiveEnds(LiveTestCase):
         self.assertEqual(monitor.exit_status(), 143)
         self.assertEqual(self.assert_logs_are_whole(monitor, device.sent), 3)
 
+    def test_the_x_server_going_away_ends_with_status_1_and_whole_logs(self):
+        device, monitor = self.start_run(plain_frames(1, 3))
+        self.x.process.kill()
+        self.assertEqual(monitor.exit_status(), 1)
+        self.assertEqual(self.assert_logs_are_whole(monitor, device.sent), 3)
+
     def test_kill_leaves_every_completed_cycle_in_both_logs(self):
         frames = plain_frames(1, 4)
         device, monitor = self.start_run(frames)
