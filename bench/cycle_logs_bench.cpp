@@ -2,20 +2,16 @@
 // (flush and data sync of both logs), against the same bytes left in the stream buffers.
 // The logs go to a directory under $TMPDIR (default /tmp), so the figure is that disk's.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "base/telemetry_frame.h"
 #include "logging/cycle_logs.h"
 #include "logging/log_lines.h"
+#include "support/temp_directory.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 stillmon::TelemetryFrame typical_frame() {
     stillmon::TelemetryFrame frame;
@@ -27,28 +23,8 @@ stillmon::TelemetryFrame typical_frame() {
     return frame;
 }
 
-class ScratchDirectory {
-  public:
-    ScratchDirectory() {
-        const char* base = std::getenv("TMPDIR");
-        path_ = fs::path(base != nullptr ? base : "/tmp") /
-                ("stillmon-bench-" + std::to_string(::getpid()));
-        fs::create_directories(path_);
-    }
-    ~ScratchDirectory() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    ScratchDirectory(const ScratchDirectory&) = delete;
-    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-    std::string file(const char* name) const { return (path_ / name).string(); }
-
-  private:
-    fs::path path_;
-};
-
 void BM_WriteCycleLogsCommitted(benchmark::State& state) {
-    const ScratchDirectory directory;
+    const stillmon::testing::TempDirectory directory;
     stillmon::CycleLogs logs(
         directory.file("Bench3.dat"), directory.file("Bench3.bin"),
         [&state](std::string_view message) { state.SkipWithError(std::string(message).c_str()); });
@@ -63,7 +39,7 @@ BENCHMARK(BM_WriteCycleLogsCommitted)->Unit(benchmark::kMicrosecond);
 // The same bytes, composed the same way, into 8192-byte stream buffers that are flushed only
 // when full: the cost a cycle's logging has without the commit.
 void BM_WriteCycleLogsBuffered(benchmark::State& state) {
-    const ScratchDirectory directory;
+    const stillmon::testing::TempDirectory directory;
     std::FILE* text = std::fopen(directory.file("Bench3.dat").c_str(), "ab");
     std::FILE* binary = std::fopen(directory.file("Bench3.bin").c_str(), "ab");
     if (text == nullptr || binary == nullptr) {

@@ -4,19 +4,20 @@
 #include <cstdint>
 #include <string>
 
-#include "app/readouts.h"
+#include "app/acquisition_cycle.h"
 #include "base/operator_state.h"
 #include "base/telemetry_frame.h"
 #include "display/guide_line.h"
 #include "display/strip_chart.h"
 #include "display/surface.h"
-#include "logging/log_lines.h"
-#include "process/chart_value.h"
-#include "process/derived_values.h"
+#include "logging/cycle_logs.h"
+#include "support/cycle_fakes.h"
 
 namespace {
 
 using namespace stillmon;
+using test_support::FakeHost;
+using test_support::FakeLink;
 
 TelemetryFrame typical_frame(int cycle) {
     TelemetryFrame frame;
@@ -31,65 +32,33 @@ TelemetryFrame typical_frame(int cycle) {
     return frame;
 }
 
-// The drawing side of one acquisition cycle in the large window: the calculation step with
-// its readouts (stage line, valve readouts, ratio line), the status panel and the 18 strip
-// charts. The lines are composed beforehand; composing them belongs to the logs.
-void BM_DisplayCycleLarge(benchmark::State& state) {
+// One live acquisition cycle in the large window, as the program runs it: the calculation
+// step with its readouts (stage line, valve readouts, ratio line), the log lines composed and
+// written, the status panel and the 18 strip charts. The frames come without waiting and the
+// logs go to /dev/null, so the figure is the cycle's own work, without the device or a disk.
+void BM_LiveCycleLarge(benchmark::State& state) {
     Surface surface(large_screen);
     draw_guide_line(surface);
-    StripChart chart;
-    DerivedValues derived;
     OperatorState parameters;
     parameters.ratio_period.store(0);  // a ratio line in every cycle
-    std::array<ChannelLines, 64> lines;
-    std::array<std::string, 64> record_lines;
+    FakeHost host;
+    AcquisitionCycle cycle(surface, parameters, host);
+    FakeLink link(host);
+    CycleLogs logs("/dev/null", "/dev/null", {});
     std::array<TelemetryFrame, 64> frames;
     for (int i = 0; i < 64; ++i) {
-        const auto slot = static_cast<std::size_t>(i);
-        frames[slot] = typical_frame(i);
-        lines[slot] = compose_channel_lines(frames[slot]);
-        record_lines[slot] = compose_text_log_line(lines[slot], 0.0f,
-                                                   compose_time_and_count_text(frames[slot], 0.85));
+        frames[static_cast<std::size_t>(i)] = typical_frame(i);
     }
-    int cycle = 0;
+    int count = 0;
     for (auto _ : state) {
-        const auto slot = static_cast<std::size_t>(cycle % 64);
-        TelemetryFrame frame = frames[slot];
-        print_cycle_readouts(surface, derive_cycle_values(frame, derived, parameters));
-        print_status_panel(surface, lines[slot], record_lines[slot], parameters);
-        for (int c = 0; c < 16; ++c) {
-            chart.plot_channel(surface, c, frame[c]);
-        }
-        chart.plot_channel(surface, reflux_channel, chart_raw_value(derived.channel18_value));
-        chart.plot_channel(surface, stage_channel, chart_raw_value(derived.stage_value));
-        ++cycle;
+        // 0.85 s from frame to frame with the cycle's 0.5 s pause: no timing error.
+        link.queue(0.35, frames[static_cast<std::size_t>(count % 64)]);
+        cycle.run_live_cycle(link, logs);
+        ++count;
         benchmark::DoNotOptimize(surface.revision());
     }
 }
-BENCHMARK(BM_DisplayCycleLarge)->Unit(benchmark::kMicrosecond);
-
-// The same without the calculation step: the display's own share.
-void BM_PanelAndChartsLarge(benchmark::State& state) {
-    Surface surface(large_screen);
-    StripChart chart;
-    OperatorState parameters;
-    const TelemetryFrame frame = typical_frame(3);
-    const ChannelLines lines = compose_channel_lines(frame);
-    const std::string record_line =
-        compose_text_log_line(lines, 0.0f, compose_time_and_count_text(frame, 0.85));
-    int cycle = 0;
-    for (auto _ : state) {
-        print_status_panel(surface, lines, record_line, parameters);
-        for (int c = 0; c < 16; ++c) {
-            chart.plot_channel(surface, c, static_cast<std::int16_t>(frame[c] + cycle % 40));
-        }
-        chart.plot_channel(surface, reflux_channel, static_cast<std::int16_t>(380 + cycle % 50));
-        chart.plot_channel(surface, stage_channel, static_cast<std::int16_t>(5964 - cycle % 100));
-        ++cycle;
-        benchmark::DoNotOptimize(surface.revision());
-    }
-}
-BENCHMARK(BM_PanelAndChartsLarge)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LiveCycleLarge)->Unit(benchmark::kMicrosecond);
 
 void BM_PlotChannelLarge(benchmark::State& state) {
     Surface surface(large_screen);

@@ -88,10 +88,10 @@ class MainThreadHost final : public CycleHost {
 // What the main thread draws on and shows, and where the operator's keys arrive: a window,
 // or without a display the console.
 struct MainScreen {
-    MainScreen(RunMode mode, OperatorState& state)
+    MainScreen(RunMode mode, OperatorState& state, const ThreadStarter& start)
         : surface(choose_screen_geometry(computer_name_from_environment())),
           shown(open_window_or_headless(open_sdl_window, surface.geometry(), window_title(mode),
-                                        keys, std::cout)),
+                                        keys, std::cout, STDIN_FILENO, start)),
           presenter(*shown.window, surface),
           host(presenter, surface, state, keys) {
         draw_guide_line(surface);
@@ -114,16 +114,28 @@ void print_usage(const char* program) {
               << "Keys: see the README. Esc or x quits (exit status 55).\n";
 }
 
-// The usage and the version are answered here, without a plan.
-std::optional<RunPlan> read_command_line(int argc, char** argv) {
+void print_short_usage(const char* program) {
+    std::cerr << "Usage: " << program << " [PORT [LOG]]  (--help for more)\n";
+}
+
+// The usage, the version and an unknown option are answered here, without a plan; `status`
+// is the exit status then.
+std::optional<RunPlan> read_command_line(int argc, char** argv, int& status) {
     const std::string port_argument = argc > 1 ? argv[1] : "";
     const std::string log_name_argument = argc > 2 ? argv[2] : "";
-    if (port_argument == "--help") {
+    status = 0;
+    if (port_argument == "--help" || port_argument == "-h") {
         print_usage(argv[0]);
         return std::nullopt;
     }
     if (port_argument == "--version") {
         std::cout << "stillmon " << STILLMON_VERSION << '\n';
+        return std::nullopt;
+    }
+    if (port_argument.starts_with('-')) {
+        std::cerr << "stillmon: unknown option " << port_argument << '\n';
+        print_short_usage(argv[0]);
+        status = 2;
         return std::nullopt;
     }
     return plan_run(port_argument, log_name_argument);
@@ -140,8 +152,9 @@ void block_ending_signals(sigset_t& signals) {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
 
-void start_signal_thread(sigset_t& ending_signals, ProcessEnd& process_end) {
-    std::thread([&ending_signals, &process_end] {
+void start_signal_thread(sigset_t& ending_signals, ProcessEnd& process_end,
+                         const ThreadStarter& start) {
+    start([&ending_signals, &process_end] {
         int signal_number = 0;
         while (sigwait(&ending_signals, &signal_number) != 0) {
         }
@@ -149,11 +162,20 @@ void start_signal_thread(sigset_t& ending_signals, ProcessEnd& process_end) {
     }).detach();
 }
 
-RunSources open_sources(const RunPlan& plan, const char* program, ProcessEnd& process_end) {
+// A replay of a log that cannot be read ends here, with status 1; without any argument the
+// usage follows, since the log was never named.
+RunSources open_sources(const RunPlan& plan, int argc, char** argv, ProcessEnd& process_end,
+                        const ThreadStarter& start) {
     std::cout << "Free memory:\n" << free_memory_amount_line(read_available_memory_bytes()) << '\n';
-    RunSources sources =
-        open_run_sources(plan, make_serial_port_link, process_end, std::cout, std::cerr);
-    std::cout << program_line(program, plan) << std::endl;
+    RunSources sources = open_run_sources(
+        plan, [&start] { return make_serial_port_link(start); }, process_end, std::cout, std::cerr);
+    std::cout << program_line(argv[0], plan) << std::endl;
+    if (plan.mode == RunMode::replay && !sources.replay_log) {
+        if (argc < 2) {
+            print_short_usage(argv[0]);
+        }
+        process_end.close_all_and_exit(1);
+    }
     return sources;
 }
 
@@ -202,23 +224,28 @@ PromptKeys prompt_keys(MainScreen& screen) {
             [&screen] { return console_input_ended(screen); }};
 }
 
-[[noreturn]] void run_cycles(RunMode mode, const RunSources& sources, MainScreen& screen,
+[[noreturn]] void run_cycles(const RunPlan& plan, const RunSources& sources, MainScreen& screen,
                              OperatorState& state, ProcessEnd& process_end) {
     AcquisitionCycle cycle(screen.surface, state, screen.host);
-    if (mode == RunMode::live) {
+    if (plan.mode == RunMode::live) {
         while (true) {
             cycle.run_live_cycle(*sources.link, *sources.logs);
         }
     }
-    process_end.close_all_and_exit(
-        replay_to_end([&] { return cycle.run_replay_cycle(*sources.replay_log); }, screen.surface,
-                      [&screen] { screen.presenter.flush(); }, prompt_keys(screen)));
+    process_end.close_all_and_exit(replay_to_end(
+        [&] { return cycle.run_replay_cycle(*sources.replay_log); }, screen.surface,
+        [&screen] { screen.presenter.flush(); }, prompt_keys(screen),
+        {plan.text_log_name, &std::cerr, screen.shown.headless() ? &std::cout : nullptr}));
 }
 
 int run(int argc, char** argv) {
-    const std::optional<RunPlan> plan = read_command_line(argc, argv);
+    // A console that went away (a closed pipe) must not end the run: a write to it fails and
+    // is dropped instead.
+    signal(SIGPIPE, SIG_IGN);
+    int status = 0;
+    const std::optional<RunPlan> plan = read_command_line(argc, argv, status);
     if (!plan) {
-        return 0;
+        return status;
     }
 
     // The signal thread and the supervisor are detached and hold references to the locals
@@ -232,13 +259,16 @@ int run(int argc, char** argv) {
     // The first frame interval and the supervisor's stall watch both count from here.
     state.last_frame_time_s.store(monotonic_seconds());
 
-    const RunSources sources = open_sources(*plan, argv[0], process_end);
-    start_signal_thread(ending_signals, process_end);
-    MainScreen screen(plan->mode, state);
+    // A thread that cannot be started ends the program: said on stderr in these steps, on
+    // the window for the supervisor's.
+    const ThreadStarter start = ending_thread_starter(process_end, std::cerr);
+    const RunSources sources = open_sources(*plan, argc, argv, process_end, start);
+    start_signal_thread(ending_signals, process_end, start);
+    MainScreen screen(plan->mode, state, start);
     LinkSupervisor supervisor(plan->mode, plan->port_text, state, sources.link.get(),
                               supervisor_platform(screen, state, process_end));
     start_supervisor(supervisor, screen, process_end);
-    run_cycles(plan->mode, sources, screen, state, process_end);
+    run_cycles(*plan, sources, screen, state, process_end);
 }
 
 }  // namespace

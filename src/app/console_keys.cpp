@@ -73,7 +73,8 @@ void restore_console_mode() noexcept {
     }
 }
 
-ConsoleKeyReader::ConsoleKeyReader(KeyQueue& keys, int fd, std::function<void()> wake_reader)
+ConsoleKeyReader::ConsoleKeyReader(KeyQueue& keys, int fd, const ThreadStarter& start,
+                                   std::function<void()> wake_reader)
     : keys_(keys), fd_(fd), wake_(std::move(wake_reader)) {
     const bool terminal = isatty(fd) == 1;
     if (terminal && is_background_terminal(fd)) {
@@ -90,7 +91,7 @@ ConsoleKeyReader::ConsoleKeyReader(KeyQueue& keys, int fd, std::function<void()>
     if (terminal) {
         switch_to_key_input(fd);
     }
-    thread_ = std::thread([this] { read_until_end(); });
+    thread_ = start([this] { read_until_end(); });
 }
 
 ConsoleKeyReader::~ConsoleKeyReader() {

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "base/key_queue.h"
+#include "base/thread_starter.h"
 
 namespace stillmon {
 
@@ -23,10 +24,11 @@ class ConsoleKeyReader {
 
     // Starts reading at once. The descriptor stays the caller's. A terminal that belongs to
     // another process group's job (the program was started in the background) is not read at
-    // all, since reading it would stop the whole program. `wake`, when given, is called on the
-    // reader's thread after it queued keys and when the input has ended, for a reader that
-    // sleeps elsewhere than on the key queue.
+    // all, since reading it would stop the whole program. The reading thread comes from
+    // `start`. `wake`, when given, is called on that thread after it queued keys and when the
+    // input has ended, for a reader that sleeps elsewhere than on the key queue.
     explicit ConsoleKeyReader(KeyQueue& keys, int fd = STDIN_FILENO,
+                              const ThreadStarter& start = start_thread,
                               std::function<void()> wake = {});
     ~ConsoleKeyReader();
 

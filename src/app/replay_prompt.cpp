@@ -4,8 +4,12 @@
 
 namespace stillmon {
 
+namespace {
+constexpr std::string_view repeat_prompt = "Repeat ? ";
+}  // namespace
+
 PromptAnswer ask_repeat(TextScreen& screen, const PromptKeys& keys) {
-    screen.print("Repeat ? ", false);
+    screen.print(repeat_prompt, false);
     while (true) {
         const std::optional<std::string> pressed = keys.next_key();
         if (!pressed) {
@@ -28,8 +32,13 @@ PromptAnswer ask_repeat(TextScreen& screen, const PromptKeys& keys) {
 }
 
 int replay_to_end(const std::function<ReplayOutcome()>& run_cycle, TextScreen& screen,
-                  const std::function<void()>& show_drawing, const PromptKeys& keys) {
+                  const std::function<void()>& show_drawing, const PromptKeys& keys,
+                  const ReplayConsole& console) {
     ReplayOutcome outcome = run_cycle();
+    if (outcome == ReplayOutcome::log_ended && console.errors != nullptr) {
+        *console.errors << "stillmon: found no records to replay in " << console.log_name
+                        << std::endl;
+    }
     while (outcome == ReplayOutcome::cycle_drawn) {
         outcome = run_cycle();
     }
@@ -38,7 +47,13 @@ int replay_to_end(const std::function<ReplayOutcome()>& run_cycle, TextScreen& s
     }
     keys.claim();
     show_drawing();
+    if (console.prompt != nullptr) {
+        *console.prompt << repeat_prompt << std::flush;
+    }
     const PromptAnswer answer = ask_repeat(screen, keys);
+    if (console.prompt != nullptr) {
+        *console.prompt << std::endl;
+    }
     show_drawing();
     return answer == PromptAnswer::quit ? 55 : 0;
 }

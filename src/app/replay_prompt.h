@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "app/acquisition_cycle.h"
@@ -26,11 +27,20 @@ enum class PromptAnswer { line_read, quit };
 // shown after the prompt, Enter ends the line, Esc quits. The answer itself is not used.
 PromptAnswer ask_repeat(TextScreen& screen, const PromptKeys& keys);
 
+// What a replay says on the console besides its window.
+struct ReplayConsole {
+    std::string log_name;
+    std::ostream* errors = nullptr;  // "stillmon: found no records to replay in <log_name>"
+    // Without a window the prompt shows here too, its line ended once it is answered.
+    std::ostream* prompt = nullptr;
+};
+
 // Runs replay cycles until the log ends; returns the exit status. After the last record is
 // drawn, the keys become the prompt's (keys.claim) and the drawing is shown before and after
 // the prompt: a line gives 0, Esc 55. A log with no record left to show ends with 0 at once,
-// without a prompt.
+// without a prompt; one with no record at all says so.
 int replay_to_end(const std::function<ReplayOutcome()>& run_cycle, TextScreen& screen,
-                  const std::function<void()>& show_drawing, const PromptKeys& keys);
+                  const std::function<void()>& show_drawing, const PromptKeys& keys,
+                  const ReplayConsole& console = {});
 
 }  // namespace stillmon

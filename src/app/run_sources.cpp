@@ -1,14 +1,49 @@
 #include "app/run_sources.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
 #include <string_view>
+#include <system_error>
 
 namespace stillmon {
+
+namespace {
+
+// The saved log, or null when it cannot be read: then its name and the system's reason are
+// on `errors`. A folder opens, so its first character is read here too; that reading fails.
+std::unique_ptr<TextLogReader> open_saved_log(const RunPlan& plan, std::ostream& errors) {
+    const std::string& path = plan.text_log_name;
+    std::FILE* stream = std::fopen(path.c_str(), "rb");
+    if (stream != nullptr) {
+        const int first = std::getc(stream);
+        if (!std::ferror(stream)) {
+            std::ungetc(first, stream);
+            return std::make_unique<TextLogReader>(stream);
+        }
+    }
+    const int reason = errno;
+    if (stream != nullptr) {
+        std::fclose(stream);
+    }
+    errors << "stillmon: cannot replay " << path << ": " << std::generic_category().message(reason);
+    // The program adds ".dat" itself; a name typed with it is the commonest slip.
+    const std::string& typed = plan.log_name_argument;
+    std::error_code ignored;
+    if (typed.ends_with(".dat") && std::filesystem::exists(typed, ignored)) {
+        errors << "; leave the .dat off the name: " << typed.substr(0, typed.size() - 4);
+    }
+    errors << std::endl;
+    return nullptr;
+}
+
+}  // namespace
 
 RunSources open_run_sources(const RunPlan& plan, const LinkMaker& make_link,
                             ProcessEnd& process_end, std::ostream& console, std::ostream& errors) {
     RunSources sources;
     if (plan.mode == RunMode::replay) {
-        sources.replay_log = std::make_unique<TextLogReader>(plan.text_log_name);
+        sources.replay_log = open_saved_log(plan, errors);
         return sources;
     }
     sources.link = make_link();

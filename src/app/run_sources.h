@@ -16,7 +16,7 @@ namespace stillmon {
 struct RunSources {
     std::unique_ptr<DeviceLink> link;           // live only
     std::unique_ptr<CycleLogs> logs;            // live only
-    std::unique_ptr<TextLogReader> replay_log;  // replay only
+    std::unique_ptr<TextLogReader> replay_log;  // replay only; null when it cannot be read
 };
 
 using LinkMaker = std::function<std::unique_ptr<DeviceLink>()>;
@@ -25,7 +25,8 @@ using LinkMaker = std::function<std::unique_ptr<DeviceLink>()>;
 // opens it and reports that on `console` ("Com 3 Port opened 0"), opens both logs, whose
 // write failures are reported on `errors`, and hands link and logs to `process_end`, so that
 // every end of the process closes them. Replay: opens the saved text log alone; its binary
-// twin is never read.
+// twin is never read. A saved log that cannot be read is named on `errors` with the reason,
+// and replay_log stays null.
 RunSources open_run_sources(const RunPlan& plan, const LinkMaker& make_link,
                             ProcessEnd& process_end, std::ostream& console, std::ostream& errors);
 

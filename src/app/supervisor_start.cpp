@@ -1,25 +1,33 @@
 #include "app/supervisor_start.h"
 
 #include <system_error>
-#include <thread>
+#include <utility>
 
 #include "app/readouts.h"
 
 namespace stillmon {
 
-void start_detached_thread(std::function<void()> body) {
-    std::thread(std::move(body)).detach();
-}
-
 bool start_supervisor_thread(std::function<void()> body, TextScreen& screen,
                              const ThreadStarter& start) {
     try {
-        start(std::move(body));
+        start(std::move(body)).detach();
         return true;
     } catch (const std::system_error&) {
         print_thread_start_error(screen);
         return false;
     }
+}
+
+ThreadStarter ending_thread_starter(ProcessEnd& process_end, std::ostream& errors,
+                                    ThreadStarter start) {
+    return [&process_end, &errors, start = std::move(start)](std::function<void()> body) {
+        try {
+            return start(std::move(body));
+        } catch (const std::system_error& error) {
+            errors << "stillmon: cannot start a thread: " << error.code().message() << std::endl;
+            process_end.close_all_and_exit(0);
+        }
+    };
 }
 
 }  // namespace stillmon

@@ -1,20 +1,26 @@
 #pragma once
 
 #include <functional>
+#include <ostream>
 
+#include "app/process_end.h"
 #include "base/text_screen.h"
+#include "base/thread_starter.h"
 
 namespace stillmon {
 
-// Starts a thread running `body`, detached. Throws std::system_error when no thread can be had.
-void start_detached_thread(std::function<void()> body);
-
-using ThreadStarter = std::function<void(std::function<void()>)>;
-
-// Starts the link supervisor's thread. When no thread can be had, says so on the window
+// Starts the link supervisor's thread, detached. When no thread can be had, says so on the window
 // ("ThreadCreate Error= ", see the readout table) and returns false: the program then closes its
 // files and ends with status 0 without entering the cycle.
 bool start_supervisor_thread(std::function<void()> body, TextScreen& screen,
-                             const ThreadStarter& start = start_detached_thread);
+                             const ThreadStarter& start = start_thread);
+
+// Starts the threads the program needs before its window shows, or without one: the signal
+// thread, the serial link's and the console keys'. When no thread can be had it says so on
+// `errors` ("stillmon: cannot start a thread: <reason>") and ends the program as without the
+// supervisor's thread: its files closed through `process_end`, status 0. So it returns only
+// with a thread.
+ThreadStarter ending_thread_starter(ProcessEnd& process_end, std::ostream& errors,
+                                    ThreadStarter start = start_thread);
 
 }  // namespace stillmon

@@ -4,7 +4,8 @@ namespace stillmon {
 
 WindowOrHeadless open_window_or_headless(const WindowOpener& open_window,
                                          const ScreenGeometry& geometry, std::string_view title,
-                                         KeyQueue& keys, std::ostream& console, int console_fd) {
+                                         KeyQueue& keys, std::ostream& console, int console_fd,
+                                         const ThreadStarter& start) {
     std::string why_not;
     WindowOrHeadless opened{open_window(geometry, title, keys, &why_not), nullptr};
     if (!opened.window) {
@@ -13,7 +14,7 @@ WindowOrHeadless open_window_or_headless(const WindowOpener& open_window,
         auto headless = std::make_unique<HeadlessChartWindow>();
         // The main thread sleeps in the window's wait: console keys end it as window keys do.
         opened.console_keys = std::make_unique<ConsoleKeyReader>(
-            keys, console_fd, [window = headless.get()] { window->wake(); });
+            keys, console_fd, start, [window = headless.get()] { window->wake(); });
         opened.window = std::move(headless);
     }
     return opened;

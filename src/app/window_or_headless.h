@@ -10,6 +10,7 @@
 
 #include "app/console_keys.h"
 #include "base/key_queue.h"
+#include "base/thread_starter.h"
 #include "display/chart_window.h"
 #include "display/screen_geometry.h"
 
@@ -31,10 +32,11 @@ struct WindowOrHeadless {
 
 // Opens the chart window. Without a display it says so on `console`, as one line
 // "No display (<why>): running without a window; keys from the console", and goes on with a
-// window that shows nothing and the keys read from `console_fd`.
+// window that shows nothing and the keys read from `console_fd` on a thread from `start`.
 WindowOrHeadless open_window_or_headless(const WindowOpener& open_window,
                                          const ScreenGeometry& geometry, std::string_view title,
                                          KeyQueue& keys, std::ostream& console,
-                                         int console_fd = STDIN_FILENO);
+                                         int console_fd = STDIN_FILENO,
+                                         const ThreadStarter& start = start_thread);
 
 }  // namespace stillmon

@@ -143,8 +143,9 @@ struct FrameRequest {
 // port and the waiting request belong to the I/O thread.
 class SerialPortLink final : public DeviceLink {
   public:
-    SerialPortLink() : work_(asio::make_work_guard(io_)), port_(io_) {
-        io_thread_ = std::thread([this] { io_.run(); });
+    explicit SerialPortLink(const ThreadStarter& start)
+        : work_(asio::make_work_guard(io_)), port_(io_) {
+        io_thread_ = start([this] { io_.run(); });
     }
 
     ~SerialPortLink() override {
@@ -291,8 +292,8 @@ class SerialPortLink final : public DeviceLink {
 
 }  // namespace
 
-std::unique_ptr<DeviceLink> make_serial_port_link() {
-    return std::make_unique<SerialPortLink>();
+std::unique_ptr<DeviceLink> make_serial_port_link(const ThreadStarter& start) {
+    return std::make_unique<SerialPortLink>(start);
 }
 
 }  // namespace stillmon

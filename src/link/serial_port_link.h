@@ -2,13 +2,15 @@
 
 #include <memory>
 
+#include "base/thread_starter.h"
 #include "link/device_link.h"
 
 namespace stillmon {
 
 // The device link over a serial port (USB CDC, or a pseudo-terminal in tests): 8N1 raw,
 // no flow control, held exclusively. Link operations run one after another on an I/O
-// thread of its own, so a close from the supervisor releases a read the cycle waits on.
-std::unique_ptr<DeviceLink> make_serial_port_link();
+// thread of its own, so a close from the supervisor releases a read the cycle waits on. That
+// thread is started by `start`, whose std::system_error is passed on.
+std::unique_ptr<DeviceLink> make_serial_port_link(const ThreadStarter& start = start_thread);
 
 }  // namespace stillmon

@@ -2,81 +2,22 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <deque>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "support/cycle_fakes.h"
 #include "support/surface_probe.h"
 #include "support/temp_directory.h"
 
 namespace stillmon {
 namespace {
 
+using test_support::FakeHost;
+using test_support::FakeLink;
 using testing::read_file_bytes;
 using testing::TempDirectory;
-
-// A clock that moves only when the cycle waits or a frame arrives.
-class FakeHost final : public CycleHost {
-  public:
-    double now_s() override { return now; }
-    void wait_ms(int duration_ms) override {
-        waits.push_back(duration_ms);
-        now += duration_ms / 1000.0;
-        if (after_wait) {
-            after_wait(waits.size());
-        }
-    }
-    void wait_for_wake_up() override {}
-    void wake_up() override {}
-    void wake_supervisor() override { ++supervisor_wakes; }
-    void cycle_drawn() override { ++cycles_drawn; }
-
-    double now = 0.0;
-    std::vector<int> waits;
-    std::function<void(std::size_t waits)> after_wait;  // plays the supervisor
-    int supervisor_wakes = 0;
-    int cycles_drawn = 0;
-};
-
-// Delivers queued frames; each arrives a set time after the read starts.
-class FakeLink final : public DeviceLink {
-  public:
-    explicit FakeLink(FakeHost& host) : host_(host) {}
-
-    int open(std::string_view) override { return 0; }
-    void close() override {}
-    std::size_t read_frame(std::span<std::uint8_t, frame_size_bytes> into,
-                           const ReadWaiting&) override {
-        if (arrivals.empty()) {
-            ADD_FAILURE() << "the cycle read more often than the test expected";
-            return 0;
-        }
-        auto [delay_s, frame] = arrivals.front();
-        arrivals.pop_front();
-        host_.now += delay_s;
-        if (!frame) {
-            return 0;
-        }
-        const auto bytes = frame_bytes(*frame);
-        std::copy(bytes.begin(), bytes.end(), into.begin());
-        return frame_size_bytes;
-    }
-    void write_command_byte(std::uint8_t) override {}
-
-    void queue(double delay_s, const TelemetryFrame& frame) {
-        arrivals.emplace_back(delay_s, frame);
-    }
-    // A read that ends after the delay without a frame.
-    void queue_no_frame(double delay_s) { arrivals.emplace_back(delay_s, std::nullopt); }
-
-    std::deque<std::pair<double, std::optional<TelemetryFrame>>> arrivals;
-
-  private:
-    FakeHost& host_;
-};
 
 TelemetryFrame device_frame(int record, int valve_high_byte = 0) {
     TelemetryFrame frame;

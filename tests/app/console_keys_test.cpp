@@ -1,7 +1,6 @@
 #include "app/console_keys.h"
 
 #include <fcntl.h>
-#include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -14,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "base/key_codes.h"
+#include "support/pseudo_terminal.h"
 
 namespace stillmon {
 namespace {
@@ -102,30 +102,29 @@ TEST(ConsoleKeyReader, StopsWhenDestroyedWhileWaitingForInput) {
     EXPECT_EQ(destroyed.wait_for(10s), std::future_status::ready);
 }
 
-class PseudoTerminal : public testing::Test {
+// The console on a terminal in the usual line mode, its keys typed at the device end.
+class PseudoTerminal : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_EQ(openpty(&controller_, &terminal_, nullptr, nullptr, nullptr), 0);
+        ASSERT_TRUE(console_.is_open());
         termios mode{};
         ASSERT_EQ(tcgetattr(terminal_, &mode), 0);
         mode.c_lflag |= ICANON | ECHO | ISIG;
         ASSERT_EQ(tcsetattr(terminal_, TCSANOW, &mode), 0);
-    }
-    void TearDown() override {
-        close(controller_);
-        close(terminal_);
     }
     termios mode() const {
         termios current{};
         EXPECT_EQ(tcgetattr(terminal_, &current), 0);
         return current;
     }
-    void type(std::string_view text) const {
-        ASSERT_EQ(write(controller_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    void type(std::string_view text) {
+        const std::vector<std::uint8_t> bytes(text.begin(), text.end());
+        ASSERT_EQ(keyboard_.write_some(bytes), bytes.size());
     }
 
-    int controller_ = -1;
-    int terminal_ = -1;
+    testing::DeviceTerminal keyboard_ = testing::open_device_terminal();
+    testing::TerminalReader console_{keyboard_.slave_path(), /*set_raw_mode=*/false};
+    int terminal_ = console_.fd();
 };
 
 TEST_F(PseudoTerminal, ReaderTakesKeysAsPressedWithoutEchoAndKeepsCtrlC) {

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <iostream>
 #include <system_error>
 #include <thread>
 
@@ -11,6 +12,10 @@
 
 namespace stillmon {
 namespace {
+
+std::thread failing(std::function<void()>) {
+    throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+}
 
 TEST(SupervisorStart, RunsTheBodyOnAThreadOfItsOwn) {
     Surface surface(large_screen);
@@ -26,13 +31,17 @@ TEST(SupervisorStart, RunsTheBodyOnAThreadOfItsOwn) {
 
 TEST(SupervisorStart, AFailedStartIsShownAtRow27Column30) {
     Surface surface(large_screen);
-    const ThreadStarter failing = [](std::function<void()>) {
-        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-    };
     EXPECT_FALSE(start_supervisor_thread([] {}, surface, failing));
     EXPECT_EQ(surface.text_of_row(27).substr(29, 20), "ThreadCreate Error= ");
     EXPECT_EQ(surface.text_row(), 28);
     EXPECT_EQ(surface.text_column(), 1);
+}
+
+TEST(SupervisorStartDeathTest, AnyOtherFailedStartEndsTheProgramWithStatus0) {
+    ProcessEnd process_end;
+    const ThreadStarter start = ending_thread_starter(process_end, std::cerr, failing);
+    EXPECT_EXIT(start([] {}), testing::ExitedWithCode(0),
+                "^stillmon: cannot start a thread: Resource temporarily unavailable\n$");
 }
 
 }  // namespace

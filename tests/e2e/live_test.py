@@ -8,11 +8,13 @@ Program paths come in STILLMON and STILLSIM.
 import os
 import re
 import signal
+import subprocess
 import threading
 import time
 import unittest
 
 import harness
+import screen_text
 import stillmon_harness as sh
 
 PERIOD_S = 0.85  # the device's normal frame period
@@ -143,25 +145,40 @@ class LiveStartup(LiveTestCase):
         self.assertEqual(record_numbers(monitor.wait_for_cycles(2)), [1, 2])
         self.assertEqual(self.quit_with(monitor, "x"), 55)
 
-    def test_a_second_monitor_on_the_same_port_is_refused_it_and_runs_on(self):
+    def test_a_second_monitor_on_the_same_port_and_logs_is_refused_both_and_runs_on(self):
         simulator = self.start_simulator()
-        first = self.start_monitor(simulator.link, log_name="First")
+        first = self.start_monitor(simulator.link)
         first.output.wait_for("^Com 3 Port opened 0$")
         first.wait_for_cycles(2)
-        second = self.start_monitor(simulator.link, log_name="Second")
+        second = self.start_monitor(simulator.link)
         second.output.wait_for("^exe= ")
         self.assertEqual(second.output.all()[2], "Com 3 Port opened 2")
-        # Both windows are there and both programs keep running; the port stays the first's.
+        harness.wait_until(lambda: len(second.errors.all()) == 2, 10, what="two messages")
+        self.assertEqual(second.errors.all(), [
+            f"stillmon: cannot open Run3.{kind}: another stillmon is logging to it; "
+            "nothing will be logged to it" for kind in ("dat", "bin")])
+        # Both windows are there and both programs keep running; the port and the logs stay
+        # the first's, and hold one line and one record per frame, in order.
         harness.wait_until(
             lambda: len(self.x.run("xdotool", "search", "--name", "Graf on").split()) == 2,
             20, what="the second window")
-        before = len(first.logged_lines())
-        first.wait_for_cycles(before + 3)
+        lines = first.wait_for_cycles(len(first.logged_lines()) + 3)
         self.assertIsNone(second.process.poll())
-        self.assertEqual(second.logged_lines(), [])
         self.assertEqual(simulator.events("^reader (attached|left)"), ["reader attached"])
         second.stop()
         first.stop()
+        self.assertEqual(record_numbers(lines), list(range(1, len(lines) + 1)))
+        self.assertEqual(len(sh.split_binary_log(sh.read_bytes(first.binary_log))),
+                         len(sh.read_text_log(first.text_log)))
+
+    def test_logs_that_cannot_be_created_are_named_and_the_run_goes_on(self):
+        device = self.start_device()
+        monitor = self.start_monitor(device.link, log_name="missing/Run")
+        device.wait_for_reader()
+        self.assertEqual(self.quit_with(monitor, "x"), 55)
+        self.assertEqual(monitor.errors.all(), [
+            f"stillmon: cannot open missing/Run3.{kind}: No such file or directory; "
+            "nothing will be logged to it" for kind in ("dat", "bin")])
 
 
 class LiveLogs(LiveTestCase):
@@ -237,6 +254,31 @@ class LiveLogs(LiveTestCase):
                             sh.split_binary_log(binary[len(binary_after_first):]), sent)
 
 
+    def test_a_shorter_record_line_or_valve_sample_leaves_no_tail(self):
+        device = self.start_device()
+        monitor = self.start_monitor(device.link)
+        device.wait_for_reader()
+        monitor.window()
+        # The first cycle scrolls the window up a row; the second draws record 3178 and valve
+        # sample 16, the third the shorter 317 and 0.
+        frames = []
+        for record, valve in ((5000, 16), (3178, 16), (317, 0)):
+            elements = sh.elements_from_frame(plain_frames(record, 1)[0])
+            elements[15] = valve * 256
+            frames.append(sh.frame_from_elements(elements))
+        self.send_frames(device, frames)
+        line = monitor.wait_for_cycles(3)[-1]
+        self.assertTrue(line.endswith(", Num=317"), line)
+        # The traces' first points run along the top pixel row: it is left out.
+        window = monitor.window()
+        harness.wait_until(
+            lambda: not screen_text.text_mismatches(self.x.screenshot(window), 1, 23, line + " ",
+                                                    15, skip_pixel_rows=(0,)),
+            5, what="the record line of record 317 with nothing after it")
+        sh.wait_for_screen_text(monitor, 3, 125, " 0 ", 13, timeout_s=5)
+        self.assertEqual(self.quit_with(monitor, "x"), 55)
+
+
 class LiveEnds(LiveTestCase):
     def start_run(self, frames):
         device = self.start_device()
@@ -277,6 +319,12 @@ class LiveEnds(LiveTestCase):
         self.assertEqual(monitor.exit_status(), 143)
         self.assertEqual(self.assert_logs_are_whole(monitor, device.sent), 3)
 
+    def test_the_x_server_going_away_ends_with_status_1_and_whole_logs(self):
+        device, monitor = self.start_run(plain_frames(1, 3))
+        self.x.process.kill()
+        self.assertEqual(monitor.exit_status(), 1)
+        self.assertEqual(self.assert_logs_are_whole(monitor, device.sent), 3)
+
     def test_kill_leaves_every_completed_cycle_in_both_logs(self):
         frames = plain_frames(1, 4)
         device, monitor = self.start_run(frames)
@@ -285,26 +333,43 @@ class LiveEnds(LiveTestCase):
         self.assertEqual(monitor.exit_status(), -signal.SIGKILL)
         self.assertEqual(self.assert_logs_are_whole(monitor, device.sent), 4)
 
-    def test_a_full_disk_is_reported_once_and_the_cycles_go_on(self):
-        os.symlink("/dev/full", os.path.join(self.dir, "Run3.dat"))
+    def test_a_full_disk_leaves_whole_lines_and_its_freeing_is_reported(self):
+        if os.geteuid() != 0:
+            self.skipTest("mounting a small file system needs root")
+        disk = os.path.join(self.dir, "disk")
+        os.mkdir(disk)
+        subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64k", "tmpfs", disk], check=True)
+        self.addCleanup(subprocess.run, ["umount", "-l", disk], check=False)
+        filler = os.path.join(disk, "filler")
+        fd = os.open(filler, os.O_WRONLY | os.O_CREAT)
+        try:
+            while os.write(fd, b"x" * 4096):
+                pass
+        except OSError:  # full
+            pass
+        os.close(fd)
         device = self.start_device()
-        monitor = self.start_monitor(device.link)
+        monitor = self.start_monitor(device.link, log_name="disk/Run")
         device.wait_for_reader()
         monitor.window()
-        device.keep_sending(plain_frames(1, 100), PERIOD_S)
-        harness.wait_until(
-            lambda: len(sh.split_binary_log(sh.read_bytes(monitor.binary_log), growing=True))
-            >= 5, 15,
-            what="five binary records")
-        self.assertIsNone(monitor.process.poll())
-        self.assertEqual(monitor.errors.all(),
-                         ["stillmon: cannot write Run3.dat: No space left on device"])
+        device.keep_sending(plain_frames(1, 200), PERIOD_S)
+        monitor.errors.wait_for("cannot write disk/Run3")
+        os.remove(filler)
+        monitor.errors.wait_for("writing disk/Run3")
+        monitor.wait_for_cycles(3)
         self.assertEqual(self.quit_with(monitor, "x"), 55)
-        sent = device.stop_sending()
+        device.stop_sending()
+        errors = monitor.errors.all()
+        self.assertIn("stillmon: cannot write disk/Run3.dat: No space left on device", errors)
+        self.assertIn("stillmon: writing disk/Run3.dat again", errors)
+        text = sh.read_bytes(monitor.text_log)
+        self.assertTrue(whole_lines(text), text[-80:])
+        numbers = record_numbers(sh.read_text_log(monitor.text_log))
+        self.assertEqual(numbers, sorted(set(numbers)))
         records = sh.split_binary_log(sh.read_bytes(monitor.binary_log))
-        self.assertEqual([frame for _, frame in records],
-                         sh.expected_logged_frames(sent[:len(records)]))
-        self.assertEqual(len(monitor.errors.all()), 1)
+        self.assertTrue(all(len(frame) == 38 for _, frame in records))
+        self.assertEqual([int(number) for number, _ in records],
+                         sorted({int(number) for number, _ in records}))
 
 
 class LiveKeys(LiveTestCase):

@@ -40,6 +40,7 @@ LABEL_COLUMNS = 11  # column 12 also holds the newest chart points
 CHANNEL_COLOURS = (10, 11, 12, 13, 14, 15, 10, 11)  # channels 0 to 7
 LAST_LABEL_COLOUR = 14  # channel 19's, the last print of a cycle: the prompt's colours
 PROMPT = "Repeat ? "
+USAGE = f"Usage: {STILLMON} [PORT [LOG]]  (--help for more)"
 QUIT_STATUS = 55
 
 
@@ -357,14 +358,16 @@ class ReplayKeys(ReplayTestCase):
 
 class ReplaySilentEndings(ReplayTestCase):
     """A log that ends before a record has been read ends the program at once with status 0,
-    without the prompt: under a display the prompt would wait for a key, and none is sent."""
+    without the prompt: under a display the prompt would wait for a key, and none is sent.
+    A log that cannot be read ends it with status 1. Either is said on stderr."""
 
-    def run_to_silent_end(self, x, *arguments):
+    def run_to_silent_end(self, x, *arguments, status=0):
         env = x.env()
         env.pop("COMPUTERNAME", None)
         program = self.start_program(env, *arguments)
-        self.assertEqual(self.wait_for_exit(program, 20), 0)
-        return program.output.all()
+        self.assertEqual(self.wait_for_exit(program, 20), status)
+        program.stop()
+        return program.output.all(), program.errors.all()
 
     def test_logs_without_a_record_to_show_end_silently(self):
         os.mkdir(os.path.join(self.dir, "folder.dat"))
@@ -375,16 +378,33 @@ class ReplaySilentEndings(ReplayTestCase):
         self.write_log("blanks", "   \t  ")
         after_good = "".join(sample_lines(3)) + re.sub(r"Num=\d+", "Num=0", sample_lines(1, 9)[0])
         self.write_log("ends_numbered_0", after_good)
+        self.write_log("Run1", after_good)
         x = self.start_x()
-        for name in ("missing", "empty", "blanks", "zeros", "folder", "ends_numbered_0"):
+        for name, status, error in (
+                ("missing", 1, "cannot replay missing.dat: No such file or directory"),
+                ("folder", 1, "cannot replay folder.dat: Is a directory"),
+                ("Run1.dat", 1, "cannot replay Run1.dat.dat: No such file or directory; leave "
+                                "the .dat off the name: Run1"),
+                *((n, 0, f"found no records to replay in {n}.dat")
+                  for n in ("empty", "blanks", "zeros")),
+                ("ends_numbered_0", 0, None)):
             with self.subTest(name):
-                output = self.run_to_silent_end(x, "0", name)
+                output, errors = self.run_to_silent_end(x, "0", name, status=status)
                 self.assertIn(f"exe= {STILLMON}, Command= 0,FileName= {name} = {name}", output)
+                self.assertEqual(errors, ["stillmon: " + error] if error else [])
+
+    def test_help_and_unknown_options(self):
+        def run(option):
+            done = subprocess.run([STILLMON, option], capture_output=True, timeout=20)
+            return done.returncode, done.stdout.decode(), done.stderr.decode()
+        self.assertEqual(run("-h"), run("--help"))
+        self.assertEqual(run("-x"), (2, "", f"stillmon: unknown option -x\n{USAGE}\n"))
 
     def test_no_arguments_replay_the_log_named_dat(self):
         x = self.start_x()
-        output = self.run_to_silent_end(x)
+        output, errors = self.run_to_silent_end(x, status=1)
         self.assertIn(f"exe= {STILLMON}, Command= ,FileName=  = ", output)
+        self.assertEqual(errors, ["stillmon: cannot replay .dat: No such file or directory", USAGE])
         # With a file named ".dat" in the working directory, that file is replayed.
         lines = sample_lines(3)
         self.write_log("", "".join(lines))
@@ -397,14 +417,14 @@ class ReplaySilentEndings(ReplayTestCase):
 class ReplayBadInput(ReplayTestCase):
     """Logs that are not what live mode writes neither crash nor hang the program. Without a
     display and with standard input at its end (which answers the prompt), each run ends by
-    itself with status 0."""
+    itself with status 0, or 1 when there is no log to read."""
 
-    def run_headless(self, name, timeout_s=60):
+    def run_headless(self, name, timeout_s=60, expected=0):
         program = self.start_program(harness.environment_without_display(), "0", name)
         status = self.wait_for_exit(program, timeout_s)
         program.stop()
         errors = program.errors.all()
-        self.assertEqual(status, 0, f"status {status}; errors: {errors[-20:]}")
+        self.assertEqual(status, expected, f"status {status}; errors: {errors[-20:]}")
         reports = [line for line in errors if "Sanitizer" in line or "runtime error" in line]
         self.assertFalse(reports, errors[-40:])
 
@@ -434,7 +454,16 @@ class ReplayBadInput(ReplayTestCase):
         os.mkdir(os.path.join(self.dir, "folder.dat"))
         for name in ("missing", "folder"):
             with self.subTest(name):
-                self.run_headless(name)
+                self.run_headless(name, expected=1)
+
+    def test_a_closed_console_is_no_end(self):
+        self.write_log("run", "".join(sample_lines(2)))
+        read_end, write_end = os.pipe()
+        os.close(read_end)
+        self.addCleanup(os.close, write_end)
+        self.assertEqual(subprocess.run([STILLMON, "0", "run"], stdin=subprocess.DEVNULL,
+                                        stdout=write_end, cwd=self.dir, timeout=20,
+                                        env=harness.environment_without_display()).returncode, 0)
 
 
 def main_thread_cpu_ticks(pid):
@@ -504,6 +533,7 @@ class HeadlessPrompt(ReplayTestCase):
 
         harness.wait_until(idle, 10, 0.05, "the main thread to wait at the prompt")
         self.assertIsNone(self.read_status(status), "the program ended before its prompt")
+        self.assertTrue(self.console_output().endswith("\n" + PROMPT), "the prompt on stdout")
 
     def test_typed_line_then_enter_ends_with_status_0(self):
         self.write_log("run", "".join(sample_lines(2)))
@@ -527,7 +557,7 @@ class HeadlessPrompt(ReplayTestCase):
         for name in ("zeros", "missing"):
             with self.subTest(name):
                 terminal, status = self.run_in_terminal(name)
-                self.assertEqual(self.wait_for_status(status), 0)
+                self.assertEqual(self.wait_for_status(status), 1 if name == "missing" else 0)
                 terminal.close()
                 os.remove(status)
 

@@ -17,20 +17,15 @@ import time
 import tty
 
 import harness
+import screen_text
+import text_log
 
 STILLMON = os.environ.get("STILLMON", "")
 STILLSIM = os.environ.get("STILLSIM", "")
 
 LIVE_TITLE = "USB CDC USART out to Graf on https://stillmon.example.org"
-UNIFONT_HEX = "/usr/share/unifont/unifont.hex"
 
 FRAME_BYTES = 38
-CELL_WIDTH = 8
-CELL_HEIGHT = 16
-
-# Channels 0 to 7 as the text log names them; all have divisor 16 and the mask "0.0".
-TEXT_LOG_CHANNEL_NAMES = ("Tank ", "1 st ", "2 st ", "Steam", "TopHE", "Centr", "BotHE",
-                          "Out W")
 DEFAULT_VALVE_WINDOW = 20
 DEFAULT_FLOW_WINDOW = 30
 FLOW = 12
@@ -279,42 +274,14 @@ def split_binary_log(data, growing=False):
     return records
 
 
-def format_number(value, mask):
-    """The text a number gets under a mask, for the exact binary fractions frames carry: a
-    magnitude below one unit of the last place is zero, an exact half in the last place
-    rounds toward zero, anything above it away from zero; at least as many integer digits
-    as the mask has."""
-    value = fractions.Fraction(value)
-    integer_places, _, fraction_mask = mask.partition(".")
-    places = len(fraction_mask)
-    unit = fractions.Fraction(1, 10 ** places) if places else fractions.Fraction(1, 10)
-    if value != 0 and abs(value) < unit:
-        value = fractions.Fraction(0)
-    whole = math.trunc(value)
-    scaled = (value - whole) * 10 ** places
-    digits = math.trunc(scaled)
-    rest = scaled - digits
-    if rest > fractions.Fraction(1, 2):
-        digits += 1
-    elif rest < -fractions.Fraction(1, 2):
-        digits -= 1
-    result = whole * 10 ** places + digits  # in units of the last place
-    sign = "-" if result < 0 else ""
-    text = str(abs(result)).rjust(places + 1, "0")
-    integer_text = text[:len(text) - places] if places else text
-    integer_text = integer_text.rjust(len(integer_places), "0")
-    return sign + integer_text + ("." + text[len(text) - places:] if places else "")
-
-
 def expected_text_log_prefix(elements, proof_text="0.0"):
     """A text-log line up to and including the device time stamp, and its record number
     item: what a frame with these received elements must give."""
-    items = "".join(f"{name}={format_number(fractions.Fraction(elements[c], 16), '0.0')}, "
-                    for c, name in enumerate(TEXT_LOG_CHANNEL_NAMES))
+    number = text_log.format_number
     w16, w17 = elements[16], elements[17]
-    time_text = (f"{format_number(w17 // 256, '00')}:{format_number(w17 % 256, '00')}:"
-                 f"{format_number(w16 // 256, '00')}_{format_number(w16 % 256, '0')}")
-    return ", " + items + f"Proof= {proof_text}, " + time_text + ", ", \
+    time_text = (f"{number(w17 // 256, '00')}:{number(w17 % 256, '00')}:"
+                 f"{number(w16 // 256, '00')}_{number(w16 % 256, '0')}")
+    return text_log.channel_line_1(elements[:8]) + f"Proof= {proof_text}, " + time_text + ", ", \
         f"Num={elements[18] & 0xFFFF}"
 
 
@@ -354,60 +321,6 @@ def expected_logged_frames(sent_frames, valve_window=DEFAULT_VALVE_WINDOW,
 
 # --- Text on the window ----------------------------------------------------------------------
 
-class Glyphs:
-    """Unifont's 8x16 glyphs for the printable ASCII characters, as 16 rows of 8 bits."""
-
-    def __init__(self, path=UNIFONT_HEX):
-        self.rows = {}
-        with open(path) as f:
-            for line in f:
-                code, _, bits = line.strip().partition(":")
-                value = int(code, 16)
-                if 0x20 <= value <= 0x7E and len(bits) == 32:
-                    self.rows[chr(value)] = [int(bits[i:i + 2], 16) for i in range(0, 32, 2)]
-
-    def cell_pixels(self, character, foreground, background=0):
-        """The 128 RGB colours of a cell showing `character`, row by row."""
-        fg = bytes(harness.BASIC_PALETTE[foreground])
-        bg = bytes(harness.BASIC_PALETTE[background])
-        return [fg if bits & (0x80 >> x) else bg
-                for bits in self.rows[character] for x in range(CELL_WIDTH)]
-
-
-_GLYPHS = None
-
-
-def glyphs():
-    global _GLYPHS
-    if _GLYPHS is None:
-        _GLYPHS = Glyphs()
-    return _GLYPHS
-
-
-def cell_colours(image, row, column):
-    """The pixels of text cell (row, column), 1-based, row by row."""
-    left = CELL_WIDTH * (column - 1)
-    top = CELL_HEIGHT * (row - 1)
-    return [bytes(image.pixel(left + x, top + y))
-            for y in range(CELL_HEIGHT) for x in range(CELL_WIDTH)]
-
-
-def read_cells(image, row, column, length, foreground, background=0):
-    """The text shown in `length` cells from (row, column) in the given colours; a cell that
-    shows no character in those colours reads as "\\x00"."""
-    font = glyphs()
-    text = ""
-    for i in range(length):
-        shown = cell_colours(image, row, column + i)
-        for character in font.rows:
-            if font.cell_pixels(character, foreground, background) == shown:
-                text += character
-                break
-        else:
-            text += "\x00"
-    return text
-
-
 def wait_for_screen_text(monitor, row, column, text, foreground, timeout_s=20):
     """Waits until the window shows `text` at (row, column) in the foreground colour on
     colour 0; returns the screenshot. On time-out the error says what the cells showed."""
@@ -416,8 +329,10 @@ def wait_for_screen_text(monitor, row, column, text, foreground, timeout_s=20):
 
     def shows_text():
         image = monitor.x.screenshot(window)
-        last["seen"] = read_cells(image, row, column, len(text), foreground)
-        return image if last["seen"] == text else None
+        if not screen_text.text_mismatches(image, row, column, text, foreground):
+            return image
+        last["seen"] = screen_text.read_text(image, row, column, len(text), foreground)
+        return None
 
     try:
         return harness.wait_until(shows_text, timeout_s, interval_s=0.2,

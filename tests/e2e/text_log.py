@@ -6,6 +6,7 @@ followed by CR LF. Replay refills channels 0 to 7 as logged value x 16 + the cha
 offset, rounded half to even, so channels 1 to 6 come back 0.25 to 0.75 higher than logged.
 """
 
+import fractions
 import math
 import re
 
@@ -17,46 +18,30 @@ REPLAYED_CHANNELS = (
 
 
 def format_number(value, mask):
-    """The program's number text: exact halves in the last place round toward zero, values
-    below one unit of the last place become zero without a sign, integer places are a
-    minimum."""
-    point = mask.find(".")
-    integer_places = max(1, len(mask) if point < 0 else point)
-    fraction_places = 0 if point < 0 else len(mask) - point - 1
-    x = float(value)
-    if x != 0.0:
-        magnitude_digits = math.floor(math.log10(abs(x))) + 1
-        if magnitude_digits < 0 and -magnitude_digits >= fraction_places:
-            x = 0.0
-    if x != 0.0:
-        integer_part = float(math.trunc(x))
-        fraction = x - integer_part
-        if fraction_places == 0:
-            q = math.trunc(fraction * 1e15)
-            if q > 500_000_000_000_000:
-                x = float(math.ceil(x))
-            elif q < -500_000_000_000_000:
-                x = float(math.floor(x))
-        elif fraction != 0.0:
-            scale = 10.0 ** fraction_places
-            scaled = fraction * scale
-            digits = float(math.trunc(scaled))
-            q = math.trunc((scaled - digits) * (1e15 / scale))
-            half = math.trunc(5e14 / scale)
-            if q > half:
-                digits += 1.0
-            elif q < -half:
-                digits -= 1.0
-            x = integer_part + digits / scale
-    sign = "-" if x < 0.0 else ""
-    magnitude = abs(x)
-    if fraction_places == 0:
-        digits = f"{math.trunc(magnitude):d}"
-        integer_digits = len(digits)
-    else:
-        digits = f"{magnitude:.{fraction_places}f}"
-        integer_digits = digits.index(".")
-    return sign + "0" * max(0, integer_places - integer_digits) + digits
+    """The text a number gets under a mask, for the exact binary fractions frames carry: a
+    magnitude below one unit of the last place is zero, an exact half in the last place
+    rounds toward zero, anything above it away from zero; at least as many integer digits
+    as the mask has."""
+    value = fractions.Fraction(value)
+    integer_places, _, fraction_mask = mask.partition(".")
+    places = len(fraction_mask)
+    unit = fractions.Fraction(1, 10 ** places) if places else fractions.Fraction(1, 10)
+    if value != 0 and abs(value) < unit:
+        value = fractions.Fraction(0)
+    whole = math.trunc(value)
+    scaled = (value - whole) * 10 ** places
+    digits = math.trunc(scaled)
+    rest = scaled - digits
+    if rest > fractions.Fraction(1, 2):
+        digits += 1
+    elif rest < -fractions.Fraction(1, 2):
+        digits -= 1
+    result = whole * 10 ** places + digits  # in units of the last place
+    sign = "-" if result < 0 else ""
+    text = str(abs(result)).rjust(places + 1, "0")
+    integer_text = text[:len(text) - places] if places else text
+    integer_text = integer_text.rjust(len(integer_places), "0")
+    return sign + integer_text + ("." + text[len(text) - places:] if places else "")
 
 
 _DECIMAL = re.compile(r"[+-]?(\d+\.?\d*|\.\d+)([EeDd][+-]?\d+)?")
@@ -73,16 +58,15 @@ def read_number(text):
 
 
 def channel_item(name, raw, divisor, mask="0.0"):
-    return f"{name}={format_number(raw / divisor, mask)}, "
+    return f"{name}={format_number(fractions.Fraction(raw, divisor), mask)}, "
 
 
 def live_line(raws, proof=0.0, time_text="14:30:45_7", interval=1.002, number=1):
     """One text-log line (with CR LF) as a live cycle writes it, for raw values of channels
     0 to 7."""
-    items = "".join(channel_item(name, raw, divisor)
-                    for (name, divisor, _), raw in zip(REPLAYED_CHANNELS, raws))
-    return (", " + items + "Proof= " + format_number(proof, "0.0") + ", " + time_text + ", "
-            + format_number(interval, "0.000") + ", Num=" + format_number(number, "0") + "\r\n")
+    return (channel_line_1(raws) + "Proof= " + format_number(proof, "0.0") + ", " + time_text
+            + ", " + format_number(interval, "0.000") + ", Num=" + format_number(number, "0")
+            + "\r\n")
 
 
 def split_fields(line):
@@ -111,7 +95,7 @@ def refilled_raws(fields, previous=(0,) * 8):
 
 
 def channel_line_1(raws):
-    """Channel text line 1 for frame elements 0 to 7."""
+    """Channel text line 1 for frame elements 0 to 7, as the text log begins too."""
     return ", " + "".join(channel_item(name, raw, divisor)
                           for (name, divisor, _), raw in zip(REPLAYED_CHANNELS, raws))
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <future>
 #include <numeric>
+#include <optional>
 #include <semaphore>
 #include <vector>
 
@@ -17,7 +18,8 @@ namespace stillmon {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::PseudoTerminal;
+using testing::open_device_terminal;
+using testing::read_from_device;
 
 std::vector<std::uint8_t> counting_bytes(std::size_t count, std::uint8_t first) {
     std::vector<std::uint8_t> bytes(count);
@@ -33,13 +35,13 @@ void map_port_seven(const std::string& path) {
 const std::string port_seven = make_port_text("7");
 
 TEST(SerialPortLink, ReadsWholeFramesFromTheDevice) {
-    PseudoTerminal device;
+    auto device = open_device_terminal();
     map_port_seven(device.slave_path());
     auto link = make_serial_port_link();
     ASSERT_EQ(link->open(port_seven), link_error::none);
 
     const auto sent = counting_bytes(2 * frame_size_bytes, 1);
-    device.write(sent);
+    ASSERT_EQ(device.write_some(sent), sent.size());
     std::array<std::uint8_t, frame_size_bytes> frame{};
     for (std::size_t f = 0; f < 2; ++f) {
         ASSERT_EQ(link->read_frame(frame, {}), frame_size_bytes);
@@ -49,14 +51,14 @@ TEST(SerialPortLink, ReadsWholeFramesFromTheDevice) {
 }
 
 TEST(SerialPortLink, KeepsCarriageReturnsAndSendsCommandBytes) {
-    PseudoTerminal device;
+    auto device = open_device_terminal();
     map_port_seven(device.slave_path());
     auto link = make_serial_port_link();
     ASSERT_EQ(link->open(port_seven), link_error::none);
 
     std::vector<std::uint8_t> sent(frame_size_bytes, 0x0D);
     sent[5] = 0x0A;
-    device.write(sent);
+    ASSERT_EQ(device.write_some(sent), sent.size());
     std::array<std::uint8_t, frame_size_bytes> frame{};
     ASSERT_EQ(link->read_frame(frame, {}), frame_size_bytes);
     EXPECT_TRUE(std::equal(frame.begin(), frame.end(), sent.begin()));
@@ -64,7 +66,7 @@ TEST(SerialPortLink, KeepsCarriageReturnsAndSendsCommandBytes) {
     for (std::uint8_t command = 100; command <= 106; ++command) {
         link->write_command_byte(command);
     }
-    EXPECT_EQ(device.read(7, 2s), counting_bytes(7, 100));
+    EXPECT_EQ(read_from_device(device, 7, 2s), counting_bytes(7, 100));
 }
 
 TEST(SerialPortLink, OpenReportsErrorNumbers) {
@@ -78,7 +80,7 @@ TEST(SerialPortLink, OpenReportsErrorNumbers) {
 }
 
 TEST(SerialPortLink, ADeviceHeldByAnotherLinkCannotBeOpened) {
-    PseudoTerminal device;
+    auto device = open_device_terminal();
     map_port_seven(device.slave_path());
     auto first = make_serial_port_link();
     auto second = make_serial_port_link();
@@ -90,7 +92,7 @@ TEST(SerialPortLink, ADeviceHeldByAnotherLinkCannotBeOpened) {
 
 // The reading thread sleeps as the main thread does, until the link wakes it.
 TEST(SerialPortLink, AWaitingReadIsWokenByItsFrameOrReleasedByAClose) {
-    PseudoTerminal device;
+    auto device = open_device_terminal();
     map_port_seven(device.slave_path());
     auto link = make_serial_port_link();
     ASSERT_EQ(link->open(port_seven), link_error::none);
@@ -106,7 +108,8 @@ TEST(SerialPortLink, AWaitingReadIsWokenByItsFrameOrReleasedByAClose) {
     auto read = [&] { return link->read_frame(frame, waiting); };
     auto first = std::async(std::launch::async, read);
     ASSERT_TRUE(slept.try_acquire_for(2s));
-    device.write(counting_bytes(frame_size_bytes + 5, 1));
+    const auto sent = counting_bytes(frame_size_bytes + 5, 1);
+    ASSERT_EQ(device.write_some(sent), sent.size());
     ASSERT_EQ(first.wait_for(2s), std::future_status::ready);
     EXPECT_EQ(first.get(), frame_size_bytes);
     EXPECT_EQ(frame[0], 1);
@@ -125,10 +128,10 @@ TEST(SerialPortLink, ReadsOnAClosedOrUnpluggedLinkReturnAtOnce) {
     std::array<std::uint8_t, frame_size_bytes> frame{};
     EXPECT_EQ(link->read_frame(frame, {}), 0u);  // never opened
 
-    PseudoTerminal device;
-    map_port_seven(device.slave_path());
+    std::optional<testing::DeviceTerminal> device = open_device_terminal();
+    map_port_seven(device->slave_path());
     ASSERT_EQ(link->open(port_seven), link_error::none);
-    device.hang_up();
+    device.reset();  // the device is unplugged
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(link->read_frame(frame, {}), 0u);
     EXPECT_EQ(link->read_frame(frame, {}), 0u);
@@ -137,7 +140,7 @@ TEST(SerialPortLink, ReadsOnAClosedOrUnpluggedLinkReturnAtOnce) {
 }
 
 TEST(SerialPortLink, ReopenReadsFromTheFirstByteAfterTheOpen) {
-    PseudoTerminal device;
+    auto device = open_device_terminal();
     map_port_seven(device.slave_path());
     auto link = make_serial_port_link();
     ASSERT_EQ(link->open(port_seven), link_error::none);
@@ -146,7 +149,7 @@ TEST(SerialPortLink, ReopenReadsFromTheFirstByteAfterTheOpen) {
     link->close();  // closing a closed link does nothing
     ASSERT_EQ(link->open(port_seven), link_error::none);
     const auto sent = counting_bytes(frame_size_bytes, 40);
-    device.write(sent);
+    ASSERT_EQ(device.write_some(sent), sent.size());
     std::array<std::uint8_t, frame_size_bytes> frame{};
     ASSERT_EQ(link->read_frame(frame, {}), frame_size_bytes);
     EXPECT_EQ(frame[0], 40);

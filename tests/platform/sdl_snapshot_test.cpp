@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "display/surface.h"
+#include "support/temp_directory.h"
 
 namespace stillmon {
 namespace {
@@ -22,16 +23,8 @@ struct LoadedDeleter {
     void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
 };
 
-class SnapshotTest : public testing::Test {
+class SnapshotTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        directory_ = fs::temp_directory_path() /
-                     ("stillmon-snapshot-" + std::to_string(::getpid()) + "-" +
-                      testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(directory_);
-    }
-    void TearDown() override { fs::remove_all(directory_); }
-
     // A surface that uses every palette entry: colour stripes, a line and text.
     static Surface drawn_surface() {
         Surface surface(small_screen);
@@ -47,7 +40,7 @@ class SnapshotTest : public testing::Test {
         return surface;
     }
 
-    fs::path directory_;
+    testing::TempDirectory directory_;
 };
 
 // The PNG read back through SDL_image, as RGB colours per pixel.
@@ -62,7 +55,7 @@ std::unique_ptr<SDL_Surface, LoadedDeleter> load_rgb(const fs::path& path) {
 
 TEST_F(SnapshotTest, SavesEveryPixelInItsExactPaletteColour) {
     const Surface surface = drawn_surface();
-    const fs::path path = directory_ / "picture.png";
+    const fs::path path = directory_.path() / "picture.png";
     std::string why_not;
     ASSERT_TRUE(save_snapshot_png(surface, path.string(), &why_not)) << why_not;
 
@@ -86,7 +79,7 @@ TEST_F(SnapshotTest, SavesEveryPixelInItsExactPaletteColour) {
 
 TEST_F(SnapshotTest, KeepsThePaletteIndicesInTheFile) {
     const Surface surface = drawn_surface();
-    const fs::path path = directory_ / "indexed.png";
+    const fs::path path = directory_.path() / "indexed.png";
     ASSERT_TRUE(save_snapshot_png(surface, path.string()));
     std::unique_ptr<SDL_Surface, LoadedDeleter> loaded(IMG_Load(path.c_str()));
     ASSERT_TRUE(loaded);
@@ -101,13 +94,14 @@ TEST_F(SnapshotTest, KeepsThePaletteIndicesInTheFile) {
 TEST_F(SnapshotTest, ReportsAFileThatCannotBeWritten) {
     const Surface surface(small_screen);
     std::string why_not;
-    EXPECT_FALSE(save_snapshot_png(surface, (directory_ / "missing" / "x.png").string(), &why_not));
+    EXPECT_FALSE(
+        save_snapshot_png(surface, (directory_.path() / "missing" / "x.png").string(), &why_not));
     EXPECT_FALSE(why_not.empty());
 }
 
 TEST_F(SnapshotTest, TakeSnapshotNamesTheFileByTimeAndSaysSo) {
     const fs::path before = fs::current_path();
-    fs::current_path(directory_);
+    fs::current_path(directory_.path());
     std::ostringstream console;
     const bool saved = take_snapshot(drawn_surface(), console);
     fs::current_path(before);
@@ -118,7 +112,7 @@ TEST_F(SnapshotTest, TakeSnapshotNamesTheFileByTimeAndSaysSo) {
     ASSERT_TRUE(std::regex_match(said, found,
                                  std::regex(R"(Snapshot saved: (stillmon-\d{8}-\d{6}\.png)\n)")))
         << said;
-    EXPECT_TRUE(fs::is_regular_file(directory_ / found[1].str()));
+    EXPECT_TRUE(fs::is_regular_file(directory_.path() / found[1].str()));
 }
 
 }  // namespace

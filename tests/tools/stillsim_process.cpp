@@ -6,26 +6,15 @@
 #include <spawn.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
-#include <filesystem>
 #include <stdexcept>
 
 extern char** environ;
 
 namespace stillmon::testing {
-namespace {
-
-int milliseconds_left(TestClock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TestClock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
-}
-
-}  // namespace
 
 SimulatorProcess::SimulatorProcess(const std::vector<std::string>& arguments) {
     std::array<int, 2> pipe_fds{};
@@ -134,93 +123,6 @@ std::optional<std::string> SimulatorProcess::wait_for_line(const std::string& te
         }
     }
     return std::nullopt;
-}
-
-TerminalReader::TerminalReader(const std::string& path, bool set_raw_mode) {
-    fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0 || !set_raw_mode) {
-        return;
-    }
-    termios modes{};
-    tcgetattr(fd_, &modes);
-    cfmakeraw(&modes);
-    modes.c_cflag |= CLOCAL | CREAD;
-    tcsetattr(fd_, TCSANOW, &modes);
-}
-
-TerminalReader::~TerminalReader() {
-    close();
-}
-
-void TerminalReader::close() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
-}
-
-TerminalReader::Reading TerminalReader::read_bytes(std::size_t count,
-                                                   std::chrono::milliseconds timeout) {
-    const auto deadline = TestClock::now() + timeout;
-    Reading reading;
-    while (reading.bytes.size() < count) {
-        pollfd entry{fd_, POLLIN, 0};
-        if (poll(&entry, 1, milliseconds_left(deadline)) <= 0) {
-            reading.ending = Ending::timed_out;
-            return reading;
-        }
-        std::array<std::uint8_t, 64> chunk{};
-        const std::size_t wanted = std::min(chunk.size(), count - reading.bytes.size());
-        const ssize_t got = ::read(fd_, chunk.data(), wanted);
-        if (got == 0) {
-            reading.ending = Ending::end_of_file;
-            return reading;
-        }
-        if (got < 0) {
-            if (errno == EAGAIN || errno == EINTR) {
-                continue;
-            }
-            reading.ending = Ending::error;
-            reading.error_number = errno;
-            return reading;
-        }
-        reading.bytes.insert(reading.bytes.end(), chunk.begin(), chunk.begin() + got);
-    }
-    reading.ending = Ending::complete;
-    reading.completed_at = TestClock::now();
-    return reading;
-}
-
-std::optional<TelemetryFrame> TerminalReader::read_frame(std::chrono::milliseconds timeout,
-                                                         TestClock::time_point* arrived_at) {
-    const Reading reading = read_bytes(frame_size_bytes, timeout);
-    if (reading.ending != Ending::complete) {
-        return std::nullopt;
-    }
-    if (arrived_at != nullptr) {
-        *arrived_at = reading.completed_at;
-    }
-    TelemetryFrame frame;
-    store_frame_bytes(frame, reading.bytes);
-    return frame;
-}
-
-bool TerminalReader::write_byte(std::uint8_t byte) {
-    return ::write(fd_, &byte, 1) == 1;
-}
-
-TemporaryDirectory::TemporaryDirectory() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "stillsim-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    directory_ = pattern;
-}
-
-TemporaryDirectory::~TemporaryDirectory() {
-    std::error_code ignored;
-    std::filesystem::remove_all(directory_, ignored);
 }
 
 }  // namespace stillmon::testing

@@ -20,6 +20,8 @@
 #include "base/channel_table.h"
 #include "base/telemetry_frame.h"
 #include "stillsim_process.h"
+#include "support/pseudo_terminal.h"
+#include "support/temp_directory.h"
 
 namespace stillmon::testing {
 namespace {
@@ -38,12 +40,12 @@ int valve_of(const TelemetryFrame& frame) {
 // Starts stillsim with a link in a fresh directory and waits for its first line, the path
 // of the terminal; by then the link is in place.
 struct Started {
-    TemporaryDirectory directory;
+    TempDirectory directory;
     std::string link;
     std::optional<SimulatorProcess> simulator;
     std::string terminal_path;
 
-    explicit Started(std::vector<std::string> arguments) : link(directory.path("device")) {
+    explicit Started(std::vector<std::string> arguments) : link(directory.file("device")) {
         arguments.insert(arguments.end(), {"--link", link});
         simulator.emplace(arguments);
         terminal_path = simulator->next_line(milliseconds(3000)).value_or("");
@@ -337,8 +339,8 @@ TEST(Stillsim, CountEndsTheRunAfterThatManyFrames) {
 }
 
 TEST(Stillsim, LeavesAFileThatIsNotALinkAlone) {
-    TemporaryDirectory directory;
-    const std::string path = directory.path("device");
+    TempDirectory directory;
+    const std::string path = directory.file("device");
     std::ofstream(path) << "keep me";
     SimulatorProcess simulator({"--link", path});
     EXPECT_EQ(simulator.wait_for_exit(milliseconds(3000)), 1);

@@ -18,10 +18,13 @@ set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${stillsim_model_label
 
 add_executable(stillsim_run_tests
   ${CMAKE_CURRENT_SOURCE_DIR}/tools/stillsim_process.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/tools/stillsim_run_test.cpp)
-target_include_directories(stillsim_run_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tools)
-target_link_libraries(stillsim_run_tests PRIVATE stillmon_core stillmon_warnings
-                      GTest::gtest GTest::gtest_main)
+  ${CMAKE_CURRENT_SOURCE_DIR}/tools/stillsim_run_test.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/support/pseudo_terminal.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/support/temp_directory.cpp)
+target_include_directories(stillsim_run_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}
+                           ${CMAKE_CURRENT_SOURCE_DIR}/tools)
+target_link_libraries(stillsim_run_tests PRIVATE stillmon_core stillsim_terminal
+                      stillmon_warnings GTest::gtest GTest::gtest_main)
 target_compile_definitions(stillsim_run_tests PRIVATE STILLSIM_PROGRAM="$<TARGET_FILE:stillsim>")
 add_dependencies(stillsim_run_tests stillsim)
 gtest_discover_tests(stillsim_run_tests PROPERTIES LABELS tools TIMEOUT 60 DISCOVERY_TIMEOUT 60)

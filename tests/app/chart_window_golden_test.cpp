@@ -8,21 +8,20 @@
 #include <string>
 #include <string_view>
 
-#include "app/readouts.h"
+#include "app/acquisition_cycle.h"
 #include "base/operator_state.h"
 #include "base/telemetry_frame.h"
 #include "display/guide_line.h"
-#include "display/redraw_request.h"
-#include "display/strip_chart.h"
 #include "display/surface.h"
-#include "logging/log_lines.h"
-#include "process/chart_value.h"
-#include "process/derived_values.h"
+#include "logging/cycle_logs.h"
+#include "support/cycle_fakes.h"
 #include "support/png_image.h"
 
 namespace stillmon {
 namespace {
 
+using test_support::FakeHost;
+using test_support::FakeLink;
 using test_support::read_png_rgb;
 using test_support::rgb_of;
 using test_support::write_surface_png;
@@ -65,27 +64,6 @@ TelemetryFrame received_frame(int cycle) {
     frame[element::time_seconds] = static_cast<std::int16_t>((seconds % 60) * 256 + cycle % 7);
     frame[element::record_number] = static_cast<std::int16_t>(1200 + cycle);
     return frame;
-}
-
-// The drawing side of one live acquisition cycle, in the cycle's order, with the real
-// calculation step (its stage line and readouts included).
-void draw_cycle(Surface& surface, StripChart& chart, DerivedValues& derived, OperatorState& state,
-                int cycle) {
-    handle_redraw_request(state, surface);
-    TelemetryFrame frame = received_frame(cycle);
-    frame[element::valve] = decode_valve_element(frame[element::valve]);
-    print_cycle_readouts(surface, derive_cycle_values(frame, derived, state));
-
-    const ChannelLines lines = compose_channel_lines(frame);
-    const std::string record_line = compose_text_log_line(
-        lines, state.proof_value.load(), compose_time_and_count_text(frame, 0.853));
-    print_status_panel(surface, lines, record_line, state);
-
-    for (int c = 0; c < 16; ++c) {
-        chart.plot_channel(surface, c, frame[c]);
-    }
-    chart.plot_channel(surface, reflux_channel, chart_raw_value(derived.channel18_value));
-    chart.plot_channel(surface, stage_channel, chart_raw_value(derived.stage_value));
 }
 
 std::string golden_path(std::string_view name) {
@@ -136,13 +114,17 @@ void expect_matches_golden(const Surface& surface, std::string_view name) {
 TEST(ChartWindowGolden, LiveCyclesDrawTracesLabelsAndPanelAsCommitted) {
     Surface surface(large_screen);
     draw_guide_line(surface);
-    StripChart chart;
-    DerivedValues derived;
     OperatorState state;
     state.proof_value.store(40.25f);
+    FakeHost host;
+    AcquisitionCycle cycle(surface, state, host);
+    FakeLink link(host);
+    CycleLogs logs("/dev/null", "/dev/null", {});  // the cycle's whole path, without a disk
     const int cycles = cycles_per_step * (static_cast<int>(key_frames.size()) - 1);
-    for (int cycle = 0; cycle < cycles; ++cycle) {
-        draw_cycle(surface, chart, derived, state, cycle);
+    for (int i = 0; i < cycles; ++i) {
+        // After the cycle's 0.5 s pause: 0.853 s from frame to frame, inside the expected band.
+        link.queue(0.353, received_frame(i));
+        cycle.run_live_cycle(link, logs);
     }
     expect_matches_golden(surface, "chart_window_large.png");
 }
