@@ -7,9 +7,9 @@ At the end stillmon is quit with `x` and the run is checked:
 - frames: every frame the simulator sent whole is in both logs exactly once, in order, and
   nothing else is. A frame that lost a byte is not whole and must not be logged. A frame
   that was never sent (no reader attached) does not count. A frame sent whole but not logged
-  is excused only when the port closed before the next frame went out (in flight at a
-  close: a real device loses those too) or when it went out after the quit began; those are
-  counted and shown.
+  is excused only when the port closed within 0.5 s after it, before the next frame (in
+  flight at a close: a real device loses those too), or when it went out after the quit
+  began; those are counted and shown.
 - values: each text-log line starts as the frame sent predicts and ends in its record
   number; each binary record holds the frame as the monitor's averages make it.
 - re-opens: the port is let go only after at least 1.9 s without a whole frame (the monitor
@@ -36,6 +36,8 @@ import stillmon_harness as sh
 
 QUIT_STATUS = 55
 REOPEN_SILENCE_S = 1.9       # the monitor re-opens after 1.99 s; time stamps are to 1 ms
+# A frame the monitor had this long before its port closed was in its hands, not in flight.
+IN_FLIGHT_S = 0.5
 RSS_GROWTH_LIMIT_KIB = 1024
 CPU_LIMIT_SHARE = 0.5
 
@@ -113,15 +115,16 @@ class SimulatorReport:
 
 def classify_missing(report, index, quit_mark):
     """Why a frame sent whole (event `index`) was not logged: 'close' when the port closed
-    before the next frame went out, 'quit' when it went out after the quit began, else
-    'unexplained'."""
+    within IN_FLIGHT_S of it and before the next frame went out, 'quit' when it went out
+    after the quit began, else 'unexplained'."""
     if report.line_of[index] >= quit_mark:
         return "quit"
+    sent_at = report.events[index][0]
     for at, what, details in report.events[index + 1:]:
+        if at - sent_at > IN_FLIGHT_S or what in ("whole", "short", "discarded", "cut"):
+            break
         if what == "left" or (what == "fault" and details.startswith("hang-up")):
             return "close"
-        if what in ("whole", "short", "discarded", "cut"):
-            break
     return "unexplained"
 
 
