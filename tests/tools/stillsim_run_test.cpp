@@ -312,6 +312,36 @@ TEST(Stillsim, HangUpEndsTheOldTerminalAndANewOneComesBehindTheLink) {
     EXPECT_EQ(second->record_number(), first->record_number() + 1);
 }
 
+TEST(Stillsim, VerboseLinesHoldEveryByteSentAndRandomFaultsAreAnnounced) {
+    // Seed 2 drops a byte about 1.2 s in, then slows the frames down.
+    Started run({"--period", "0.05", "--jitter", "0", "--random-faults", "--fault-every", "1",
+                 "--seed", "2", "--verbose"});
+    TerminalReader reader(run.link);
+    ASSERT_TRUE(reader.is_open());
+    const auto read = reader.read_bytes(1'000'000, milliseconds(3000)).bytes;
+    run.simulator->send_signal(SIGTERM);
+    ASSERT_EQ(run.simulator->wait_for_exit(milliseconds(3000)), 0);
+    while (run.simulator->next_line(milliseconds(500))) {
+    }
+    std::string sent_hex;
+    std::string faults;
+    for (const auto& line : run.simulator->lines()) {
+        const auto at = line.find(" sent ");
+        sent_hex += at == std::string::npos ? "" : line.substr(at + 13);  // after "whole: "
+        faults += line.find("dropped") != std::string::npos ? "d" : "";
+        faults += line.find("period error: the next ") != std::string::npos ? "p" : "";
+    }
+    EXPECT_EQ(faults, "dp");
+    // All that was read, in order; the reader may have left before the last frame.
+    std::vector<std::uint8_t> sent;
+    for (std::size_t i = 0; i + 1 < sent_hex.size(); i += 2) {
+        sent.push_back(static_cast<std::uint8_t>(std::stoi(sent_hex.substr(i, 2), nullptr, 16)));
+    }
+    ASSERT_GE(sent.size(), read.size());
+    EXPECT_TRUE(std::equal(read.begin(), read.end(), sent.begin()));
+    EXPECT_LE(sent.size(), read.size() + 2 * frame_size_bytes);
+}
+
 TEST(Stillsim, StopSignalEndsTheRunAndRemovesTheLink) {
     for (const int signal_number : {SIGTERM, SIGINT}) {
         Started run({"--period", "0.1"});

@@ -1,5 +1,6 @@
 # stillsim, the device simulator: its model as unit tests, and runs of the real program.
 add_executable(stillsim_model_tests
+  ${CMAKE_CURRENT_SOURCE_DIR}/tools/fault_plan_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/tools/frame_schedule_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/tools/frame_stamp_test.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/tools/run_model_test.cpp)

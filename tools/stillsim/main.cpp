@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
                    "exact periods (default 0.05)")
         ->check(CLI::Range(0.0, 60.0));
     app.add_option("--seed", settings.seed,
-                   "Seed of the jitter and the measurement noise (default 1)");
+                   "Seed of the jitter, the measurement noise and the random faults (default 1)");
     app.add_option("--count", settings.count,
                    "Stop after this many frames (one period later); 0 runs until stopped")
         ->check(CLI::NonNegativeNumber);
@@ -71,7 +71,9 @@ int main(int argc, char** argv) {
     app.add_option("--link", settings.link_path,
                    "Keep a symbolic link at this path pointing at the current terminal; it is "
                    "re-pointed after a hang-up and removed at the end");
-    app.add_flag("--verbose", settings.verbose, "Report every frame sent or discarded");
+    app.add_flag("--verbose", settings.verbose,
+                 "Report every frame: sent whole or sent short (with its bytes in hex) or "
+                 "discarded");
 
     auto* stall_after = app.add_option("--stall-after", settings.faults.stall_after,
                                        "Fault: after frame N send nothing for --stall-for seconds, "
@@ -94,6 +96,16 @@ int main(int argc, char** argv) {
         ->check(CLI::Range(0.0, 3600.0))
         ->needs(hangup_after);
     hangup_after->needs(app.get_option("--hangup-for"));
+    auto* random_faults = app.add_flag(
+        "--random-faults", settings.faults.random,
+        "Faults at random times, drawn from --seed: a stall (silent 3-8 s), a hang-up (no "
+        "terminal for 2-5 s, then a new one behind --link), a dropped byte (one frame goes out "
+        "a byte short) or a period error (3-6 frames 1.1-1.5 s apart); each is reported");
+    app.add_option("--fault-every", settings.faults.random_every_s,
+                   "Mean seconds between random faults, each gap 0.5-1.5 times this "
+                   "(default 60)")
+        ->check(CLI::Range(1.0, 86400.0))
+        ->needs(random_faults);
 
     CLI11_PARSE(app, argc, argv);
 

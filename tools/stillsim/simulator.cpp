@@ -13,10 +13,12 @@
 #include <ctime>
 #include <limits>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "base/numbers.h"
 #include "base/telemetry_frame.h"
+#include "stillsim/fault_plan.h"
 #include "stillsim/frame_schedule.h"
 #include "stillsim/link_file.h"
 #include "stillsim/pseudo_terminal.h"
@@ -43,6 +45,16 @@ std::string wall_clock_text() {
     return text.data();
 }
 
+std::string hex_text(const std::vector<std::uint8_t>& bytes) {
+    static constexpr char digits[] = "0123456789abcdef";
+    std::string text;
+    for (const std::uint8_t byte : bytes) {
+        text += digits[byte >> 4];
+        text += digits[byte & 0xF];
+    }
+    return text;
+}
+
 // Blocks the stop signals and delivers them through a descriptor the loop can poll.
 int open_stop_signals() {
     sigset_t stop_signals;
@@ -64,7 +76,13 @@ class Simulator {
           errors_(errors),
           model_(RunSettings{settings.clock_start_s, settings.seed}),
           schedule_(settings.period_s, settings.jitter_s, settings.seed),
-          start_(std::chrono::steady_clock::now()) {}
+          start_(std::chrono::steady_clock::now()),
+          hangup_for_s_(settings.faults.hangup_for_s) {
+        if (settings.faults.random) {
+            random_faults_.emplace(settings.faults.random_every_s, settings.seed);
+            plan_random_fault(0.0);
+        }
+    }
 
     int run();
 
@@ -83,6 +101,9 @@ class Simulator {
     void write_pending();
     void send_frame();
     void after_frame(double now_s);
+    double next_gap_s();
+    void plan_random_fault(double quiet_from_s);
+    bool start_random_fault(double now_s);
     bool sending_frames() const { return terminal_ && !exit_at_s_ && !hangup_starts_s_; }
     double next_wake_s() const;
 
@@ -96,12 +117,22 @@ class Simulator {
     std::optional<PseudoTerminal> terminal_;
     std::string slave_path_;  // kept through a hang-up so the link can be removed at the end
     bool reader_attached_ = false;
-    std::vector<std::uint8_t> pending_;  // rest of a frame the terminal did not take at once
+    std::vector<std::uint8_t> pending_;        // rest of a frame the terminal did not take at once
+    std::vector<std::uint8_t> pending_frame_;  // all the bytes of the frame pending_ ends
+    std::string pending_report_;               // told once the last of pending_ has gone out
     long frames_produced_ = 0;
     double next_frame_s_ = 0.0;
     std::optional<double> hangup_starts_s_;  // when the terminal is to close
     std::optional<double> hangup_ends_s_;    // when a new terminal is to appear
     std::optional<double> exit_at_s_;
+    double hangup_for_s_;
+
+    std::optional<FaultPlan> random_faults_;
+    PlannedFault next_random_fault_;
+    double next_random_fault_s_ = 0.0;
+    std::optional<std::size_t> drop_byte_at_;  // of the next frame
+    int slow_frames_left_ = 0;                 // of a period error
+    double slow_period_s_ = 0.0;
 };
 
 bool Simulator::open_terminal() {
@@ -126,6 +157,7 @@ void Simulator::close_terminal() {
     terminal_.reset();
     reader_attached_ = false;
     pending_.clear();
+    pending_report_.clear();
 }
 
 int Simulator::run() {
@@ -152,9 +184,9 @@ int Simulator::run() {
         if (hangup_starts_s_ && now_s >= *hangup_starts_s_) {
             hangup_starts_s_.reset();
             report("hang-up: terminal " + slave_path_ + " closed for " +
-                   format_number(settings_.faults.hangup_for_s, "0.000") + " s");
+                   format_number(hangup_for_s_, "0.000") + " s");
             close_terminal();
-            hangup_ends_s_ = now_s + settings_.faults.hangup_for_s;
+            hangup_ends_s_ = now_s + hangup_for_s_;
         }
         if (hangup_ends_s_ && now_s >= *hangup_ends_s_) {
             hangup_ends_s_.reset();
@@ -163,7 +195,7 @@ int Simulator::run() {
                 break;
             }
             report("new terminal " + slave_path_);
-            next_frame_s_ = now_s + schedule_.next_interval_s();
+            next_frame_s_ = now_s + next_gap_s();
         }
         if (terminal_ && !reader_attached_ && terminal_->reader_attached()) {
             reader_attached_ = true;
@@ -238,7 +270,13 @@ void Simulator::reader_left() {
     take_commands();
     terminal_->discard_unread_output();
     reader_attached_ = false;
+    if (!pending_.empty()) {
+        report(pending_report_ + " cut short: the reader left after " +
+               std::to_string(pending_frame_.size() - pending_.size()) + " of " +
+               std::to_string(pending_frame_.size()) + " bytes");
+    }
     pending_.clear();
+    pending_report_.clear();
     report("reader left");
 }
 
@@ -249,6 +287,14 @@ void Simulator::write_pending() {
         return;
     }
     pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(*written));
+    if (pending_.empty() && !pending_report_.empty()) {
+        if (settings_.verbose) {
+            const bool whole = pending_frame_.size() == frame_size_bytes;
+            report(pending_report_ + (whole ? " sent whole: " : " sent short: ") +
+                   hex_text(pending_frame_));
+        }
+        pending_report_.clear();
+    }
 }
 
 void Simulator::send_frame() {
@@ -264,10 +310,15 @@ void Simulator::send_frame() {
     std::vector<std::uint8_t> sending(bytes.begin(), bytes.end());
     const std::string name = "frame " + std::to_string(frames_produced_) + " (record " +
                              std::to_string(frame.record_number()) + ")";
+    std::optional<std::size_t> dropped = std::exchange(drop_byte_at_, std::nullopt);
     if (settings_.faults.drop_byte_after > 0 &&
         frames_produced_ == settings_.faults.drop_byte_after + 1) {
-        sending.erase(sending.begin());
-        report(name + ": first byte dropped");
+        dropped = 0;
+    }
+    if (dropped) {
+        sending.erase(sending.begin() + static_cast<std::ptrdiff_t>(*dropped));
+        report(name + ": byte " + std::to_string(*dropped + 1) + " of " +
+               std::to_string(frame_size_bytes) + " dropped");
     }
     if (!reader_attached_) {
         if (settings_.verbose) {
@@ -279,11 +330,55 @@ void Simulator::send_frame() {
         report(name + " discarded: the reader is not reading");
         return;
     }
+    pending_frame_ = sending;
+    pending_report_ = name;
     pending_ = std::move(sending);
     write_pending();
-    if (settings_.verbose && reader_attached_) {
-        report(name + " sent");
+}
+
+double Simulator::next_gap_s() {
+    if (slow_frames_left_ > 0) {
+        --slow_frames_left_;
+        return slow_period_s_;
     }
+    return schedule_.next_interval_s();
+}
+
+void Simulator::plan_random_fault(double quiet_from_s) {
+    next_random_fault_ = random_faults_->next();
+    next_random_fault_s_ = quiet_from_s + next_random_fault_.gap_s;
+}
+
+// Starts the random fault that is due after the frame just sent; true when it has set the
+// next frame's time itself.
+bool Simulator::start_random_fault(double now_s) {
+    const PlannedFault fault = next_random_fault_;
+    switch (fault.kind) {
+        case FaultKind::stall:
+            report("stall: silent for " + format_number(fault.length_s, "0.000") + " s");
+            next_frame_s_ += fault.length_s;
+            plan_random_fault(next_frame_s_);
+            return true;
+        case FaultKind::hangup:
+            // Announced when the terminal closes, where the next frame would be due.
+            hangup_for_s_ = fault.length_s;
+            hangup_starts_s_ = next_frame_s_ + next_gap_s();
+            plan_random_fault(*hangup_starts_s_ + fault.length_s);
+            return true;
+        case FaultKind::dropped_byte:
+            // Announced with the frame that loses it.
+            drop_byte_at_ = static_cast<std::size_t>(fault.byte_index);
+            plan_random_fault(now_s);
+            return false;
+        case FaultKind::period_error:
+            report("period error: the next " + std::to_string(fault.frames) + " frames " +
+                   format_number(fault.period_s, "0.000") + " s apart");
+            slow_frames_left_ = fault.frames;
+            slow_period_s_ = fault.period_s;
+            plan_random_fault(now_s + fault.frames * fault.period_s);
+            return false;
+    }
+    return false;
 }
 
 void Simulator::after_frame(double now_s) {
@@ -303,10 +398,13 @@ void Simulator::after_frame(double now_s) {
         hangup_starts_s_ = next_frame_s_ + schedule_.next_interval_s();
         return;
     }
-    next_frame_s_ += schedule_.next_interval_s();
+    if (random_faults_ && now_s >= next_random_fault_s_ && start_random_fault(now_s)) {
+        return;
+    }
+    next_frame_s_ += next_gap_s();
     // After the process was held up, carry on from now instead of sending a burst.
     if (next_frame_s_ < now_s) {
-        next_frame_s_ = now_s + schedule_.next_interval_s();
+        next_frame_s_ = now_s + next_gap_s();
     }
 }
 
