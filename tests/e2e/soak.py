@@ -13,7 +13,8 @@ At the end stillmon is quit with `x` and the run is checked:
 - values: each text-log line starts as the frame sent predicts and ends in its record
   number; each binary record holds the frame as the monitor's averages make it.
 - re-opens: the port is let go only after at least 1.9 s without a frame that reached the
-  logs (the monitor re-opens after 1.99 s of silence).
+  logs (the monitor re-opens after 1.99 s of silence), or within 0.5 s of a frame that came
+  as a close was under way.
 - memory: VmRSS sampled every few seconds; the peak over the last quarter of the run may
   exceed the peak over the first quarter (after a settling time) by at most 1 MiB.
 - threads: the most threads seen in the last quarter are no more than in the first quarter.
@@ -199,7 +200,9 @@ def check_reopens(report, logged, quit_mark, problems):
             break
         if what == "whole" and details[1] in logged:
             last_whole_at = at
-        elif what == "left" and last_whole_at is not None and at - last_whole_at < REOPEN_SILENCE_S:
+        elif (what == "left" and last_whole_at is not None and
+              IN_FLIGHT_S < at - last_whole_at < REOPEN_SILENCE_S):
+            # Within IN_FLIGHT_S the frame came as the close was already under way.
             early.append(round(at, 3))
     reopens = len(report.of_kind("attached")) - 1
     if early:
