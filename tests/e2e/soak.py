@@ -12,8 +12,9 @@ At the end stillmon is quit with `x` and the run is checked:
   began; those are counted and shown.
 - values: each text-log line starts as the frame sent predicts and ends in its record
   number; each binary record holds the frame as the monitor's averages make it.
-- re-opens: the port is let go only after at least 1.9 s without a whole frame (the monitor
-  re-opens after 1.99 s of silence).
+- re-opens: the port is let go only after at least 1.9 s without a frame that reached the
+  logs (the monitor re-opens after 1.99 s of silence), or within 0.5 s of a frame that came
+  as a close was under way.
 - memory: VmRSS sampled every few seconds; the peak over the last quarter of the run may
   exceed the peak over the first quarter (after a settling time) by at most 1 MiB.
 - threads: the most threads seen in the last quarter are no more than in the first quarter.
@@ -190,21 +191,23 @@ def check_values(whole, lines, records, problems):
     return len(matched), len(bad_text), len(bad_binary)
 
 
-def check_reopens(report, quit_mark, problems):
-    """Each time the port was let go before the quit: how long there had been no whole frame
-    on it."""
+def check_reopens(report, logged, quit_mark, problems):
+    """Each time the port was let go before the quit: how long the monitor had been without a
+    frame (the last one sent whole that it logged; one lost at a close never reached it)."""
     last_whole_at, early = None, []
-    for (at, what, _), line_number in zip(report.events, report.line_of):
+    for (at, what, details), line_number in zip(report.events, report.line_of):
         if line_number >= quit_mark:
             break
-        if what == "whole":
+        if what == "whole" and details[1] in logged:
             last_whole_at = at
-        elif what == "left" and last_whole_at is not None and at - last_whole_at < REOPEN_SILENCE_S:
+        elif (what == "left" and last_whole_at is not None and
+              IN_FLIGHT_S < at - last_whole_at < REOPEN_SILENCE_S):
+            # Within IN_FLIGHT_S the frame came as the close was already under way.
             early.append(round(at, 3))
     reopens = len(report.of_kind("attached")) - 1
     if early:
         problems.append(f"{len(early)} port closes came less than {REOPEN_SILENCE_S} s after "
-                        f"a whole frame (at run seconds {early[:10]})")
+                        f"a logged frame (at run seconds {early[:10]})")
     return reopens, len(early)
 
 
@@ -303,7 +306,8 @@ def run(arguments, out):
     whole, missing, extra, duplicates, out_of_order = check_frames(report, lines, records,
                                                                    quit_mark, problems)
     checked, bad_text, bad_binary = check_values(whole, lines, records, problems)
-    reopens, early_closes = check_reopens(report, quit_mark, problems)
+    reopens, early_closes = check_reopens(
+        report, {int(line.rsplit("Num=", 1)[1]) for line in lines}, quit_mark, problems)
     early_rss, late_rss = check_resources(samples, problems) if samples else (0, 0)
     cpu_share = cpu_s / wall_s if cpu_s is not None else float("nan")
     if cpu_share > CPU_LIMIT_SHARE:
@@ -339,7 +343,7 @@ def print_summary(out, arguments, wall_s, report, whole, discarded, lines, recor
     say(f"values          {checked - bad_text}/{checked} text-log lines and "
         f"{checked - bad_binary}/{checked} binary records as the frames sent predict")
     say("faults          " + ", ".join(f"{kind} {count}" for kind, count in report.faults.items()))
-    say(f"re-opens        {reopens} (port closes less than {REOPEN_SILENCE_S} s after a whole "
+    say(f"re-opens        {reopens} (port closes less than {REOPEN_SILENCE_S} s after a logged "
         f"frame: {early_closes})")
     if cpu_s is not None:
         say(f"CPU             {100 * cpu_share:.2f} % of a core ({cpu_s:.1f} s over "
