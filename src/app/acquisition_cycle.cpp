@@ -21,21 +21,18 @@ AcquisitionCycle::AcquisitionCycle(Surface& surface, OperatorState& state, Cycle
     : surface_(surface), state_(state), host_(host) {}
 
 void AcquisitionCycle::run_live_cycle(DeviceLink& link, CycleLogs& logs) {
-    handle_redraw_request(state_, surface_);
-
-    host_.wait_ms(frame_timing::pre_read_pause_ms);
-    print_entry_text(surface_, state_.entry_text());
-
     // Only a whole frame completes the cycle: nothing is logged or charted for a read the
     // supervisor's close released, or for a link that is gone. Meanwhile the window stays
     // live, and the stall clock runs on, so the supervisor keeps re-opening the link.
     std::array<std::uint8_t, frame_size_bytes> received{};
     const ReadWaiting waiting{[this] { host_.wait_for_wake_up(); }, [this] { host_.wake_up(); }};
-    while (link.read_frame(received, waiting) != frame_size_bytes) {
-        host_.wait_ms(frame_timing::retry_pause_ms);
+    int pause_ms = frame_timing::pre_read_pause_ms;
+    do {
         handle_redraw_request(state_, surface_);
+        host_.wait_ms(pause_ms);
         print_entry_text(surface_, state_.entry_text());
-    }
+        pause_ms = frame_timing::retry_pause_ms;
+    } while (link.read_frame(received, waiting) != frame_size_bytes);
     store_frame_bytes(frame_, received);
     const double frame_time_s = host_.now_s();
     const double frame_interval_s = frame_time_s - state_.last_frame_time_s.load();

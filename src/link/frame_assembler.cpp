@@ -10,7 +10,6 @@ void FrameAssembler::add(std::span<const std::uint8_t> bytes, Clock::time_point 
     }
     if (!partial_.empty() && arrival - last_arrival_ > frame_gap_limit) {
         partial_.clear();
-        ++damaged_frames_;
     }
     last_arrival_ = arrival;
     for (const std::uint8_t byte : bytes) {

@@ -38,14 +38,10 @@ class FrameAssembler {
     // its first byte starts a frame. Whole frames not yet taken stay: the device sent them.
     void drop_unfinished_frame();
 
-    // Frames dropped because a silence split them.
-    std::uint64_t damaged_frames() const { return damaged_frames_; }
-
   private:
     std::deque<FrameBytes> frames_;
     std::vector<std::uint8_t> partial_;
     Clock::time_point last_arrival_{};
-    std::uint64_t damaged_frames_ = 0;
 };
 
 }  // namespace stillmon
