@@ -70,48 +70,30 @@ TEST(ConsoleKeyDecoder, DecodesCursorEditingAndFunctionKeySequences) {
         std::string_view bytes;
         std::string key;
     };
+    // clang-format off
     const Case cases[] = {
-        {"\x1B[A", k(key::up)},
-        {"\x1B[B", k(key::down)},
-        {"\x1B[C", k(key::right)},
-        {"\x1B[D", k(key::left)},
-        {"\x1BOA", k(key::up)},
-        {"\x1BOD", k(key::left)},  // application cursor mode
-        {"\x1B[H", k(key::home)},
-        {"\x1B[F", k(key::end)},
-        {"\x1BOH", k(key::home)},
-        {"\x1BOF", k(key::end)},
-        {"\x1B[1~", k(key::home)},
-        {"\x1B[4~", k(key::end)},
-        {"\x1B[7~", k(key::home)},
-        {"\x1B[8~", k(key::end)},  // rxvt
-        {"\x1B[2~", k(key::insert)},
-        {"\x1B[3~", k(key::delete_key)},
-        {"\x1B[5~", k(key::page_up)},
-        {"\x1B[6~", k(key::page_down)},
-        {"\x1BOP", fn(1)},
-        {"\x1BOQ", fn(2)},
-        {"\x1BOR", fn(3)},
-        {"\x1BOS", fn(4)},
-        {"\x1B[11~", fn(1)},
-        {"\x1B[14~", fn(4)},
-        {"\x1B[15~", fn(5)},
-        {"\x1B[17~", fn(6)},
-        {"\x1B[18~", fn(7)},
-        {"\x1B[19~", fn(8)},
-        {"\x1B[20~", fn(9)},
-        {"\x1B[21~", fn(10)},
-        {"\x1B[23~", fn(11)},
-        {"\x1B[24~", k(key::snapshot)},
-        {"\x1B[[A", fn(1)},
-        {"\x1B[[E", fn(5)},  // Linux console
-        {"\x1B[1;5A", k(key::up)},
-        {"\x1B[1;2P", fn(1)},  // with modifiers
-        {"\x1B[3;5~", k(key::delete_key)},
-        {"\x1B[24;2~", fn(12)},
-        {"\x1BOM", k(key::enter)},
-        {"\x1BOp", "0"},  // keypad, application mode
+        {"\x1B[A", k(key::up)},          {"\x1B[B", k(key::down)},
+        {"\x1B[C", k(key::right)},       {"\x1B[D", k(key::left)},
+        {"\x1BOA", k(key::up)},          {"\x1BOD", k(key::left)},  // application cursor mode
+        {"\x1B[H", k(key::home)},        {"\x1B[F", k(key::end)},
+        {"\x1BOH", k(key::home)},        {"\x1BOF", k(key::end)},
+        {"\x1B[1~", k(key::home)},       {"\x1B[4~", k(key::end)},
+        {"\x1B[7~", k(key::home)},       {"\x1B[8~", k(key::end)},  // rxvt
+        {"\x1B[2~", k(key::insert)},     {"\x1B[3~", k(key::delete_key)},
+        {"\x1B[5~", k(key::page_up)},    {"\x1B[6~", k(key::page_down)},
+        {"\x1BOP", fn(1)},               {"\x1BOQ", fn(2)},
+        {"\x1BOR", fn(3)},               {"\x1BOS", fn(4)},
+        {"\x1B[11~", fn(1)},             {"\x1B[14~", fn(4)},
+        {"\x1B[15~", fn(5)},             {"\x1B[17~", fn(6)},
+        {"\x1B[18~", fn(7)},             {"\x1B[19~", fn(8)},
+        {"\x1B[20~", fn(9)},             {"\x1B[21~", fn(10)},
+        {"\x1B[23~", fn(11)},            {"\x1B[24~", k(key::snapshot)},
+        {"\x1B[[A", fn(1)},              {"\x1B[[E", fn(5)},  // Linux console
+        {"\x1B[1;5A", k(key::up)},       {"\x1B[1;2P", fn(1)},  // with modifiers
+        {"\x1B[3;5~", k(key::delete_key)}, {"\x1B[24;2~", fn(12)},
+        {"\x1BOM", k(key::enter)},       {"\x1BOp", "0"},  // keypad, application mode
     };
+    // clang-format on
     for (const auto& c : cases) {
         EXPECT_EQ(decode(c.bytes), Keys{c.key}) << testing::PrintToString(c.bytes);
     }
