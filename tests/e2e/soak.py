@@ -12,9 +12,6 @@ At the end stillmon is quit with `x` and the run is checked:
   began; those are counted and shown.
 - values: each text-log line starts as the frame sent predicts and ends in its record
   number; each binary record holds the frame as the monitor's averages make it.
-- re-opens: the port is let go only after at least 1.9 s without a frame that reached the
-  logs (the monitor re-opens after 1.99 s of silence), or within 0.5 s of a frame that came
-  as a close was under way.
 - memory: VmRSS sampled every few seconds; the peak over the last quarter of the run may
   exceed the peak over the first quarter (after a settling time) by at most 1 MiB.
 - threads: the most threads seen in the last quarter are no more than in the first quarter.
@@ -36,7 +33,6 @@ import measure_live
 import stillmon_harness as sh
 
 QUIT_STATUS = 55
-REOPEN_SILENCE_S = 1.9       # the monitor re-opens after 1.99 s; time stamps are to 1 ms
 # A frame the monitor had this long before its port closed was in its hands, not in flight.
 IN_FLIGHT_S = 0.5
 RSS_GROWTH_LIMIT_KIB = 1024
@@ -191,26 +187,6 @@ def check_values(whole, lines, records, problems):
     return len(matched), len(bad_text), len(bad_binary)
 
 
-def check_reopens(report, logged, quit_mark, problems):
-    """Each time the port was let go before the quit: how long the monitor had been without a
-    frame (the last one sent whole that it logged; one lost at a close never reached it)."""
-    last_whole_at, early = None, []
-    for (at, what, details), line_number in zip(report.events, report.line_of):
-        if line_number >= quit_mark:
-            break
-        if what == "whole" and details[1] in logged:
-            last_whole_at = at
-        elif (what == "left" and last_whole_at is not None and
-              IN_FLIGHT_S < at - last_whole_at < REOPEN_SILENCE_S):
-            # Within IN_FLIGHT_S the frame came as the close was already under way.
-            early.append(round(at, 3))
-    reopens = len(report.of_kind("attached")) - 1
-    if early:
-        problems.append(f"{len(early)} port closes came less than {REOPEN_SILENCE_S} s after "
-                        f"a logged frame (at run seconds {early[:10]})")
-    return reopens, len(early)
-
-
 def check_resources(samples, problems):
     """Early and late windows of the (seconds, VmRSS KiB, threads) samples."""
     duration = samples[-1][0]
@@ -306,60 +282,47 @@ def run(arguments, out):
     whole, missing, extra, duplicates, out_of_order = check_frames(report, lines, records,
                                                                    quit_mark, problems)
     checked, bad_text, bad_binary = check_values(whole, lines, records, problems)
-    reopens, early_closes = check_reopens(
-        report, {int(line.rsplit("Num=", 1)[1]) for line in lines}, quit_mark, problems)
     early_rss, late_rss = check_resources(samples, problems) if samples else (0, 0)
     cpu_share = cpu_s / wall_s if cpu_s is not None else float("nan")
     if cpu_share > CPU_LIMIT_SHARE:
         problems.append(f"CPU share {100 * cpu_share:.1f} % of a core")
 
     discarded = report.of_kind("discarded")
-    print_summary(out, arguments, wall_s, report, whole, discarded, lines, records, missing,
-                  extra, duplicates, out_of_order, checked, bad_text, bad_binary, reopens,
-                  early_closes, cpu_s, cpu_share, samples, early_rss, late_rss, status,
-                  problems, work)
-    return 1 if problems else 0
-
-
-def print_summary(out, arguments, wall_s, report, whole, discarded, lines, records, missing,
-                  extra, duplicates, out_of_order, checked, bad_text, bad_binary, reopens,
-                  early_closes, cpu_s, cpu_share, samples, early_rss, late_rss, status,
-                  problems, work):
-    def say(text):
-        print(text, file=out, flush=True)
-
     no_reader = sum(1 for _, _, (_, why) in discarded if why == "no reader")
-    say("== soak summary")
-    say(f"duration        {(wall_s or 0) / 60:.1f} min ({wall_s or 0:.0f} s), seed "
-        f"{arguments.seed}, a fault every ~{arguments.fault_every:g} s")
-    say(f"frames sent     {len(whole)} whole, {len(report.of_kind('short'))} short (a byte "
-        f"dropped), {len(report.of_kind('cut'))} cut short; not sent: {no_reader} with no "
-        f"reader, {len(discarded) - no_reader} the reader not reading")
-    say(f"logged          {len(lines)} text lines, {len(records)} binary records")
-    say(f"missing         {sum(len(v) for v in missing.values())}: in flight at a close "
-        f"{len(missing['close'])} {[r for r, _ in missing['close']]}, after the quit began "
-        f"{len(missing['quit'])}, unexplained {len(missing['unexplained'])}; extra "
-        f"{len(extra)}, twice {len(duplicates)}, out of order {len(out_of_order)}")
-    say(f"values          {checked - bad_text}/{checked} text-log lines and "
-        f"{checked - bad_binary}/{checked} binary records as the frames sent predict")
-    say("faults          " + ", ".join(f"{kind} {count}" for kind, count in report.faults.items()))
-    say(f"re-opens        {reopens} (port closes less than {REOPEN_SILENCE_S} s after a logged "
-        f"frame: {early_closes})")
+    rows = [
+        ("duration", f"{(wall_s or 0) / 60:.1f} min ({wall_s or 0:.0f} s), seed "
+                     f"{arguments.seed}, a fault every ~{arguments.fault_every:g} s"),
+        ("frames sent", f"{len(whole)} whole, {len(report.of_kind('short'))} short (a byte "
+                        f"dropped), {len(report.of_kind('cut'))} cut short; not sent: "
+                        f"{no_reader} with no reader, {len(discarded) - no_reader} the reader "
+                        "not reading"),
+        ("logged", f"{len(lines)} text lines, {len(records)} binary records"),
+        ("missing", f"{sum(len(v) for v in missing.values())}: in flight at a close "
+                    f"{len(missing['close'])} {[r for r, _ in missing['close']]}, after the "
+                    f"quit began {len(missing['quit'])}, unexplained "
+                    f"{len(missing['unexplained'])}; extra {len(extra)}, twice "
+                    f"{len(duplicates)}, out of order {len(out_of_order)}"),
+        ("values", f"{checked - bad_text}/{checked} text-log lines and {checked - bad_binary}/"
+                   f"{checked} binary records as the frames sent predict"),
+        ("faults", ", ".join(f"{kind} {count}" for kind, count in report.faults.items())),
+        ("re-opens", str(len(report.of_kind("attached")) - 1)),
+    ]
     if cpu_s is not None:
-        say(f"CPU             {100 * cpu_share:.2f} % of a core ({cpu_s:.1f} s over "
-            f"{wall_s:.0f} s; limit {100 * CPU_LIMIT_SHARE:.0f} %)")
+        rows.append(("CPU", f"{100 * cpu_share:.2f} % of a core ({cpu_s:.1f} s over "
+                            f"{wall_s:.0f} s; limit {100 * CPU_LIMIT_SHARE:.0f} %)"))
     if samples:
         rss = [s[1] for s in samples]
-        say(f"VmRSS           first {rss[0]} KiB, last {rss[-1]} KiB, max {max(rss)} KiB; peak "
-            f"early {early_rss}, late {late_rss} (rule: late <= early + "
-            f"{RSS_GROWTH_LIMIT_KIB} KiB; {len(samples)} samples)")
-        say(f"threads         first {samples[0][2]}, last {samples[-1][2]}, max "
-            f"{max(s[2] for s in samples)} (rule: late max <= early max)")
-    say(f"exit status     {status}")
-    for problem in problems:
-        say(f"FAILED          {problem}")
-    say(f"files           {work}")
-    say(f"verdict         {'FAIL' if problems else 'PASS'}")
+        rows.append(("VmRSS", f"first {rss[0]} KiB, last {rss[-1]} KiB, max {max(rss)} KiB; "
+                              f"peak early {early_rss}, late {late_rss} (rule: late <= early + "
+                              f"{RSS_GROWTH_LIMIT_KIB} KiB; {len(samples)} samples)"))
+        rows.append(("threads", f"first {samples[0][2]}, last {samples[-1][2]}, max "
+                                f"{max(s[2] for s in samples)} (rule: late max <= early max)"))
+    rows += [("exit status", str(status))] + [("FAILED", problem) for problem in problems]
+    rows += [("files", work), ("verdict", "FAIL" if problems else "PASS")]
+    print("== soak summary", file=out)
+    for label, text in rows:
+        print(f"{label:<16}{text}", file=out, flush=True)
+    return 1 if problems else 0
 
 
 def main():
