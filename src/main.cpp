@@ -65,7 +65,7 @@ class MainThreadHost final : public CycleHost {
 
     void wake_supervisor() override { keys_.wake_waiting(); }
 
-    void cycle_drawn() override {
+    void cycle_drawn(const CycleRecord&) override {
         presenter_.cycle_drawn();
         take_snapshot_if_requested();
     }

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Fails when a source file includes a folder that is not below its own.
 
-src/base is the bottom; process, logging, link and display stand on base alone and never
+src/base is the bottom; process, logging, link, display and web stand on base alone and never
 include each other; app stands on all of them; src/main.cpp and the tools are on top. The
 platform libraries stay in the files that wrap them. Usage: layering_check.py [REPOSITORY]
 """
@@ -9,11 +9,12 @@ import pathlib
 import re
 import sys
 
-LEVEL = {"base": 0, "process": 1, "logging": 1, "link": 1, "display": 1, "app": 2}
+LEVEL = {"base": 0, "process": 1, "logging": 1, "link": 1, "display": 1, "web": 1, "app": 2}
 TOP = 3  # src/main.cpp and tools/
 # Platform headers and the only files that may include them.
 PLATFORM = {"SDL": re.compile(r"src/display/sdl_\w+\.(h|cpp)$"),
-            "asio": re.compile(r"src/link/serial_\w+\.cpp$")}
+            "asio": re.compile(r"src/link/serial_\w+\.cpp$"),
+            "httplib": re.compile(r"src/web/http_\w+\.cpp$")}
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.MULTILINE)
 
 

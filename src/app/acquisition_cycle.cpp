@@ -5,8 +5,8 @@
 #include "app/readouts.h"
 #include "base/channel_table.h"
 #include "display/redraw_request.h"
-#include "logging/replay_record.h"
 #include "process/chart_value.h"
+#include "process/cycle_record_builder.h"
 
 namespace stillmon {
 
@@ -36,24 +36,27 @@ void AcquisitionCycle::run_live_cycle(DeviceLink& link, CycleLogs& logs) {
     store_frame_bytes(frame_, received);
     const double frame_time_s = host_.now_s();
     const double frame_interval_s = frame_time_s - state_.last_frame_time_s.load();
-    check_frame_timing(frame_interval_s);
+    const int timing_errors_shown = check_frame_timing(frame_interval_s);
 
     record_number_ = frame_.record_number();
     frame_[element::valve] = decode_valve_element(frame_[element::valve]);
 
-    const ChannelLines lines = derive_and_compose(&live_valve_sample_);
-    const std::string record_line =
-        logs.write_cycle_logs(frame_, lines, state_.proof_value.load(), frame_interval_s);
+    const CycleReadouts readouts = derive_cycle_values(frame_, derived_, state_);
+    const ChannelLines lines = show_readouts_and_compose(readouts, &live_valve_sample_);
+    const float proof = state_.proof_value.load();
+    const std::string record_line = logs.write_cycle_logs(frame_, lines, proof, frame_interval_s);
     draw_panel_and_charts(lines, live_record_line_.covering(record_line));
 
     state_.last_frame_time_s.store(frame_time_s);
-    host_.cycle_drawn();
+    host_.cycle_drawn(make_cycle_record(frame_, derived_, readouts,
+                                        {record_number_, compose_device_time_text(frame_),
+                                         frame_interval_s, proof, timing_errors_shown}));
 }
 
-void AcquisitionCycle::check_frame_timing(double frame_interval_s) {
+int AcquisitionCycle::check_frame_timing(double frame_interval_s) {
     if (frame_interval_s > frame_timing::longest_interval_s ||
         frame_interval_s < frame_timing::shortest_interval_s) {
-        ++timing_errors_;
+        const int shown = ++timing_errors_;
         print_timing_errors(surface_, timing_errors_);
         if (timing_errors_ > frame_timing::errors_before_reset) {
             timing_errors_ = 0;
@@ -61,49 +64,48 @@ void AcquisitionCycle::check_frame_timing(double frame_interval_s) {
             host_.wake_supervisor();
             host_.wait_ms(frame_timing::recovery_pause_ms);
         }
-    } else {
-        timing_errors_ = 0;
-        print_timing_errors(surface_, timing_errors_);
+        return shown;
     }
+    timing_errors_ = 0;
+    print_timing_errors(surface_, timing_errors_);
+    return 0;
 }
 
 ReplayOutcome AcquisitionCycle::run_replay_cycle(TextLogReader& log) {
     handle_redraw_request(state_, surface_);
 
-    TextLogRecord record;
-    while (true) {
-        const int delay_ms = state_.replay_delay.load() * replay_delay_step_ms;
-        if (delay_ms > 0) {
-            host_.wait_ms(delay_ms);
-        }
-        if (state_.replay_paused.load()) {
+    // Before each record read: the replay delay, then as long as the replay is paused, the
+    // pause check and the delay again.
+    const auto wait_before_read = [this] {
+        while (true) {
+            const int delay_ms = state_.replay_delay.load() * replay_delay_step_ms;
+            if (delay_ms > 0) {
+                host_.wait_ms(delay_ms);
+            }
+            if (!state_.replay_paused.load()) {
+                return;
+            }
             host_.wait_ms(replay_pause_check_ms);
-            continue;
         }
-        if (log.at_end()) {
-            return ReplayOutcome::log_ended;
-        }
-        record = log.read_record();
-        if (const auto count = logged_record_count(record[12])) {
-            last_record_count_ = *count;
-        }
-        if (last_record_count_ >= 1) {
-            break;
-        }
+    };
+    const std::optional<ReplayedRecord> replayed = replay_.next(log, state_, wait_before_read);
+    if (!replayed) {
+        return ReplayOutcome::log_ended;
     }
-    record_number_ = static_cast<std::uint16_t>(last_record_count_);
-    refill_frame_from_record(frame_, record);
+    record_number_ = replayed->record.record_number;
+    const TextLogRecord& fields = replayed->fields;
 
-    const ChannelLines lines = derive_and_compose(nullptr);
+    const ChannelLines lines = show_readouts_and_compose(replayed->readouts, nullptr);
     const std::string record_line =
-        compose_replay_line(record[10], record[11], record[12], state_.replay_delay.load());
+        compose_replay_line(fields[10], fields[11], fields[12], state_.replay_delay.load());
     draw_panel_and_charts(lines, record_line);
-    host_.cycle_drawn();
+    host_.cycle_drawn(replayed->record);
     return log.at_end() ? ReplayOutcome::log_ended_after_cycle : ReplayOutcome::cycle_drawn;
 }
 
-ChannelLines AcquisitionCycle::derive_and_compose(ShrinkingText* valve_sample) {
-    print_cycle_readouts(surface_, derive_cycle_values(frame_, derived_, state_), valve_sample);
+ChannelLines AcquisitionCycle::show_readouts_and_compose(const CycleReadouts& readouts,
+                                                         ShrinkingText* valve_sample) {
+    print_cycle_readouts(surface_, readouts, valve_sample);
     return compose_channel_lines(frame_);
 }
 

@@ -6,6 +6,7 @@
 #include "app/command_line.h"
 #include "app/cycle_host.h"
 #include "app/readouts.h"
+#include "app/replay_derivation.h"
 #include "base/operator_state.h"
 #include "base/telemetry_frame.h"
 #include "display/strip_chart.h"
@@ -55,11 +56,13 @@ class AcquisitionCycle {
     std::uint16_t record_number() const { return record_number_; }
 
   private:
-    void check_frame_timing(double frame_interval_s);
-    // Steps shared by both modes once the frame is in place.
+    // Returns the count of errors in a row as shown (the 61st before the count starts again).
+    int check_frame_timing(double frame_interval_s);
+    // Steps shared by both modes once the values are derived.
     // valve_sample: the live valve sample's cover; none in replay, whose screens keep what a
     // shorter text leaves.
-    ChannelLines derive_and_compose(ShrinkingText* valve_sample);
+    ChannelLines show_readouts_and_compose(const CycleReadouts& readouts,
+                                           ShrinkingText* valve_sample);
     void draw_panel_and_charts(const ChannelLines& lines, const std::string& record_line);
 
     Surface& surface_;
@@ -68,9 +71,9 @@ class AcquisitionCycle {
     TelemetryFrame frame_;
     DerivedValues derived_;
     StripChart chart_;
+    ReplayDerivation replay_{frame_, derived_};
     int timing_errors_ = 0;
     std::uint16_t record_number_ = 0;
-    std::int32_t last_record_count_ = 0;  // replay: the last "Num=" count read
     ShrinkingText live_record_line_;
     ShrinkingText live_valve_sample_;
 };

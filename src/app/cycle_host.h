@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/cycle_record.h"
+
 namespace stillmon {
 
 // What the acquisition cycle needs of the main thread's surroundings: the clock, waiting,
@@ -21,8 +23,8 @@ class CycleHost {
     // The cycle has asked the supervisor for something (a link reset): it is to look now
     // rather than at its next deadline.
     virtual void wake_supervisor() = 0;
-    // A cycle's drawing is complete.
-    virtual void cycle_drawn() = 0;
+    // A cycle's drawing is complete; `record` holds its values for readers outside the window.
+    virtual void cycle_drawn(const CycleRecord& record) = 0;
 };
 
 }  // namespace stillmon

@@ -39,7 +39,7 @@ ChannelLines compose_channel_lines(const TelemetryFrame& frame) {
     return lines;
 }
 
-std::string compose_time_and_count_text(const TelemetryFrame& frame, double frame_interval_s) {
+std::string compose_device_time_text(const TelemetryFrame& frame) {
     const std::int16_t hours_minutes = frame[element::time_hours];
     const std::int16_t seconds_count = frame[element::time_seconds];
     std::string text;
@@ -50,6 +50,11 @@ std::string compose_time_and_count_text(const TelemetryFrame& frame, double fram
     text += format_number(high_byte(seconds_count), "00");
     text += '_';
     text += format_number(low_byte(seconds_count), "0");
+    return text;
+}
+
+std::string compose_time_and_count_text(const TelemetryFrame& frame, double frame_interval_s) {
+    std::string text = compose_device_time_text(frame);
     text += ", ";
     text += format_number(frame_interval_s, "0.000");
     text += ", Num=";

@@ -19,6 +19,9 @@ struct ChannelLines {
 
 ChannelLines compose_channel_lines(const TelemetryFrame& frame);
 
+// "HH:MM:SS_n" from the device time stamp in elements 16 and 17.
+std::string compose_device_time_text(const TelemetryFrame& frame);
+
 // "HH:MM:SS_n, interval, Num=record" from the device time stamp, the frame interval (seconds)
 // and the record number.
 std::string compose_time_and_count_text(const TelemetryFrame& frame, double frame_interval_s);

@@ -76,6 +76,7 @@ TEST(LiveCycle, SixtyOneTimingErrorsInARowRequestALinkReset) {
 
     harness.cycle.run_live_cycle(harness.link, harness.logs);
     EXPECT_EQ(harness.timing_text(), "Time Error= 61   ");
+    EXPECT_EQ(harness.host.records.back().timing_errors, 61);
     EXPECT_TRUE(harness.state.link_reset_requested.load());
     EXPECT_EQ(harness.host.supervisor_wakes, 1);
     EXPECT_EQ(harness.cycle.timing_error_count(), 0);
@@ -227,6 +228,47 @@ TEST(ReplayCycle, WhilePausedReadsNothing) {
     harness.host.after_wait = [&](std::size_t waits) { harness.state.replay_paused = waits < 6; };
     EXPECT_EQ(harness.cycle.run_replay_cycle(harness.log), ReplayOutcome::log_ended_after_cycle);
     EXPECT_EQ(harness.host.waits, (std::vector<int>{20, 100, 20, 100, 20, 100, 20}));
+}
+
+// The record a cycle hands over carries what it showed and logged, live and replayed alike.
+TEST(CycleRecords, CarryTheCyclesValues) {
+    LiveHarness live;
+    live.state.proof_value.store(45.5f);
+    TelemetryFrame frame = device_frame(77, 0x40);
+    frame[element::time_hours] = 0x0E1E;    // 14:30
+    frame[element::time_seconds] = 0x2D07;  // 45 s, count 7
+    live.link.queue(0.35, frame);
+    live.cycle.run_live_cycle(live.link, live.logs);
+    ASSERT_EQ(live.host.records.size(), 1u);
+    const CycleRecord& first = live.host.records[0];
+    EXPECT_EQ(first.record_number, 77);
+    EXPECT_EQ(first.device_time, "14:30:45_7");
+    EXPECT_DOUBLE_EQ(first.interval_s, 0.85);
+    EXPECT_EQ(first.temperatures_c[0], 92.0f);
+    EXPECT_EQ(first.temperatures_c[3], 78.5f);
+    EXPECT_EQ(first.proof, 45.5f);
+    EXPECT_EQ(first.valve, static_cast<float>(live.cycle.frame()[element::valve]));
+    EXPECT_EQ(first.liquid_strength, live.cycle.derived().input_strength);
+    EXPECT_EQ(first.vapour_strength, live.cycle.derived().output_strength);
+    EXPECT_EQ(first.has_stages, live.cycle.derived().strength_test_passed);
+    EXPECT_FALSE(first.has_reflux_ratio);  // the ratio period has 98 cycles
+
+    std::string boiling = logged_line(12);  // a tank at 92 degrees and steam at 78.5
+    boiling.replace(boiling.find("78.1"), 4, "92.0");
+    boiling.replace(boiling.find("97.5"), 4, "78.5");
+    ReplayHarness replay(logged_line(0) + boiling);
+    replay.state.ratio_period.store(0);  // every cycle ends a period
+    replay.cycle.run_replay_cycle(replay.log);
+    ASSERT_EQ(replay.host.records.size(), 1u);
+    const CycleRecord& replayed = replay.host.records[0];
+    EXPECT_EQ(replayed.record_number, 12);
+    EXPECT_EQ(replayed.device_time, "14:30:45_7");
+    EXPECT_DOUBLE_EQ(replayed.interval_s, 1.002);
+    EXPECT_EQ(replayed.temperatures_c[1], 87.75f);  // 87.5 refilled with its offset
+    EXPECT_TRUE(replayed.has_stages);
+    EXPECT_GT(replayed.stages, 0.0f);
+    EXPECT_TRUE(replayed.has_reflux_ratio);
+    EXPECT_FLOAT_EQ(replayed.reflux_ratio * 100.0f, replay.cycle.derived().reflux_ratio);
 }
 
 }  // namespace

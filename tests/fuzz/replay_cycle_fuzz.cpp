@@ -82,7 +82,7 @@ class QuietHost final : public CycleHost {
     void wait_for_wake_up() override {}
     void wake_up() override {}
     void wake_supervisor() override {}
-    void cycle_drawn() override { ++cycles_drawn_; }
+    void cycle_drawn(const CycleRecord&) override { ++cycles_drawn_; }
 
     int cycles_drawn() const { return cycles_drawn_; }
 

@@ -36,13 +36,17 @@ class FakeHost final : public CycleHost {
     void wait_for_wake_up() override {}
     void wake_up() override {}
     void wake_supervisor() override { ++supervisor_wakes; }
-    void cycle_drawn() override { ++cycles_drawn; }
+    void cycle_drawn(const CycleRecord& record) override {
+        ++cycles_drawn;
+        records.push_back(record);
+    }
 
     double now = 0.0;
     std::vector<int> waits;
     std::function<void(std::size_t waits)> after_wait;  // plays the supervisor
     int supervisor_wakes = 0;
     int cycles_drawn = 0;
+    std::vector<CycleRecord> records;  // one per cycle drawn
 };
 
 // Delivers queued reads: each ends a set time after it starts, with a frame or (as when the

@@ -1,0 +1,192 @@
+// stillmon's charts of a run: temperatures, liquid and vapour strength, stages, reflux ratio,
+// valve and flow, over the cycle index, with zoom on the x range (drag across a chart, or the
+// buttons) shared by all charts. Needs Chart.js 3 loaded first.
+//
+// How it is fed: an array of cycle records in the JSON form of src/web/record_json.h, oldest
+// first, each with its "index" in the run:
+//   const charts = StillmonCharts.create(document.getElementById('charts'), records);
+//   charts.append(newerRecords);
+// The live page appends what /api/history?since=<charts.lastIndex()> returns every few
+// seconds; a report of a saved run inlines all its records in the page and calls create() once.
+'use strict';
+
+const StillmonCharts = (() => {
+  const temperatureNames = ['Tank', '1st stage', '2nd stage', 'Steam', 'Top HE', 'Centre',
+                            'Bottom HE', 'Out water'];
+  const colours = ['#d62728', '#ff7f0e', '#bcbd22', '#2ca02c', '#17becf', '#1f77b4',
+                   '#9467bd', '#8c564b'];
+
+  // Each chart: its datasets, each with how to take its value from a record (undefined: no
+  // point in this cycle; NaN: a gap in the line).
+  const layouts = [
+    {id: 'temperatures', title: 'Temperatures (\u00b0C)',
+     series: temperatureNames.map((name, c) => ({label: name, colour: colours[c],
+                                                 value: r => r.temperatures[c]}))},
+    {id: 'strengths', title: 'Strength (% by volume)',
+     series: [{label: 'Liquid (tank)', colour: '#1f77b4', value: r => r.liquid_strength},
+              {label: 'Vapour (steam)', colour: '#d62728', value: r => r.vapour_strength}]},
+    {id: 'stages', title: 'Stages',
+     series: [{label: 'Stages', colour: '#2ca02c',
+               value: r => (r.stages === null ? NaN : r.stages)}]},
+    {id: 'reflux', title: 'Reflux ratio (at the end of each period)',
+     series: [{label: 'Reflux ratio', colour: '#9467bd', points: true,
+               value: r => (r.reflux_ratio === null ? undefined : r.reflux_ratio)}]},
+    {id: 'valve-flow', title: 'Valve and flow',
+     series: [{label: 'Valve', colour: '#ff7f0e', value: r => r.valve},
+              {label: 'Flow', colour: '#17becf', axis: 'flow', value: r => r.flow}]},
+  ];
+
+  function create(container, records) {
+    const times = new Map();  // index -> device time, for the x axis labels
+    let firstIndex = null;
+    let lastIndex = 0;
+    let range = {kind: 'all'};
+    const charts = [];
+
+    const toolbar = document.createElement('div');
+    toolbar.className = 'run-charts-toolbar';
+    const buttons = [['Whole run', () => setRange({kind: 'all'})],
+                     ['Last hour', () => setRange({kind: 'last', count: 3600})],
+                     ['Last 10 min', () => setRange({kind: 'last', count: 600})],
+                     ['Zoom out', () => zoomOut()]];
+    for (const [text, action] of buttons) {
+      const button = document.createElement('button');
+      button.type = 'button';
+      button.textContent = text;
+      button.addEventListener('click', action);
+      toolbar.appendChild(button);
+    }
+    const hint = document.createElement('span');
+    hint.textContent = 'Drag across a chart to zoom in.';
+    toolbar.appendChild(hint);
+    container.appendChild(toolbar);
+
+    for (const layout of layouts) {
+      const box = document.createElement('div');
+      box.className = 'run-chart';
+      const canvas = document.createElement('canvas');
+      canvas.id = 'chart-' + layout.id;
+      const selection = document.createElement('div');
+      selection.className = 'run-chart-selection';
+      box.append(canvas, selection);
+      container.appendChild(box);
+      const scales = {
+        x: {type: 'linear', ticks: {maxRotation: 0, autoSkipPadding: 20,
+                                    callback: value => times.get(value) ?? ''}},
+        y: {position: 'left'},
+      };
+      if (layout.series.some(s => s.axis)) {
+        scales.flow = {position: 'right', grid: {drawOnChartArea: false}};
+      }
+      const chart = new Chart(canvas, {
+        type: 'line',
+        data: {datasets: layout.series.map(s => ({
+          label: s.label, data: [], borderColor: s.colour, backgroundColor: s.colour,
+          borderWidth: 1, pointRadius: s.points ? 2 : 0, showLine: true,
+          yAxisID: s.axis || 'y'}))},
+        options: {
+          animation: false, parsing: false, normalized: true, maintainAspectRatio: false,
+          interaction: {mode: 'nearest', axis: 'x', intersect: false},
+          plugins: {title: {display: true, text: layout.title},
+                    decimation: {enabled: true, algorithm: 'min-max'},
+                    tooltip: {callbacks: {title: items => items.length ?
+                      'Cycle ' + items[0].parsed.x + '  ' + (times.get(items[0].parsed.x) ?? '')
+                      : ''}}},
+          scales,
+        },
+      });
+      charts.push({chart, layout});
+      watchDrag(canvas, selection, chart);
+    }
+
+    function watchDrag(canvas, selection, chart) {
+      let start = null;
+      const place = (from, to) => {
+        selection.style.left = Math.min(from, to) + 'px';
+        selection.style.width = Math.abs(to - from) + 'px';
+      };
+      canvas.addEventListener('mousedown', event => {
+        start = event.offsetX;
+        place(start, start);
+        selection.style.display = 'block';
+      });
+      canvas.addEventListener('mousemove', event => {
+        if (start !== null) place(start, event.offsetX);
+      });
+      const finish = event => {
+        if (start === null) return;
+        selection.style.display = 'none';
+        const from = Math.min(start, event.offsetX);
+        const to = Math.max(start, event.offsetX);
+        start = null;
+        if (to - from < 5) return;
+        const x = chart.scales.x;
+        setRange({kind: 'fixed', min: Math.floor(x.getValueForPixel(from)),
+                  max: Math.ceil(x.getValueForPixel(to))});
+      };
+      canvas.addEventListener('mouseup', finish);
+      canvas.addEventListener('mouseleave', finish);
+    }
+
+    function zoomOut() {
+      const x = charts[0].chart.scales.x;
+      const width = x.max - x.min;
+      if (firstIndex === null || x.min - width <= firstIndex && x.max + width >= lastIndex) {
+        setRange({kind: 'all'});
+      } else {
+        setRange({kind: 'fixed', min: Math.round(x.min - width / 2),
+                  max: Math.round(x.max + width / 2)});
+      }
+    }
+
+    function setRange(wanted) {
+      range = wanted;
+      redraw();
+    }
+
+    function redraw() {
+      let min;
+      let max;
+      if (range.kind === 'last') {
+        max = lastIndex;
+        min = Math.max(firstIndex ?? 1, lastIndex - range.count + 1);
+      } else if (range.kind === 'fixed') {
+        ({min, max} = range);
+      }
+      for (const {chart} of charts) {
+        chart.options.scales.x.min = min;
+        chart.options.scales.x.max = max;
+        chart.update('none');
+      }
+    }
+
+    function append(newer) {
+      for (const r of newer) {
+        if (r.index <= lastIndex) continue;
+        if (firstIndex === null) firstIndex = r.index;
+        lastIndex = r.index;
+        times.set(r.index, r.device_time);
+        for (const {chart, layout} of charts) {
+          layout.series.forEach((s, i) => {
+            const y = s.value(r);
+            // Chart.js keeps the array it was given (and decimates from it), so points are
+            // pushed into that array, never into a dataset's shown data.
+            if (y !== undefined) chartData(chart, i).push({x: r.index, y: y === null ? NaN : y});
+          });
+        }
+      }
+      if (newer.length) redraw();
+    }
+
+    // The decimation plugin keeps the array first given as dataset._data once it decimates.
+    function chartData(chart, i) {
+      const dataset = chart.data.datasets[i];
+      return dataset._data || dataset.data;
+    }
+
+    append(records);
+    return {append, lastIndex: () => lastIndex, charts: charts.map(c => c.chart)};
+  }
+
+  return {create};
+})();

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "base/cycle_record.h"
+#include "base/window_picture.h"
+#include "web/history_ring.h"
+
+namespace stillmon {
+
+// How the link has fared, as the page and /metrics show it.
+struct LinkStatus {
+    std::uint64_t cycles = 0;               // cycles completed (frames logged, or replayed)
+    std::uint64_t timing_errors = 0;        // cycles whose frame came outside its interval
+    std::uint64_t reopens = 0;              // times the supervisor re-opened the link
+    std::optional<double> last_cycle_time;  // monotonic clock reading of the latest cycle
+};
+
+// A window picture as published, numbered so that a reader can tell a new one from one it
+// has already encoded.
+struct PublishedPicture {
+    std::uint64_t serial = 0;
+    WindowPicture picture;
+};
+
+// Everything the running program shows outside its window, in one place: the main thread
+// publishes each cycle and, between cycles, a copy of the window; the supervisor counts its
+// re-opens; the page's server reads from here and nowhere else. Publishing copies under a
+// lock held for microseconds, so no reader can delay a cycle.
+class LiveView {
+  public:
+    explicit LiveView(std::size_t history_capacity = HistoryRing::default_capacity)
+        : history_(history_capacity) {}
+
+    // Main thread, once per cycle, with the cycle's monotonic clock reading.
+    void publish_cycle(const CycleRecord& record, double now_s);
+    // Main thread, between cycles.
+    void publish_picture(WindowPicture picture);
+    // Supervisor thread.
+    void count_link_reopen() { reopens_.fetch_add(1); }
+
+    const HistoryRing& history() const { return history_; }
+    LinkStatus link_status() const;
+    // Null until the first picture.
+    std::shared_ptr<const PublishedPicture> picture() const;
+
+  private:
+    HistoryRing history_;
+    std::atomic<std::uint64_t> timing_errors_{0};
+    std::atomic<std::uint64_t> reopens_{0};
+    std::atomic<double> last_cycle_time_{-1.0};  // below 0 before the first cycle
+    mutable std::mutex picture_mutex_;
+    std::shared_ptr<const PublishedPicture> picture_;
+};
+
+}  // namespace stillmon

@@ -1,0 +1,60 @@
+#include "web/record_json.h"
+
+#include <clocale>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "web/page_template.h"
+
+namespace stillmon {
+namespace {
+
+TEST(RecordJson, WritesEveryValueWithOptionalOnesAsNullInAnyLocale) {
+    // A decimal comma in the C library's locale must not reach the JSON.
+    const char* german = std::setlocale(LC_ALL, "de_DE.UTF-8");
+    CycleRecord record;
+    record.record_number = 65535;
+    record.device_time = "14:30:45_7\"<\xB0";
+    record.interval_s = 1.002;
+    record.temperatures_c = {78.125f, 87.5f, -0.0625f, 97.5f, 25.0f, 25.25f, 24.375f, 0.0f};
+    record.proof = 45.5f;
+    record.liquid_strength = 12.5f;
+    record.vapour_strength = std::numeric_limits<float>::quiet_NaN();
+    record.valve = 20.0f;
+    record.flow = 0.25f;
+    record.timing_errors = 3;
+    std::string out;
+    append_record_json(out, 42, record);
+    EXPECT_EQ(out,
+              R"({"index":42,"record":65535,"device_time":"14:30:45_7\"\u003c\u00b0",)"
+              R"("interval":1.002,"temperatures":[78.125,87.5,-0.0625,97.5,25,25.25,24.375,0],)"
+              R"("proof":45.5,"liquid_strength":12.5,"vapour_strength":null,"whole_stages":null,)"
+              R"("stages":null,"valve":20,"flow":0.25,"reflux_ratio":null,"timing_errors":3})");
+
+    record.has_stages = true;
+    record.whole_stages = 3;
+    record.stages = 2.53f;
+    record.has_reflux_ratio = true;
+    record.reflux_ratio = 4.37f;
+    out.clear();
+    append_record_json(out, 1, record);
+    EXPECT_NE(out.find(R"("whole_stages":3,"stages":2.53,)"), std::string::npos) << out;
+    EXPECT_NE(out.find(R"("reflux_ratio":4.37,)"), std::string::npos) << out;
+    if (german != nullptr) {
+        std::setlocale(LC_ALL, "C");
+    }
+}
+
+TEST(PageTemplate, FillsItsPartsAndKeepsThemInsideTheirElements) {
+    EXPECT_EQ(fill_page_template("<script>/*{{a}}*/</script>/*{{b}}*//*{{unknown}}*/ /*{{",
+                                 {{"a", "x = '</script>' + '</Style' + '<'"}, {"b", "B"}}),
+              R"(<script>x = '<\/script>' + '<\/Style' + '<'</script>B /*{{)");
+    const std::string page = live_page_html();
+    EXPECT_EQ(page.find("/*{{"), std::string::npos);
+    EXPECT_NE(page.find("Chart.js v3"), std::string::npos);
+    EXPECT_NE(page.find("StillmonCharts.create"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace stillmon
