@@ -2,8 +2,10 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -27,6 +29,10 @@
 #include "display/window_presenter.h"
 #include "display/window_title.h"
 #include "link/serial_port_link.h"
+#include "web/live_view.h"
+#include "web/page_answers.h"
+#include "web/page_server.h"
+#include "web/serve_address.h"
 
 namespace stillmon {
 namespace {
@@ -39,16 +45,18 @@ double monotonic_seconds() {
 
 // The main thread's surroundings for the cycle: it sleeps in the window's event wait, woken
 // by the window's events, a frame read's answer and snapshot requests (carried out here, since
-// they need the surface).
+// they need the surface). When the page is served, each cycle's record goes to the live view,
+// and so does a copy of the window's pixels, taken here between cycles.
 class MainThreadHost final : public CycleHost {
   public:
     MainThreadHost(WindowPresenter& presenter, const Surface& surface, OperatorState& state,
-                   KeyQueue& keys)
-        : presenter_(presenter), surface_(surface), state_(state), keys_(keys) {}
+                   KeyQueue& keys, LiveView* view)
+        : presenter_(presenter), surface_(surface), state_(state), keys_(keys), view_(view) {}
 
     double now_s() override { return monotonic_seconds(); }
 
     void wait_ms(int duration_ms) override {
+        publish_picture(true);
         const auto deadline = SteadyClock::now() + std::chrono::milliseconds(duration_ms);
         do {
             presenter_.wait_until(deadline);
@@ -57,6 +65,7 @@ class MainThreadHost final : public CycleHost {
     }
 
     void wait_for_wake_up() override {
+        publish_picture(true);
         presenter_.wait_until(SteadyClock::time_point::max());
         take_snapshot_if_requested();
     }
@@ -65,8 +74,12 @@ class MainThreadHost final : public CycleHost {
 
     void wake_supervisor() override { keys_.wake_waiting(); }
 
-    void cycle_drawn(const CycleRecord&) override {
+    void cycle_drawn(const CycleRecord& record) override {
+        if (view_ != nullptr) {
+            view_->publish_cycle(record, monotonic_seconds());
+        }
         presenter_.cycle_drawn();
+        publish_picture(false);
         take_snapshot_if_requested();
     }
 
@@ -79,21 +92,42 @@ class MainThreadHost final : public CycleHost {
     }
 
   private:
+    // A copy whenever the picture changed and the main thread is about to wait; at most a few
+    // a second while cycles follow each other without waiting (a replay at full speed).
+    void publish_picture(bool about_to_wait) {
+        constexpr double busy_interval_s = 0.25;
+        if (view_ == nullptr || surface_.revision() == picture_revision_) {
+            return;
+        }
+        const double now = monotonic_seconds();
+        if (!about_to_wait && now - picture_time_s_ < busy_interval_s) {
+            return;
+        }
+        const auto pixels = surface_.pixels();
+        view_->publish_picture(
+            {surface_.width(), surface_.height(), {pixels.begin(), pixels.end()}});
+        picture_revision_ = surface_.revision();
+        picture_time_s_ = now;
+    }
+
     WindowPresenter& presenter_;
     const Surface& surface_;
     OperatorState& state_;
     KeyQueue& keys_;
+    LiveView* view_;
+    std::uint64_t picture_revision_ = ~std::uint64_t{0};
+    double picture_time_s_ = 0.0;
 };
 
 // What the main thread draws on and shows, and where the operator's keys arrive: a window,
 // or without a display the console.
 struct MainScreen {
-    MainScreen(RunMode mode, OperatorState& state, const ThreadStarter& start)
+    MainScreen(RunMode mode, OperatorState& state, const ThreadStarter& start, LiveView* view)
         : surface(choose_screen_geometry(computer_name_from_environment())),
           shown(open_window_or_headless(open_sdl_window, surface.geometry(), window_title(mode),
                                         keys, std::cout, STDIN_FILENO, start)),
           presenter(*shown.window, surface),
-          host(presenter, surface, state, keys) {
+          host(presenter, surface, state, keys, view) {
         draw_guide_line(surface);
     }
 
@@ -105,40 +139,63 @@ struct MainScreen {
 };
 
 void print_usage(const char* program) {
-    std::cout << "Usage: " << program << " [PORT [LOG]]\n"
+    std::cout << "Usage: " << program << " [--serve [ADDRESS:]PORT] [PORT [LOG]]\n"
               << "  PORT  a digit 1-9: monitor the device on serial port comPORT (live mode);\n"
               << "        anything else: replay the saved text log LOG.dat\n"
               << "  LOG   live: base name of the logs (2-18 characters, else \"Debug_\"),\n"
               << "        written as LOG+PORT.dat and LOG+PORT.bin\n"
+              << "  --serve [ADDRESS:]PORT  serve a live page of the run over HTTP on\n"
+              << "        ADDRESS (default 127.0.0.1; 0.0.0.0: every interface) and PORT\n"
               << "Serial port N is the device in $STILLMON_COM<N>, else /dev/ttyACM<N-1>.\n"
               << "Keys: see the README. Esc or x quits (exit status 55).\n";
 }
 
 void print_short_usage(const char* program) {
-    std::cerr << "Usage: " << program << " [PORT [LOG]]  (--help for more)\n";
+    std::cerr << "Usage: " << program
+              << " [--serve [ADDRESS:]PORT] [PORT [LOG]]  (--help for more)\n";
 }
+
+// What the command line asks for.
+struct Request {
+    RunPlan plan;
+    bool any_positional = false;
+    std::optional<ServeAddress> serve;
+};
 
 // The usage, the version and an unknown option are answered here, without a plan; `status`
 // is the exit status then.
-std::optional<RunPlan> read_command_line(int argc, char** argv, int& status) {
-    const std::string port_argument = argc > 1 ? argv[1] : "";
-    const std::string log_name_argument = argc > 2 ? argv[2] : "";
+std::optional<Request> read_request(int argc, char** argv, int& status) {
+    const CommandLine line = read_command_line({argv + std::min(argc, 1), argv + argc});
     status = 0;
-    if (port_argument == "--help" || port_argument == "-h") {
+    if (line.help) {
         print_usage(argv[0]);
         return std::nullopt;
     }
-    if (port_argument == "--version") {
+    if (line.version) {
         std::cout << "stillmon " << STILLMON_VERSION << '\n';
         return std::nullopt;
     }
-    if (port_argument.starts_with('-')) {
-        std::cerr << "stillmon: unknown option " << port_argument << '\n';
+    status = 2;
+    if (!line.unknown_option.empty()) {
+        std::cerr << "stillmon: unknown option " << line.unknown_option << '\n';
         print_short_usage(argv[0]);
-        status = 2;
         return std::nullopt;
     }
-    return plan_run(port_argument, log_name_argument);
+    Request request;
+    if (line.serve) {
+        request.serve = read_serve_address(*line.serve);
+        if (!request.serve) {
+            std::cerr << "stillmon: --serve takes [ADDRESS:]PORT, not " << *line.serve << '\n';
+            print_short_usage(argv[0]);
+            return std::nullopt;
+        }
+    }
+    status = 0;
+    const auto& positional = line.positional;
+    request.any_positional = !positional.empty();
+    request.plan = plan_run(positional.size() > 0 ? positional[0] : "",
+                            positional.size() > 1 ? positional[1] : "");
+    return request;
 }
 
 // Signals end the process as the quit key does, so no logged cycle is lost; they are taken
@@ -164,14 +221,14 @@ void start_signal_thread(sigset_t& ending_signals, ProcessEnd& process_end,
 
 // A replay of a log that cannot be read ends here, with status 1; without any argument the
 // usage follows, since the log was never named.
-RunSources open_sources(const RunPlan& plan, int argc, char** argv, ProcessEnd& process_end,
-                        const ThreadStarter& start) {
+RunSources open_sources(const RunPlan& plan, bool any_positional, char** argv,
+                        ProcessEnd& process_end, const ThreadStarter& start) {
     std::cout << "Free memory:\n" << free_memory_amount_line(read_available_memory_bytes()) << '\n';
     RunSources sources = open_run_sources(
         plan, [&start] { return make_serial_port_link(start); }, process_end, std::cout, std::cerr);
     std::cout << program_line(argv[0], plan) << std::endl;
     if (plan.mode == RunMode::replay && !sources.replay_log) {
-        if (argc < 2) {
+        if (!any_positional) {
             print_short_usage(argv[0]);
         }
         process_end.close_all_and_exit(1);
@@ -179,8 +236,37 @@ RunSources open_sources(const RunPlan& plan, int argc, char** argv, ProcessEnd& 
     return sources;
 }
 
+// The page and what it reads, when --serve asks for it; without it no socket is opened.
+struct Page {
+    std::optional<LiveView> view;
+    std::optional<PageAnswers> answers;
+    std::unique_ptr<PageServer> server;
+};
+
+// A page that cannot be served is said on stderr; the run goes on without it.
+void serve_page(Page& page, const ServeAddress& address, const RunPlan& plan,
+                const ThreadStarter& start) {
+    const bool live = plan.mode == RunMode::live;
+    page.view.emplace();
+    page.answers.emplace(*page.view,
+                         PageSource{live, live ? plan.port_argument : "replay",
+                                    live ? "port " + plan.port_argument : plan.text_log_name,
+                                    LinkSupervisor::stall_limit_s},
+                         monotonic_seconds, encode_picture_png);
+    std::string why_not;
+    page.server = start_page_server(address, *page.answers, start, why_not);
+    if (!page.server) {
+        std::cerr << "stillmon: cannot serve the page on " << page_url(address) << ": " << why_not
+                  << std::endl;
+        return;
+    }
+    ServeAddress bound = address;
+    bound.port = page.server->port();
+    std::cout << page_served_line(page_url(bound)) << std::endl;
+}
+
 LinkSupervisor::Platform supervisor_platform(MainScreen& screen, OperatorState& state,
-                                             ProcessEnd& process_end) {
+                                             ProcessEnd& process_end, LiveView* view) {
     return {monotonic_seconds,
             [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
             [&screen](double wait_s) {
@@ -193,6 +279,11 @@ LinkSupervisor::Platform supervisor_platform(MainScreen& screen, OperatorState& 
             [&screen, &state] {
                 state.snapshot_request.store(true);
                 screen.presenter.wake();
+            },
+            [view] {
+                if (view != nullptr) {
+                    view->count_link_reopen();
+                }
             }};
 }
 
@@ -243,10 +334,11 @@ int run(int argc, char** argv) {
     // is dropped instead.
     signal(SIGPIPE, SIG_IGN);
     int status = 0;
-    const std::optional<RunPlan> plan = read_command_line(argc, argv, status);
-    if (!plan) {
+    const std::optional<Request> request = read_request(argc, argv, status);
+    if (!request) {
         return status;
     }
+    const RunPlan* plan = &request->plan;
 
     // The signal thread and the supervisor are detached and hold references to the locals
     // below. Those outlive them: from here on run() never returns, since every end of the
@@ -262,11 +354,17 @@ int run(int argc, char** argv) {
     // A thread that cannot be started ends the program: said on stderr in these steps, on
     // the window for the supervisor's.
     const ThreadStarter start = ending_thread_starter(process_end, std::cerr);
-    const RunSources sources = open_sources(*plan, argc, argv, process_end, start);
+    const RunSources sources =
+        open_sources(*plan, request->any_positional, argv, process_end, start);
+    Page page;
+    if (request->serve) {
+        serve_page(page, *request->serve, *plan, start);
+    }
+    LiveView* view = page.server ? &*page.view : nullptr;
     start_signal_thread(ending_signals, process_end, start);
-    MainScreen screen(plan->mode, state, start);
+    MainScreen screen(plan->mode, state, start, view);
     LinkSupervisor supervisor(plan->mode, plan->port_text, state, sources.link.get(),
-                              supervisor_platform(screen, state, process_end));
+                              supervisor_platform(screen, state, process_end, view));
     start_supervisor(supervisor, screen, process_end);
     run_cycles(*plan, sources, screen, state, process_end);
 }

@@ -13,6 +13,34 @@ constexpr std::size_t longest_log_base = 18;
 
 }  // namespace
 
+CommandLine read_command_line(const std::vector<std::string>& arguments) {
+    CommandLine line;
+    const auto note_unknown = [&line](const std::string& option) {
+        if (line.unknown_option.empty()) {
+            line.unknown_option = option;
+        }
+    };
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const bool option =
+            argument.starts_with("--") || (line.positional.empty() && argument.starts_with('-'));
+        if (!option) {
+            line.positional.push_back(argument);
+        } else if (argument == "--help" || argument == "-h") {
+            line.help = true;
+        } else if (argument == "--version") {
+            line.version = true;
+        } else if (argument == "--serve" && i + 1 < arguments.size()) {
+            line.serve = arguments[++i];
+        } else if (argument.starts_with("--serve=")) {
+            line.serve = argument.substr(8);
+        } else {
+            note_unknown(argument);
+        }
+    }
+    return line;
+}
+
 bool selects_live_mode(std::string_view port_argument) {
     return port_argument.size() < 2 && read_number(port_argument) > 0.0;
 }
@@ -65,6 +93,12 @@ std::string program_line(std::string_view program_name, const RunPlan& plan) {
     line += plan.log_name_argument;
     line += " = ";
     line += plan.log_name_argument;
+    return line;
+}
+
+std::string page_served_line(std::string_view url) {
+    std::string line = "Page served at ";
+    line += url;
     return line;
 }
 

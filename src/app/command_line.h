@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/run_mode.h"
 
@@ -18,6 +20,20 @@ struct RunPlan {
     std::string port_text;  // empty in replay mode
 };
 
+// The command line taken apart: options start with "--" and may stand anywhere; the first
+// argument that is no option's is the port argument, the second the log name, and any after
+// them are ignored. A first positional argument starting with "-" is an option too ("-h", or
+// an unknown one), as it always was; a later one is an ordinary log name.
+struct CommandLine {
+    std::vector<std::string> positional;
+    bool help = false;
+    bool version = false;
+    std::optional<std::string> serve;  // --serve's value as typed
+    std::string unknown_option;        // the first option not known, or "--serve" without value
+};
+
+CommandLine read_command_line(const std::vector<std::string>& arguments);
+
 // Only a single character whose number is above 0 ("1" to "9") selects live mode.
 bool selects_live_mode(std::string_view port_argument);
 
@@ -27,5 +43,6 @@ RunPlan plan_run(std::string_view port_argument, std::string_view log_name_argum
 std::string free_memory_amount_line(std::uint64_t available_bytes);   // " 1850 megabytes"
 std::string port_opened_line(const RunPlan& plan, int error_number);  // "Com 3 Port opened 0"
 std::string program_line(std::string_view program_name, const RunPlan& plan);  // "exe= ..."
+std::string page_served_line(std::string_view url);  // "Page served at http://..."
 
 }  // namespace stillmon

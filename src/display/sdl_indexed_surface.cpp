@@ -31,12 +31,18 @@ SdlSurfacePtr make_indexed_surface(int width, int height) {
 }
 
 std::vector<SDL_Rect> copy_changed_rows(const Surface& surface, SDL_Surface& indexed) {
-    const auto width = static_cast<std::size_t>(surface.width());
+    return copy_changed_rows(surface.width(), surface.height(), surface.pixels(), indexed);
+}
+
+std::vector<SDL_Rect> copy_changed_rows(int surface_width, int surface_height,
+                                        std::span<const std::uint8_t> pixels,
+                                        SDL_Surface& indexed) {
+    const auto width = static_cast<std::size_t>(surface_width);
     const auto pitch = static_cast<std::size_t>(indexed.pitch);
-    const std::uint8_t* source = surface.pixels().data();
+    const std::uint8_t* source = pixels.data();
     auto* destination = static_cast<std::uint8_t*>(indexed.pixels);
     std::vector<SDL_Rect> bands;
-    for (int y = 0; y < surface.height(); ++y) {
+    for (int y = 0; y < surface_height; ++y) {
         const auto row = static_cast<std::size_t>(y);
         const std::uint8_t* from = source + row * width;
         std::uint8_t* to = destination + row * pitch;
@@ -47,7 +53,7 @@ std::vector<SDL_Rect> copy_changed_rows(const Surface& surface, SDL_Surface& ind
         if (!bands.empty() && bands.back().y + bands.back().h == y) {
             ++bands.back().h;
         } else {
-            bands.push_back(SDL_Rect{0, y, surface.width(), 1});
+            bands.push_back(SDL_Rect{0, y, surface_width, 1});
         }
     }
     return bands;

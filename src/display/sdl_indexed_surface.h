@@ -2,7 +2,9 @@
 
 #include <SDL.h>
 
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace stillmon {
@@ -22,5 +24,8 @@ SdlSurfacePtr make_indexed_surface(int width, int height);
 // row where they differ from what it holds. Returns the rows copied, as bands of whole rows
 // from the top down.
 std::vector<SDL_Rect> copy_changed_rows(const Surface& surface, SDL_Surface& indexed);
+// The same for pixels held elsewhere (a copy of the surface's), width x height of them.
+std::vector<SDL_Rect> copy_changed_rows(int width, int height, std::span<const std::uint8_t> pixels,
+                                        SDL_Surface& indexed);
 
 }  // namespace stillmon

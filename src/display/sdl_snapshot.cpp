@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <span>
 
 #include "display/sdl_indexed_surface.h"
 #include "display/snapshot_name.h"
@@ -14,22 +15,76 @@
 
 namespace stillmon {
 
-bool save_snapshot_png(const Surface& surface, const std::string& path, std::string* why_not) {
-    SdlSurfacePtr indexed = make_indexed_surface(surface.width(), surface.height());
-    if (!indexed) {
+namespace {
+
+// The one way pixels become a PNG, for snapshot files and the page's picture alike: an
+// indexed surface with the chart palette, written through SDL_image. Takes `out` over.
+bool write_png(int width, int height, std::span<const std::uint8_t> pixels, SDL_RWops* out,
+               std::string* why_not) {
+    SdlSurfacePtr indexed = make_indexed_surface(width, height);
+    if (!indexed || out == nullptr) {
         if (why_not != nullptr) {
             *why_not = SDL_GetError();
         }
+        if (out != nullptr) {
+            SDL_RWclose(out);
+        }
         return false;
     }
-    copy_changed_rows(surface, *indexed);
-    if (IMG_SavePNG(indexed.get(), path.c_str()) != 0) {
+    copy_changed_rows(width, height, pixels, *indexed);
+    if (IMG_SavePNG_RW(indexed.get(), out, 1) != 0) {
         if (why_not != nullptr) {
             *why_not = IMG_GetError();
         }
         return false;
     }
     return true;
+}
+
+// An SDL stream that appends what is written to a string: SDL's own memory streams have a
+// fixed size.
+SDL_RWops* string_writer(std::string& into) {
+    SDL_RWops* stream = SDL_AllocRW();
+    if (stream == nullptr) {
+        return nullptr;
+    }
+    stream->type = SDL_RWOPS_UNKNOWN;
+    stream->hidden.unknown.data1 = &into;
+    stream->size = [](SDL_RWops* self) -> Sint64 {
+        return static_cast<Sint64>(static_cast<std::string*>(self->hidden.unknown.data1)->size());
+    };
+    stream->seek = [](SDL_RWops* self, Sint64, int) -> Sint64 {
+        return static_cast<Sint64>(static_cast<std::string*>(self->hidden.unknown.data1)->size());
+    };
+    stream->read = [](SDL_RWops*, void*, size_t, size_t) -> size_t { return 0; };
+    stream->write = [](SDL_RWops* self, const void* data, size_t size, size_t count) -> size_t {
+        static_cast<std::string*>(self->hidden.unknown.data1)
+            ->append(static_cast<const char*>(data), size * count);
+        return count;
+    };
+    stream->close = [](SDL_RWops* self) -> int {
+        SDL_FreeRW(self);
+        return 0;
+    };
+    return stream;
+}
+
+}  // namespace
+
+bool save_snapshot_png(const Surface& surface, const std::string& path, std::string* why_not) {
+    return write_png(surface.width(), surface.height(), surface.pixels(),
+                     SDL_RWFromFile(path.c_str(), "wb"), why_not);
+}
+
+std::optional<std::string> encode_picture_png(const WindowPicture& picture) {
+    std::string png;
+    if (picture.width <= 0 || picture.height <= 0 ||
+        picture.indices.size() !=
+            static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height) ||
+        !write_png(picture.width, picture.height, picture.indices, string_writer(png), nullptr)) {
+        return std::nullopt;
+    }
+    return png;
 }
 
 namespace {

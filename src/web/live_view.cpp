@@ -9,7 +9,18 @@ void LiveView::publish_cycle(const CycleRecord& record, double now_s) {
     if (record.timing_errors > 0) {
         timing_errors_.fetch_add(1);
     }
+    if (record.has_reflux_ratio) {
+        reflux_ratio_.store(record.reflux_ratio);
+        has_reflux_ratio_.store(true);
+    }
     last_cycle_time_.store(now_s);
+}
+
+std::optional<float> LiveView::last_reflux_ratio() const {
+    if (!has_reflux_ratio_.load()) {
+        return std::nullopt;
+    }
+    return reflux_ratio_.load();
 }
 
 void LiveView::publish_picture(WindowPicture picture) {

@@ -46,6 +46,8 @@ class LiveView {
 
     const HistoryRing& history() const { return history_; }
     LinkStatus link_status() const;
+    // The reflux ratio of the latest ratio period that had one.
+    std::optional<float> last_reflux_ratio() const;
     // Null until the first picture.
     std::shared_ptr<const PublishedPicture> picture() const;
 
@@ -54,6 +56,8 @@ class LiveView {
     std::atomic<std::uint64_t> timing_errors_{0};
     std::atomic<std::uint64_t> reopens_{0};
     std::atomic<double> last_cycle_time_{-1.0};  // below 0 before the first cycle
+    std::atomic<bool> has_reflux_ratio_{false};
+    std::atomic<float> reflux_ratio_{0.0f};
     mutable std::mutex picture_mutex_;
     std::shared_ptr<const PublishedPicture> picture_;
 };

@@ -43,7 +43,8 @@ struct Harness {
                           keys.pop_front();
                           return next;
                       },
-                      [this](int status) { quits.push_back(status); }, [this] { ++snapshots; }}) {}
+                      [this](int status) { quits.push_back(status); }, [this] { ++snapshots; },
+                      [this] { ++reopens; }}) {}
 
     OperatorState state;
     RecordingLink link;
@@ -53,6 +54,7 @@ struct Harness {
     std::deque<std::string> keys;
     std::vector<int> quits;
     int snapshots = 0;
+    int reopens = 0;
     LinkSupervisor supervisor;
 };
 
@@ -77,6 +79,7 @@ TEST(LinkSupervisor, ReopensAStalledLinkOnEveryPassUntilAFrameCompletes) {
     harness.state.last_frame_time_s.store(harness.now_s);  // a cycle completed
     harness.supervisor.run_pass();
     EXPECT_EQ(harness.link.calls.size(), 4u);
+    EXPECT_EQ(harness.reopens, 2);
 }
 
 TEST(LinkSupervisor, ActsOnTheCyclesResetRequest) {

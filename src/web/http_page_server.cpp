@@ -1,0 +1,110 @@
+#include <httplib.h>
+
+#include <cerrno>
+#include <cstring>
+#include <thread>
+
+#include "web/page_server.h"
+
+namespace stillmon {
+
+namespace {
+
+// The bytes of the head as sent, give or take the blanks around each header's colon.
+std::size_t head_bytes(const httplib::Request& request) {
+    std::size_t bytes = request.method.size() + request.target.size() + request.version.size() + 4;
+    for (const auto& [name, value] : request.headers) {
+        bytes += name.size() + value.size() + 4;
+    }
+    return bytes + 2;
+}
+
+bool has_body(const httplib::Request& request) {
+    const std::string length = request.get_header_value("Content-Length");
+    return (!length.empty() && length != "0") || request.has_header("Transfer-Encoding");
+}
+
+PageRequest page_request(const httplib::Request& request) {
+    PageRequest page;
+    page.method = request.method;
+    page.path = request.path;
+    if (request.has_param("since")) {
+        page.since = request.get_param_value("since");
+    }
+    page.head_bytes = head_bytes(request);
+    page.has_body = has_body(request);
+    return page;
+}
+
+class HttpPageServer final : public PageServer {
+  public:
+    explicit HttpPageServer(PageAnswers& answers) {
+        server_.new_task_queue = [] { return new httplib::ThreadPool(worker_count); };
+        server_.set_read_timeout(read_timeout_s, 0);
+        server_.set_write_timeout(write_timeout_s, 0);
+        server_.set_keep_alive_timeout(keep_alive_s);
+        // Every request is answered before routing: httplib's own routes would read a body
+        // first, and know nothing of 405.
+        server_.set_pre_routing_handler(
+            [&answers](const httplib::Request& request, httplib::Response& response) {
+                const PageAnswer answer = answers.answer(page_request(request));
+                response.status = answer.status;
+                for (const auto& [name, value] : answer.headers) {
+                    response.set_header(name, value);
+                }
+                if (has_body(request)) {
+                    // The body is never read: the connection cannot carry another request.
+                    response.set_header("Connection", "close");
+                }
+                response.set_content(*answer.body, answer.content_type);
+                return httplib::Server::HandlerResponse::Handled;
+            });
+    }
+
+    ~HttpPageServer() override { stop(); }
+
+    bool bind(const ServeAddress& address, std::string& why_not) {
+        errno = 0;
+        port_ = address.port == 0 ? server_.bind_to_any_port(address.host)
+                                  : (server_.bind_to_port(address.host, address.port)
+                                         ? address.port
+                                         : -1);
+        if (port_ <= 0) {
+            why_not = errno != 0 ? std::strerror(errno) : "the address cannot be bound";
+            return false;
+        }
+        return true;
+    }
+
+    void listen(const ThreadStarter& start) {
+        listener_ = start([this] { server_.listen_after_bind(); });
+    }
+
+    int port() const override { return port_; }
+
+    void stop() override {
+        server_.stop();
+        if (listener_.joinable()) {
+            listener_.join();
+        }
+    }
+
+  private:
+    httplib::Server server_;
+    std::thread listener_;
+    int port_ = -1;
+};
+
+}  // namespace
+
+std::unique_ptr<PageServer> start_page_server(const ServeAddress& address, PageAnswers& answers,
+                                              const ThreadStarter& start, std::string& why_not) {
+    auto server = std::make_unique<HttpPageServer>(answers);
+    if (!server->bind(address, why_not)) {
+        return nullptr;
+    }
+    server->listen(start);
+    return server;
+}
+
+}  // namespace stillmon
