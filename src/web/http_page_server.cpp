@@ -65,10 +65,9 @@ class HttpPageServer final : public PageServer {
 
     bool bind(const ServeAddress& address, std::string& why_not) {
         errno = 0;
-        port_ = address.port == 0 ? server_.bind_to_any_port(address.host)
-                                  : (server_.bind_to_port(address.host, address.port)
-                                         ? address.port
-                                         : -1);
+        port_ = address.port == 0
+                    ? server_.bind_to_any_port(address.host)
+                    : (server_.bind_to_port(address.host, address.port) ? address.port : -1);
         if (port_ <= 0) {
             why_not = errno != 0 ? std::strerror(errno) : "the address cannot be bound";
             return false;

@@ -11,8 +11,8 @@ namespace stillmon {
 namespace {
 
 constexpr std::array<std::string_view, 8> channel_names = {
-    "tank",          "first_stage", "second_stage",          "steam",
-    "top_heat_exchanger", "centre",  "bottom_heat_exchanger", "out_water"};
+    "tank",   "first_stage",           "second_stage", "steam", "top_heat_exchanger",
+    "centre", "bottom_heat_exchanger", "out_water"};
 
 // Prometheus reads Go's float forms: NaN, +Inf, -Inf, and any decimal; each value is written
 // in the shortest form of its own type, so a float's 10.46182 is not 10.461820602416992.

@@ -34,8 +34,8 @@ struct PageAnswer {
 // What the page shows about the run's source.
 struct PageSource {
     bool live = true;
-    std::string port_label;  // the port argument live ("3"); "replay" otherwise
-    std::string name;        // "port 3", or the saved log's name
+    std::string port_label;          // the port argument live ("3"); "replay" otherwise
+    std::string name;                // "port 3", or the saved log's name
     double arriving_within_s = 2.0;  // a cycle no older than this: frames are arriving
 };
 
@@ -46,8 +46,9 @@ struct PageSource {
 //   /api/history?since=N  the cycles after index N (at most history_per_answer of them)
 //   /metrics              Prometheus' text format
 // and refusals, the first that applies: 431 for a head over 8 KiB, 405 for other methods, 413
-// for a body, 404 for other paths, 400 for a "since" that is not a whole number. Any number of server threads may
-// ask at once; the picture is encoded once per copy, by the first that asks for it.
+// for a body, 404 for other paths, 400 for a "since" that is not a whole number. Any number of
+// server threads may ask at once; the picture is encoded once per copy, by the first that asks for
+// it.
 class PageAnswers {
   public:
     static constexpr std::size_t longest_head_bytes = 8192;

@@ -1,5 +1,9 @@
 #include "app/command_line.h"
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "app/free_memory.h"
@@ -72,6 +76,35 @@ TEST(FreeMemory, ReadsMemAvailableInBytes) {
     EXPECT_EQ(available_memory_bytes("MemTotal: 5 kB\n"), std::nullopt);
     EXPECT_EQ(available_memory_bytes("MemAvailable: kB\n"), std::nullopt);
     EXPECT_GT(read_available_memory_bytes(), 0u);
+}
+
+TEST(CommandLine, OptionsStandBeforeOrAfterThePositionalArguments) {
+    using Arguments = std::vector<std::string>;
+    struct Case {
+        Arguments arguments;
+        Arguments positional;
+        std::optional<std::string> serve;
+        std::string unknown;
+    };
+    const Case cases[] = {
+        {{"3", "Run"}, {"3", "Run"}, std::nullopt, ""},
+        {{"--serve", "8080", "3", "Run"}, {"3", "Run"}, "8080", ""},
+        {{"3", "--serve", "0.0.0.0:80", "Run"}, {"3", "Run"}, "0.0.0.0:80", ""},
+        {{"3", "Run", "--serve=9000"}, {"3", "Run"}, "9000", ""},
+        {{"3", "-Run"}, {"3", "-Run"}, std::nullopt, ""},  // a later "-" is a log name
+        {{"-x", "3"}, {"3"}, std::nullopt, "-x"},
+        {{"3", "--bogus", "Run"}, {"3", "Run"}, std::nullopt, "--bogus"},
+        {{"3", "--serve"}, {"3"}, std::nullopt, "--serve"},
+    };
+    for (const auto& c : cases) {
+        const CommandLine line = read_command_line(c.arguments);
+        EXPECT_EQ(line.positional, c.positional) << c.arguments.front();
+        EXPECT_EQ(line.serve, c.serve) << c.arguments.front();
+        EXPECT_EQ(line.unknown_option, c.unknown) << c.arguments.front();
+    }
+    EXPECT_TRUE(read_command_line({"3", "Run", "-h"}).positional.size() == 3);
+    EXPECT_TRUE(read_command_line({"--version"}).version);
+    EXPECT_TRUE(read_command_line({"3", "--help"}).help);
 }
 
 }  // namespace

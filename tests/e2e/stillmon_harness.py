@@ -198,12 +198,13 @@ def elements_from_frame(data):
 # --- The monitor ---------------------------------------------------------------------------
 
 class Monitor(harness.Program):
-    """stillmon in live mode on port `port` of the device at `device_path`."""
+    """stillmon in live mode on port `port` of the device at `device_path`; `options` go
+    before the positional arguments."""
 
-    def __init__(self, x, directory, device_path, port="3", log_name="Run"):
+    def __init__(self, x, directory, device_path, port="3", log_name="Run", options=()):
         env = x.env(**{f"STILLMON_COM{port}": device_path})
         env.pop("COMPUTERNAME", None)
-        super().__init__([STILLMON, port, log_name], env=env, cwd=directory)
+        super().__init__([STILLMON, *options, port, log_name], env=env, cwd=directory)
         self.x = x
         self.directory = directory
         base = log_name if 2 <= len(log_name) <= 18 else "Debug_"

@@ -1,5 +1,6 @@
 # End-to-end runs of stillmon itself under a virtual X server (label "e2e": they need Xvfb,
-# xdotool, xwd, tmux and GNU Unifont's hex file): live mode against the device simulator or a
+# xdotool, xwd, tmux, GNU Unifont's hex file, and for the page Chromium and the Prometheus
+# client's parser): live mode against the device simulator or a
 # device played by the test, and replays of saved logs.
 set(STILLMON_E2E_ENVIRONMENT
   "STILLMON=$<TARGET_FILE:stillmon>"
@@ -32,3 +33,8 @@ set_tests_properties(e2e.live.LiveHonestLogs PROPERTIES COST 100)
 
 stillmon_add_e2e_suites(replay_test replay 300
   ReplayScreen ReplayKeys ReplaySilentEndings ReplayBadInput HeadlessPrompt ReplayRoundTrip)
+
+# The live page: Chromium, the API against the log, bad requests, and 20 polling clients for
+# STILLMON_PAGE_LOAD_S seconds (60 by default).
+stillmon_add_e2e_suites(page_test page 240 PageInBrowser PageApi PageLoad)
+set_tests_properties(e2e.page.PageLoad PROPERTIES COST 90)

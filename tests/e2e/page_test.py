@@ -1,0 +1,271 @@
+"""End-to-end tests of the live page (stillmon --serve): stillmon live against the device
+simulator under a virtual X server, its page loaded in headless Chromium, its API and
+/metrics read over HTTP and compared with its text log, bad requests, a slow client, and a
+load of polling clients that must not disturb the cycle.
+
+Program paths come in STILLMON and STILLSIM. STILLMON_PAGE_LOAD_S sets the load test's length
+(default 60 s); STILLMON_PAGE_SCREENSHOTS names a folder to keep the page's screenshot in.
+"""
+
+import http.client
+import json
+import os
+import re
+import shutil
+import socket
+import sys
+import threading
+import time
+import unittest
+import urllib.parse
+
+try:
+    from prometheus_client.parser import text_string_to_metric_families
+except ImportError:
+    # Debian's python3-prometheus-client, for a Python other than Debian's own.
+    sys.path.append("/usr/lib/python3/dist-packages")
+    from prometheus_client.parser import text_string_to_metric_families
+
+import browser
+import harness
+import stillmon_harness as sh
+import text_log
+
+RECORD_KEYS = {"index", "record", "device_time", "interval", "temperatures", "proof",
+               "liquid_strength", "vapour_strength", "whole_stages", "stages", "valve", "flow",
+               "reflux_ratio", "timing_errors"}
+
+
+def request(url, method="GET", path=None, headers=None, body=None, timeout_s=10):
+    """(status, headers, body) of one request on a connection of its own."""
+    parts = urllib.parse.urlsplit(url)
+    connection = http.client.HTTPConnection(parts.hostname, parts.port, timeout=timeout_s)
+    try:
+        connection.request(method, path or parts.path or "/", body=body, headers=headers or {})
+        response = connection.getresponse()
+        return response.status, dict(response.getheaders()), response.read()
+    finally:
+        connection.close()
+
+
+def get_json(url, path):
+    status, _, body = request(url, path=path)
+    if status != 200:
+        raise harness.HarnessError(f"{path}: status {status}")
+    return json.loads(body)
+
+
+def logged(line):
+    """A text-log line's values: record number, device time, interval, channels 0-7, proof."""
+    fields = text_log.split_fields(line)
+    return {"record": int(fields[12][4:]), "device_time": fields[10],
+            "interval": float(fields[11]), "proof": text_log.read_number(fields[9][6:]),
+            "temperatures": [f[6:] for f in fields[1:9]]}
+
+
+class PageTestCase(unittest.TestCase):
+    def setUp(self):
+        sh.require_programs(self)
+        self.directory = harness.temporary_directory()
+        self.addCleanup(self.directory.cleanup)
+        self.dir = self.directory.name
+        self.x = harness.Xvfb()
+        self.addCleanup(self.x.close)
+
+    def start_live(self, *simulator_options):
+        self.simulator = sh.Simulator(self.dir, *simulator_options)
+        self.addCleanup(self.simulator.stop)
+        monitor = sh.Monitor(self.x, self.dir, self.simulator.link,
+                             options=("--serve", "127.0.0.1:0"))
+        self.addCleanup(monitor.stop)
+        url = monitor.output.wait_for(r"^Page served at (http://\S+)$").group(1)
+        return monitor, url
+
+    def assert_record_matches_line(self, record, line):
+        self.assertEqual(set(record), RECORD_KEYS)
+        values = logged(line)
+        for key in ("record", "device_time", "proof"):
+            self.assertEqual(record[key], values[key], key)
+        self.assertAlmostEqual(record["interval"], values["interval"], delta=0.0005)
+        self.assert_temperatures_logged(record["temperatures"], values["temperatures"])
+
+    def assert_temperatures_logged(self, exact, logged_texts):
+        """Exact values (sixteenths of a degree) are written to the log with one decimal."""
+        self.assertEqual([text_log.format_number(t, "0.0") for t in exact], logged_texts)
+
+
+class PageInBrowser(PageTestCase):
+    def test_the_page_charts_the_run_and_shows_the_latest_logged_record(self):
+        monitor, url = self.start_live("--skip", "3600", "--speed", "10")
+        # A ratio period of 3 cycles (y lowers it from 97), so the reflux chart has points soon.
+        window = monitor.window()
+        self.x.focus(window)
+        self.x.type_text(window, "y" * 95)
+        monitor.wait_for_cycles(8)
+        with browser.Browser() as page:
+            page.open(url)
+            page.wait_for("document.querySelectorAll('canvas').length === 5 && "
+                          "document.getElementById('window').naturalWidth === 1280",
+                          what="the charts and the window picture")
+            traced = dict(page.wait_for(
+                f"(() => {{ const t = {browser.TRACE_PIXELS}; "
+                "return t.every(([, n]) => n > 0) ? t : null; })()",
+                what="a trace on every chart (the reflux ratio's after its first period)",
+                timeout_s=40))
+            self.assertGreater(traced["chart-temperatures"], 500, traced)
+            # Silence the device: the last logged record is the last the page can show.
+            self.simulator.stop()
+            harness.wait_until(lambda: page.evaluate(
+                "document.getElementById('link-state').textContent").startswith("silent for"),
+                15, what="the page to see the link silent")
+            last = logged(monitor.logged_lines()[-1])["record"]
+            shown = page.evaluate("document.getElementById('record-number').textContent")
+            self.assertEqual(shown, str(last))
+            shot = os.path.join(self.dir, "page.png")
+            page.screenshot(shot)
+            image = harness.read_png(shot)
+            self.assertEqual((image.width, image.height), (1280, 1800))
+            self.assertGreater(len(image.colours()), 50)
+            if os.environ.get("STILLMON_PAGE_SCREENSHOTS"):
+                shutil.copy(shot, os.environ["STILLMON_PAGE_SCREENSHOTS"])
+
+
+class PageApi(PageTestCase):
+    def test_api_and_metrics_hold_what_the_log_holds(self):
+        monitor, url = self.start_live("--skip", "3600", "--speed", "10")
+        monitor.wait_for_cycles(12)
+        self.simulator.stop()
+        harness.wait_until(lambda: get_json(url, "/api/latest")["link"]["silent_s"] > 2.5, 10)
+        lines = monitor.logged_lines()
+
+        history = get_json(url, "/api/history?since=0")
+        self.assertFalse(history["more"])
+        records = history["records"]
+        self.assertEqual([r["index"] for r in records], list(range(1, len(lines) + 1)))
+        for record, line in zip(records, lines):
+            with self.subTest(index=record["index"]):
+                self.assert_record_matches_line(record, line)
+        self.assertTrue(all((r["stages"] is None) == (r["whole_stages"] is None)
+                            for r in records))
+        self.assertEqual(get_json(url, "/api/history?since=10")["records"], records[10:])
+
+        latest = get_json(url, "/api/latest")
+        self.assertEqual(latest["record"], records[-1])
+        self.assertEqual((latest["mode"], latest["port"]), ("live", "3"))
+        self.assertFalse(latest["link"]["arriving"])
+
+        status, headers, body = request(url, path="/metrics")
+        self.assertEqual(status, 200)
+        self.assertTrue(headers["Content-Type"].startswith("text/plain; version=0.0.4"))
+        samples = {(s.name, s.labels.get("channel")): s
+                   for family in text_string_to_metric_families(body.decode())
+                   for s in family.samples}
+        self.assertTrue(all(s.labels["port"] == "3" for s in samples.values()))
+        self.assertEqual(samples["stillmon_cycles_total", None].value, len(lines))
+        self.assertEqual(samples["stillmon_record_number", None].value, records[-1]["record"])
+        self.assertGreater(samples["stillmon_last_frame_age_seconds", None].value, 2.5)
+        self.assert_temperatures_logged(
+            [samples["stillmon_temperature_celsius", str(c)].value for c in range(8)],
+            logged(lines[-1])["temperatures"])
+        self.assertAlmostEqual(samples["stillmon_vapour_strength_percent", None].value,
+                               records[-1]["vapour_strength"], places=4)
+        monitor.stop()
+
+        # The same log replayed, the option after the arguments: the page follows the replay.
+        replay = harness.Program([sh.STILLMON, "0", "Run3", "--serve", "127.0.0.1:0"],
+                                 env=self.x.env(), cwd=self.dir)
+        self.addCleanup(replay.stop)
+        replay_url = replay.output.wait_for(r"^Page served at (http://\S+)$").group(1)
+        harness.wait_until(lambda: (get_json(replay_url, "/api/latest")["record"] or {})
+                           .get("index") == len(lines), 30, what="the replay's last record")
+        replayed = get_json(replay_url, "/api/history?since=0")["records"]
+        self.assertEqual(get_json(replay_url, "/api/latest")["mode"], "replay")
+        self.assertEqual(len(replayed), len(lines))
+        for record, line in zip(replayed, lines):
+            # The replay rebuilds each channel as the logged value plus its replay offset.
+            raws = text_log.refilled_raws(text_log.split_fields(line))
+            self.assertEqual(record["temperatures"], [raw / 16 for raw in raws])
+            self.assertEqual(record["record"], logged(line)["record"])
+
+    def test_bad_requests_are_refused_and_a_silent_client_is_dropped(self):
+        monitor, url = self.start_live()
+        monitor.wait_for_cycles(1)
+        for method, path, headers, body, status in (
+                ("GET", "/nothing", {}, None, 404),
+                ("POST", "/api/latest", {}, b"x=1", 405),
+                ("DELETE", "/", {}, None, 405),
+                ("GET", "/api/history?since=ten", {}, None, 400),
+                ("GET", "/api/history?since=-1", {}, None, 400),
+                ("GET", "/", {}, b"a body", 413),
+                ("GET", "/", {f"X-Filler-{i}": "y" * 60 for i in range(150)}, None, 431)):
+            with self.subTest(method=method, path=path):
+                self.assertEqual(request(url, method, path, headers, body)[0], status)
+        status, headers, body = request(url, "HEAD", "/window.png")
+        self.assertEqual((status, headers["Content-Type"], body), (200, "image/png", b""))
+
+        # A client that never finishes its request head is dropped after a few seconds, and
+        # the server answers others meanwhile.
+        parts = urllib.parse.urlsplit(url)
+        slow = socket.create_connection((parts.hostname, parts.port))
+        self.addCleanup(slow.close)
+        slow.sendall(b"GET /api/latest HTTP/1.1\r\nHost: x\r\n")
+        started = time.monotonic()
+        self.assertEqual(request(url, path="/api/latest")[0], 200)
+        slow.settimeout(15)
+        while slow.recv(4096):
+            pass
+        self.assertLess(time.monotonic() - started, 10)
+
+
+class PageLoad(PageTestCase):
+    CLIENTS = 20
+    POLL_S = 0.1
+
+    def test_twenty_polling_clients_leave_the_cycle_alone(self):
+        duration_s = float(os.environ.get("STILLMON_PAGE_LOAD_S", "60"))
+        monitor, url = self.start_live("--verbose")
+        monitor.wait_for_cycles(2)
+        stop = threading.Event()
+        failures = []
+        answered = [0] * self.CLIENTS
+
+        def poll(client):
+            path = "/api/latest" if client % 2 else "/window.png"
+            while not stop.is_set():
+                due = time.monotonic() + self.POLL_S
+                try:
+                    status, _, body = request(url, path=path, timeout_s=5)
+                    if status != 200 or not body:
+                        failures.append((client, status))
+                    answered[client] += 1
+                except OSError as error:
+                    failures.append((client, repr(error)))
+                stop.wait(max(0.0, due - time.monotonic()))
+
+        clients = [threading.Thread(target=poll, args=(c,)) for c in range(self.CLIENTS)]
+        for client in clients:
+            client.start()
+        time.sleep(duration_s)
+        stop.set()
+        for client in clients:
+            client.join(10)
+        self.simulator.stop()
+        monitor.stop()
+
+        self.assertEqual(failures, [])
+        least = 0.5 * duration_s / self.POLL_S
+        self.assertTrue(all(n > least for n in answered), answered)
+        lines = monitor.logged_lines()
+        # Every interval after the first (measured from start-up) within 0.71-0.99 s.
+        late = [line for line in lines[1:] if not 0.71 <= logged(line)["interval"] <= 0.99]
+        self.assertEqual(late, [])
+        sent = [int(n) for n in re.findall(r"frame \d+ \(record (\d+)\) sent whole",
+                                           "\n".join(self.simulator.program.output.all()))]
+        numbers = [logged(line)["record"] for line in lines]
+        self.assertEqual(numbers, sent[:len(numbers)])
+        self.assertLessEqual(len(sent) - len(numbers), 1)  # one frame may be in flight
+        self.assertGreater(len(numbers), duration_s / 0.9 - 2)
+
+
+if __name__ == "__main__":
+    unittest.main()

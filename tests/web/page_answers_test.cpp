@@ -1,0 +1,91 @@
+#include "web/page_answers.h"
+
+#include <gtest/gtest.h>
+
+#include "web/serve_address.h"
+
+namespace stillmon {
+namespace {
+
+TEST(ServeAddress, TakesAPortAloneOrAfterAnAddress) {
+    const auto loopback = read_serve_address("8080");
+    ASSERT_TRUE(loopback);
+    EXPECT_EQ(page_url(*loopback), "http://127.0.0.1:8080/");
+    EXPECT_EQ(page_url(*read_serve_address("0.0.0.0:80")), "http://0.0.0.0:80/");
+    EXPECT_EQ(page_url(*read_serve_address("[::1]:0")), "http://[::1]:0/");
+    for (const char* bad : {"", "http", "-1", "65536", "8080x", ":80", "host:", "::1:80"}) {
+        EXPECT_FALSE(read_serve_address(bad)) << bad;
+    }
+}
+
+struct Answers {
+    Answers() : answers(view, {true, "3", "port 3", 2.0}, [this] { return now_s; }, encode) {}
+
+    PageAnswer get(const std::string& path, std::optional<std::string> since = std::nullopt,
+                   const std::string& method = "GET") {
+        return answers.answer({method, path, std::move(since), 200, false});
+    }
+
+    LiveView view{100};
+    double now_s = 10.0;
+    int encodes = 0;
+    PageAnswers::PictureEncoder encode = [this](const WindowPicture& picture) {
+        ++encodes;
+        return std::optional<std::string>(std::to_string(picture.width));
+    };
+    PageAnswers answers;
+};
+
+TEST(PageAnswers, RefusesWhatItDoesNotServe) {
+    Answers page;
+    EXPECT_EQ(page.get("/nothing").status, 404);
+    EXPECT_EQ(page.get("/api/history", "12a").status, 400);
+    EXPECT_EQ(page.get("/api/history", "-1").status, 400);
+    EXPECT_EQ(page.get("/api/history", "").status, 400);
+    const PageAnswer post = page.get("/", std::nullopt, "POST");
+    EXPECT_EQ(post.status, 405);
+    EXPECT_EQ(post.headers.back(), (std::pair<std::string, std::string>{"Allow", "GET, HEAD"}));
+    EXPECT_EQ(page.answers.answer({"GET", "/", {}, 0, true}).status, 413);
+    EXPECT_EQ(page.answers.answer({"GET", "/", {}, 8193, false}).status, 431);
+    EXPECT_EQ(page.get("/window.png").status, 503);  // no picture yet
+    EXPECT_EQ(page.get("/", std::nullopt, "HEAD").status, 200);
+}
+
+TEST(PageAnswers, ServeTheViewsCyclesPictureAndLinkState) {
+    Answers page;
+    EXPECT_NE(page.get("/api/latest").body->find(R"("record":null,"link":{"arriving":false,)"),
+              std::string::npos);
+    for (int i = 1; i <= 3; ++i) {
+        CycleRecord record;
+        record.record_number = static_cast<std::uint16_t>(100 + i);
+        record.timing_errors = i == 2 ? 1 : 0;
+        page.view.publish_cycle(record, 7.0);
+    }
+    page.view.count_link_reopen();
+    const std::string latest = *page.get("/api/latest").body;
+    EXPECT_NE(latest.find(R"("index":3,"record":103,)"), std::string::npos) << latest;
+    EXPECT_NE(latest.find(R"("link":{"arriving":false,"silent_s":3,"cycles":3,)"
+                          R"("timing_errors":1,"reopens":1})"),
+              std::string::npos)
+        << latest;
+    const std::string history = *page.get("/api/history", "1").body;
+    EXPECT_EQ(history.find(R"("index":1,)"), std::string::npos);
+    EXPECT_NE(history.find(R"("index":3,)"), std::string::npos);
+    EXPECT_NE(history.find(R"(],"newest":3,"more":false})"), std::string::npos);
+
+    const std::string metrics = *page.get("/metrics").body;
+    EXPECT_NE(metrics.find("stillmon_record_number{port=\"3\"} 103\n"), std::string::npos);
+    EXPECT_NE(metrics.find("stillmon_cycles_total{port=\"3\"} 3\n"), std::string::npos);
+    EXPECT_NE(metrics.find("stillmon_last_frame_age_seconds{port=\"3\"} 3\n"), std::string::npos);
+
+    // Each new copy of the window is encoded once, however often it is asked for.
+    page.view.publish_picture({4, 1, {0, 1, 2, 3}});
+    EXPECT_EQ(*page.get("/window.png").body, "4");
+    EXPECT_EQ(*page.get("/window.png").body, "4");
+    page.view.publish_picture({2, 1, {0, 1}});
+    EXPECT_EQ(*page.get("/window.png").body, "2");
+    EXPECT_EQ(page.encodes, 2);
+}
+
+}  // namespace
+}  // namespace stillmon
