@@ -1,6 +1,7 @@
 #include "web/history_ring.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace stillmon {
 
@@ -23,6 +24,9 @@ std::uint64_t HistoryRing::push(const CycleRecord& record) {
 
 std::vector<IndexedRecord> HistoryRing::since(std::uint64_t after, std::size_t limit) const {
     std::vector<IndexedRecord> found;
+    if (after == std::numeric_limits<std::uint64_t>::max()) {
+        return found;
+    }
     std::uint64_t next = after + 1;
     while (found.size() < limit) {
         std::lock_guard lock(mutex_);

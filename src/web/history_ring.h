@@ -22,7 +22,7 @@ struct IndexedRecord {
 // for hours of history never keeps a cycle waiting more than microseconds.
 class HistoryRing {
   public:
-    // 72 hours at one cycle a second (some 30 MB when full).
+    // 72 hours at one cycle a second (32 MiB when full).
     static constexpr std::size_t default_capacity = 262'144;
 
     explicit HistoryRing(std::size_t capacity = default_capacity);

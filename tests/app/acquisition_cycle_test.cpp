@@ -76,7 +76,7 @@ TEST(LiveCycle, SixtyOneTimingErrorsInARowRequestALinkReset) {
 
     harness.cycle.run_live_cycle(harness.link, harness.logs);
     EXPECT_EQ(harness.timing_text(), "Time Error= 61   ");
-    EXPECT_EQ(harness.host.records.back().timing_errors, 61);
+    EXPECT_EQ(harness.host.last_record->timing_errors, 61);
     EXPECT_TRUE(harness.state.link_reset_requested.load());
     EXPECT_EQ(harness.host.supervisor_wakes, 1);
     EXPECT_EQ(harness.cycle.timing_error_count(), 0);
@@ -239,8 +239,8 @@ TEST(CycleRecords, CarryTheCyclesValues) {
     frame[element::time_seconds] = 0x2D07;  // 45 s, count 7
     live.link.queue(0.35, frame);
     live.cycle.run_live_cycle(live.link, live.logs);
-    ASSERT_EQ(live.host.records.size(), 1u);
-    const CycleRecord& first = live.host.records[0];
+    ASSERT_EQ(live.host.cycles_drawn, 1);
+    const CycleRecord& first = *live.host.last_record;
     EXPECT_EQ(first.record_number, 77);
     EXPECT_EQ(first.device_time, "14:30:45_7");
     EXPECT_DOUBLE_EQ(first.interval_s, 0.85);
@@ -259,8 +259,8 @@ TEST(CycleRecords, CarryTheCyclesValues) {
     ReplayHarness replay(logged_line(0) + boiling);
     replay.state.ratio_period.store(0);  // every cycle ends a period
     replay.cycle.run_replay_cycle(replay.log);
-    ASSERT_EQ(replay.host.records.size(), 1u);
-    const CycleRecord& replayed = replay.host.records[0];
+    ASSERT_EQ(replay.host.cycles_drawn, 1);
+    const CycleRecord& replayed = *replay.host.last_record;
     EXPECT_EQ(replayed.record_number, 12);
     EXPECT_EQ(replayed.device_time, "14:30:45_7");
     EXPECT_DOUBLE_EQ(replayed.interval_s, 1.002);

@@ -38,7 +38,7 @@ class FakeHost final : public CycleHost {
     void wake_supervisor() override { ++supervisor_wakes; }
     void cycle_drawn(const CycleRecord& record) override {
         ++cycles_drawn;
-        records.push_back(record);
+        last_record = record;
     }
 
     double now = 0.0;
@@ -46,7 +46,7 @@ class FakeHost final : public CycleHost {
     std::function<void(std::size_t waits)> after_wait;  // plays the supervisor
     int supervisor_wakes = 0;
     int cycles_drawn = 0;
-    std::vector<CycleRecord> records;  // one per cycle drawn
+    std::optional<CycleRecord> last_record;
 };
 
 // Delivers queued reads: each ends a set time after it starts, with a frame or (as when the

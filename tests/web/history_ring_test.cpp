@@ -38,6 +38,7 @@ TEST(HistoryRing, KeepsTheNewestCyclesAndHandsOutThoseAfterAnIndex) {
     EXPECT_EQ(indices(ring.since(500, 2)), (std::vector<std::uint64_t>{501, 502}));
     EXPECT_TRUE(ring.since(1000, 10).empty());
     EXPECT_TRUE(ring.since(5000, 10).empty());
+    EXPECT_TRUE(ring.since(~std::uint64_t{0}, 10).empty());
 }
 
 }  // namespace

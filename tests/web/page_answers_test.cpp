@@ -19,7 +19,9 @@ TEST(ServeAddress, TakesAPortAloneOrAfterAnAddress) {
 }
 
 struct Answers {
-    Answers() : answers(view, {true, "3", "port 3", 2.0}, [this] { return now_s; }, encode) {}
+    Answers()
+        : answers(
+              view, {true, "3", "port 3", 2.0}, [this] { return now_s; }, encode) {}
 
     PageAnswer get(const std::string& path, std::optional<std::string> since = std::nullopt,
                    const std::string& method = "GET") {

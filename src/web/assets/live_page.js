@@ -60,6 +60,10 @@
     while (true) {
       const since = charts ? charts.lastIndex() : 0;
       const answer = await (await fetch('/api/history?since=' + since)).json();
+      if (answer.newest < since) {
+        location.reload();  // a new run behind the same address
+        return;
+      }
       if (!charts) {
         charts = StillmonCharts.create(byId('charts'), answer.records);
       } else {

@@ -71,12 +71,15 @@ const StillmonCharts = (() => {
       box.append(canvas, selection);
       container.appendChild(box);
       const scales = {
-        x: {type: 'linear', ticks: {maxRotation: 0, autoSkipPadding: 20,
+        x: {type: 'linear', ticks: {maxRotation: 0, autoSkipPadding: 20, includeBounds: false,
                                     callback: value => times.get(value) ?? ''}},
-        y: {position: 'left'},
+        // Axes of one width on every chart, so that their plot areas line up.
+        y: {position: 'left', afterFit: axis => { axis.width = 48; }},
       };
-      if (layout.series.some(s => s.axis)) {
-        scales.flow = {position: 'right', grid: {drawOnChartArea: false}};
+      const rightAxis = layout.series.some(s => s.axis);
+      if (rightAxis) {
+        scales.flow = {position: 'right', afterFit: axis => { axis.width = 40; },
+                       grid: {drawOnChartArea: false}};
       }
       const chart = new Chart(canvas, {
         type: 'line',
@@ -86,6 +89,7 @@ const StillmonCharts = (() => {
           yAxisID: s.axis || 'y'}))},
         options: {
           animation: false, parsing: false, normalized: true, maintainAspectRatio: false,
+          layout: {padding: {right: rightAxis ? 0 : 40}},
           interaction: {mode: 'nearest', axis: 'x', intersect: false},
           plugins: {title: {display: true, text: layout.title},
                     decimation: {enabled: true, algorithm: 'min-max'},
@@ -144,9 +148,11 @@ const StillmonCharts = (() => {
       redraw();
     }
 
+    // Every chart spans the same x range, the whole run unless zoomed, so that a cycle stands
+    // at the same place on each, whatever points a chart has (the reflux ratio has few).
     function redraw() {
-      let min;
-      let max;
+      let min = firstIndex ?? undefined;
+      let max = lastIndex || undefined;
       if (range.kind === 'last') {
         max = lastIndex;
         min = Math.max(firstIndex ?? 1, lastIndex - range.count + 1);
@@ -161,27 +167,37 @@ const StillmonCharts = (() => {
     }
 
     function append(newer) {
-      for (const r of newer) {
-        if (r.index <= lastIndex) continue;
-        if (firstIndex === null) firstIndex = r.index;
-        lastIndex = r.index;
-        times.set(r.index, r.device_time);
-        for (const {chart, layout} of charts) {
-          layout.series.forEach((s, i) => {
+      const fresh = newer.filter(r => r.index > lastIndex);
+      if (!fresh.length) return;
+      if (firstIndex === null) firstIndex = fresh[0].index;
+      lastIndex = fresh[fresh.length - 1].index;
+      for (const r of fresh) times.set(r.index, r.device_time);
+      for (const {chart, layout} of charts) {
+        layout.series.forEach((s, i) => {
+          const points = [];
+          for (const r of fresh) {
             const y = s.value(r);
-            // Chart.js keeps the array it was given (and decimates from it), so points are
-            // pushed into that array, never into a dataset's shown data.
-            if (y !== undefined) chartData(chart, i).push({x: r.index, y: y === null ? NaN : y});
-          });
-        }
+            if (y !== undefined) points.push({x: r.index, y: y === null ? NaN : y});
+          }
+          // Into the array Chart.js was given (it decimates from that one), past the push it
+          // watches: that one makes the chart's elements point by point, the update below
+          // makes them all at once.
+          pushAll(chartData(chart, i), points);
+        });
       }
-      if (newer.length) redraw();
+      redraw();
     }
 
     // The decimation plugin keeps the array first given as dataset._data once it decimates.
     function chartData(chart, i) {
       const dataset = chart.data.datasets[i];
       return dataset._data || dataset.data;
+    }
+
+    function pushAll(target, points) {
+      for (let at = 0; at < points.length; at += 10000) {
+        Array.prototype.push.apply(target, points.slice(at, at + 10000));
+      }
     }
 
     append(records);
