@@ -15,7 +15,7 @@ namespace stillmon {
 namespace link_error {
 inline constexpr int none = 0;
 inline constexpr int settings_rejected = 1;    // settings cannot be applied or the text is bad
-inline constexpr int cannot_open = 2;          // no such device, or another program holds it
+inline constexpr int cannot_open = 2;          // no such device or permission, or held
 inline constexpr int settings_unreadable = 8;  // current settings cannot be read
 }  // namespace link_error
 
