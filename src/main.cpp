@@ -12,6 +12,7 @@
 #include "app/command_line.h"
 #include "app/free_memory.h"
 #include "app/link_supervisor.h"
+#include "app/port_access_hint.h"
 #include "app/process_end.h"
 #include "app/replay_prompt.h"
 #include "app/run_sources.h"
@@ -111,7 +112,10 @@ void print_usage(const char* program) {
               << "  LOG   live: base name of the logs (2-18 characters, else \"Debug_\"),\n"
               << "        written as LOG+PORT.dat and LOG+PORT.bin\n"
               << "Serial port N is the device in $STILLMON_COM<N>, else /dev/ttyACM<N-1>.\n"
-              << "Keys: see the README. Esc or x quits (exit status 55).\n";
+              << "Options:\n"
+              << "  -h, --help  print this help and exit\n"
+              << "  --version   print the version and exit\n"
+              << "Keys, files and exit statuses: man stillmon. Esc or x quits (exit status 55).\n";
 }
 
 void print_short_usage(const char* program) {
@@ -165,10 +169,11 @@ void start_signal_thread(sigset_t& ending_signals, ProcessEnd& process_end,
 // A replay of a log that cannot be read ends here, with status 1; without any argument the
 // usage follows, since the log was never named.
 RunSources open_sources(const RunPlan& plan, int argc, char** argv, ProcessEnd& process_end,
-                        const ThreadStarter& start) {
+                        PortAccessHint& hint, const ThreadStarter& start) {
     std::cout << "Free memory:\n" << free_memory_amount_line(read_available_memory_bytes()) << '\n';
     RunSources sources = open_run_sources(
-        plan, [&start] { return make_serial_port_link(start); }, process_end, std::cout, std::cerr);
+        plan, [&start] { return make_serial_port_link(start); }, process_end, hint, std::cout,
+        std::cerr);
     std::cout << program_line(argv[0], plan) << std::endl;
     if (plan.mode == RunMode::replay && !sources.replay_log) {
         if (argc < 2) {
@@ -180,7 +185,7 @@ RunSources open_sources(const RunPlan& plan, int argc, char** argv, ProcessEnd& 
 }
 
 LinkSupervisor::Platform supervisor_platform(MainScreen& screen, OperatorState& state,
-                                             ProcessEnd& process_end) {
+                                             ProcessEnd& process_end, PortAccessHint& hint) {
     return {monotonic_seconds,
             [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
             [&screen](double wait_s) {
@@ -193,7 +198,8 @@ LinkSupervisor::Platform supervisor_platform(MainScreen& screen, OperatorState& 
             [&screen, &state] {
                 state.snapshot_request.store(true);
                 screen.presenter.wake();
-            }};
+            },
+            [&hint](const OpenResult& result) { hint.note(result); }};
 }
 
 // Without its thread nothing would take the operator's keys: the failure is shown on the
@@ -262,11 +268,12 @@ int run(int argc, char** argv) {
     // A thread that cannot be started ends the program: said on stderr in these steps, on
     // the window for the supervisor's.
     const ThreadStarter start = ending_thread_starter(process_end, std::cerr);
-    const RunSources sources = open_sources(*plan, argc, argv, process_end, start);
+    PortAccessHint hint(std::cerr);
+    const RunSources sources = open_sources(*plan, argc, argv, process_end, hint, start);
     start_signal_thread(ending_signals, process_end, start);
     MainScreen screen(plan->mode, state, start);
     LinkSupervisor supervisor(plan->mode, plan->port_text, state, sources.link.get(),
-                              supervisor_platform(screen, state, process_end));
+                              supervisor_platform(screen, state, process_end, hint));
     start_supervisor(supervisor, screen, process_end);
     run_cycles(*plan, sources, screen, state, process_end);
 }

@@ -55,7 +55,10 @@ void LinkSupervisor::watch_link() {
     }
     link_->close();
     platform_.sleep_ms(reopen_pause_ms);
-    link_->open(port_text_);
+    const OpenResult result = link_->open(port_text_);
+    if (platform_.reopened) {
+        platform_.reopened(result);
+    }
 }
 
 void LinkSupervisor::carry_out(const std::string& pressed) {

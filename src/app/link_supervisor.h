@@ -30,6 +30,7 @@ class LinkSupervisor {
         std::function<std::optional<std::string>(double wait_s)> next_key;
         std::function<void(int)> quit;   // closes the link and logs, ends the process
         std::function<void()> snapshot;  // asks the main thread for a PNG
+        std::function<void(const OpenResult&)> reopened;  // told how each re-open went
     };
 
     // link may be null (replay mode has none).

@@ -12,9 +12,9 @@ namespace {
 // Records what the supervisor does to the link, in order.
 class RecordingLink final : public DeviceLink {
   public:
-    int open(std::string_view port_text) override {
+    OpenResult open(std::string_view port_text) override {
         calls.push_back("open " + std::string(port_text));
-        return 0;
+        return {link_error::cannot_open, "/dev/ttyACM2"};
     }
     void close() override { calls.emplace_back("close"); }
     std::size_t read_frame(std::span<std::uint8_t, frame_size_bytes>, const ReadWaiting&) override {
@@ -43,7 +43,8 @@ struct Harness {
                           keys.pop_front();
                           return next;
                       },
-                      [this](int status) { quits.push_back(status); }, [this] { ++snapshots; }}) {}
+                      [this](int status) { quits.push_back(status); }, [this] { ++snapshots; },
+                      [this](const auto& opened) { denials.push_back(opened.denied_path); }}) {}
 
     OperatorState state;
     RecordingLink link;
@@ -53,6 +54,7 @@ struct Harness {
     std::deque<std::string> keys;
     std::vector<int> quits;
     int snapshots = 0;
+    std::vector<std::string> denials;  // the paths the re-opens were refused
     LinkSupervisor supervisor;
 };
 
@@ -86,6 +88,7 @@ TEST(LinkSupervisor, ActsOnTheCyclesResetRequest) {
     harness.supervisor.run_pass();
     EXPECT_EQ(harness.key_waits, std::vector<double>{0.0});
     EXPECT_EQ(harness.link.calls, (std::vector<std::string>{"close", "open com3:115200"}));
+    EXPECT_EQ(harness.denials, std::vector<std::string>{"/dev/ttyACM2"});
     EXPECT_FALSE(harness.state.link_reset_requested.load());
 }
 
