@@ -14,6 +14,7 @@
 #include "app/command_line.h"
 #include "app/free_memory.h"
 #include "app/link_supervisor.h"
+#include "app/port_access_hint.h"
 #include "app/process_end.h"
 #include "app/replay_prompt.h"
 #include "app/run_sources.h"
@@ -144,10 +145,13 @@ void print_usage(const char* program) {
               << "        anything else: replay the saved text log LOG.dat\n"
               << "  LOG   live: base name of the logs (2-18 characters, else \"Debug_\"),\n"
               << "        written as LOG+PORT.dat and LOG+PORT.bin\n"
-              << "  --serve [ADDRESS:]PORT  serve a live page of the run over HTTP on\n"
-              << "        ADDRESS (default 127.0.0.1; 0.0.0.0: every interface) and PORT\n"
               << "Serial port N is the device in $STILLMON_COM<N>, else /dev/ttyACM<N-1>.\n"
-              << "Keys: see the README. Esc or x quits (exit status 55).\n";
+              << "Options, before or after PORT and LOG:\n"
+              << "  -h, --help  print this help and exit\n"
+              << "  --version   print the version and exit\n"
+              << "  --serve [ADDRESS:]PORT  serve a live page of the run over HTTP on ADDRESS\n"
+              << "              (default 127.0.0.1; 0.0.0.0: every interface) and PORT\n"
+              << "Keys, files and exit statuses: man stillmon. Esc or x quits (exit status 55).\n";
 }
 
 void print_short_usage(const char* program) {
@@ -222,10 +226,11 @@ void start_signal_thread(sigset_t& ending_signals, ProcessEnd& process_end,
 // A replay of a log that cannot be read ends here, with status 1; without any argument the
 // usage follows, since the log was never named.
 RunSources open_sources(const RunPlan& plan, bool any_positional, char** argv,
-                        ProcessEnd& process_end, const ThreadStarter& start) {
+                        ProcessEnd& process_end, PortAccessHint& hint, const ThreadStarter& start) {
     std::cout << "Free memory:\n" << free_memory_amount_line(read_available_memory_bytes()) << '\n';
     RunSources sources = open_run_sources(
-        plan, [&start] { return make_serial_port_link(start); }, process_end, std::cout, std::cerr);
+        plan, [&start] { return make_serial_port_link(start); }, process_end, hint, std::cout,
+        std::cerr);
     std::cout << program_line(argv[0], plan) << std::endl;
     if (plan.mode == RunMode::replay && !sources.replay_log) {
         if (!any_positional) {
@@ -266,7 +271,8 @@ void serve_page(Page& page, const ServeAddress& address, const RunPlan& plan,
 }
 
 LinkSupervisor::Platform supervisor_platform(MainScreen& screen, OperatorState& state,
-                                             ProcessEnd& process_end, LiveView* view) {
+                                             ProcessEnd& process_end, PortAccessHint& hint,
+                                             LiveView* view) {
     return {monotonic_seconds,
             [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
             [&screen](double wait_s) {
@@ -280,7 +286,8 @@ LinkSupervisor::Platform supervisor_platform(MainScreen& screen, OperatorState& 
                 state.snapshot_request.store(true);
                 screen.presenter.wake();
             },
-            [view] {
+            [&hint, view](const OpenResult& result) {
+                hint.note(result);
                 if (view != nullptr) {
                     view->count_link_reopen();
                 }
@@ -354,8 +361,9 @@ int run(int argc, char** argv) {
     // A thread that cannot be started ends the program: said on stderr in these steps, on
     // the window for the supervisor's.
     const ThreadStarter start = ending_thread_starter(process_end, std::cerr);
+    PortAccessHint hint(std::cerr);
     const RunSources sources =
-        open_sources(*plan, request->any_positional, argv, process_end, start);
+        open_sources(*plan, request->any_positional, argv, process_end, hint, start);
     Page page;
     if (request->serve) {
         serve_page(page, *request->serve, *plan, start);
@@ -364,7 +372,7 @@ int run(int argc, char** argv) {
     start_signal_thread(ending_signals, process_end, start);
     MainScreen screen(plan->mode, state, start, view);
     LinkSupervisor supervisor(plan->mode, plan->port_text, state, sources.link.get(),
-                              supervisor_platform(screen, state, process_end, view));
+                              supervisor_platform(screen, state, process_end, hint, view));
     start_supervisor(supervisor, screen, process_end);
     run_cycles(*plan, sources, screen, state, process_end);
 }

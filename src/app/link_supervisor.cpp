@@ -55,9 +55,9 @@ void LinkSupervisor::watch_link() {
     }
     link_->close();
     platform_.sleep_ms(reopen_pause_ms);
-    link_->open(port_text_);
-    if (platform_.link_reopened) {
-        platform_.link_reopened();
+    const OpenResult result = link_->open(port_text_);
+    if (platform_.reopened) {
+        platform_.reopened(result);
     }
 }
 

@@ -28,9 +28,9 @@ class LinkSupervisor {
         // Waits up to wait_s for a key and takes it; nothing when none came, when the cycle
         // woke the supervisor, or when the keys are not the supervisor's.
         std::function<std::optional<std::string>(double wait_s)> next_key;
-        std::function<void(int)> quit;        // closes the link and logs, ends the process
-        std::function<void()> snapshot;       // asks the main thread for a PNG
-        std::function<void()> link_reopened;  // told after each re-open; may be empty
+        std::function<void(int)> quit;   // closes the link and logs, ends the process
+        std::function<void()> snapshot;  // asks the main thread for a PNG
+        std::function<void(const OpenResult&)> reopened;  // told how each re-open went
     };
 
     // link may be null (replay mode has none).

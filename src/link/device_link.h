@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "base/telemetry_frame.h"
@@ -14,9 +15,17 @@ namespace stillmon {
 namespace link_error {
 inline constexpr int none = 0;
 inline constexpr int settings_rejected = 1;    // settings cannot be applied or the text is bad
-inline constexpr int cannot_open = 2;          // no such device, or another program holds it
+inline constexpr int cannot_open = 2;          // no such device or permission, or held
 inline constexpr int settings_unreadable = 8;  // current settings cannot be read
 }  // namespace link_error
+
+// How opening the link went. A device node that refuses this user looks like any other
+// failure in the error number, yet it is the one the user can fix alone: its path comes
+// along so the program can say how.
+struct OpenResult {
+    int error_number = link_error::none;
+    std::string denied_path;  // set when opening failed for lack of permission
+};
 
 // How a thread waits while read_frame waits for the device: it sits in `wait`, again and
 // again until the read is answered. The link calls `wake`, from a thread of its own, once the
@@ -35,7 +44,7 @@ class DeviceLink {
   public:
     virtual ~DeviceLink() = default;
 
-    virtual int open(std::string_view port_text) = 0;
+    virtual OpenResult open(std::string_view port_text) = 0;
     // Closing a link that is not open does nothing.
     virtual void close() = 0;
     // Waits for the next whole frame (frames are counted from the first byte after the open)

@@ -7,12 +7,15 @@
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <condition_variable>
 #include <cstdlib>
 #include <future>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
+#include <type_traits>
 #include <utility>
 
 #include <asio.hpp>
@@ -43,23 +46,24 @@ speed_t speed_for_baud(int baud) {
     }
 }
 
-// Opens and configures the device; returns the descriptor or an error number.
+// Opens and configures the device; returns the descriptor or how opening failed.
 struct OpenedDevice {
     int fd = -1;
-    int error = link_error::none;
+    OpenResult result;
 };
 
 OpenedDevice open_device(const PortSettings& settings) {
     const std::string path = device_path_for_port(settings.port_number, std::getenv);
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        return {-1, link_error::cannot_open};
+        const bool denied = errno == EACCES || errno == EPERM;
+        return {-1, {link_error::cannot_open, denied ? path : std::string()}};
     }
     // The advisory lock holds against every other program that asks, root included;
     // TIOCEXCL also keeps out programs that do not ask.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
-        return {-1, link_error::cannot_open};
+        return {-1, {link_error::cannot_open, {}}};
     }
     ::ioctl(fd, TIOCEXCL);
 
@@ -67,7 +71,7 @@ OpenedDevice open_device(const PortSettings& settings) {
     if (::tcgetattr(fd, &options) != 0) {
         ::ioctl(fd, TIOCNXCL);
         ::close(fd);
-        return {-1, link_error::settings_unreadable};
+        return {-1, {link_error::settings_unreadable, {}}};
     }
     const speed_t speed = speed_for_baud(settings.baud);
     ::cfmakeraw(&options);
@@ -103,11 +107,11 @@ OpenedDevice open_device(const PortSettings& settings) {
         ::tcsetattr(fd, TCSANOW, &options) != 0) {
         ::ioctl(fd, TIOCNXCL);
         ::close(fd);
-        return {-1, link_error::settings_rejected};
+        return {-1, {link_error::settings_rejected, {}}};
     }
     int dtr = TIOCM_DTR;
     ::ioctl(fd, TIOCMBIS, &dtr);  // a pseudo-terminal has no modem lines; that is fine
-    return {fd, link_error::none};
+    return {fd, {}};
 }
 
 // One read_frame call, answered on the I/O thread: with a frame, or with nothing when the
@@ -155,34 +159,31 @@ class SerialPortLink final : public DeviceLink {
         io_thread_.join();
     }
 
-    int open(std::string_view port_text) override {
+    OpenResult open(std::string_view port_text) override {
         const auto settings = parse_port_text(port_text);
         if (!settings) {
-            return link_error::settings_rejected;
+            return {link_error::settings_rejected, {}};
         }
         return run_on_io_thread([this, &settings] {
             close_port();
-            const OpenedDevice device = open_device(*settings);
-            if (device.error != link_error::none) {
-                return device.error;
+            OpenedDevice device = open_device(*settings);
+            if (device.fd < 0) {
+                return std::move(device.result);
             }
             asio::error_code assign_error;
             port_.assign(device.fd, assign_error);
             if (assign_error) {
                 ::close(device.fd);
-                return link_error::settings_rejected;
+                return OpenResult{link_error::settings_rejected, {}};
             }
             reading_failed_ = false;
             start_reading();
-            return link_error::none;
+            return OpenResult{};
         });
     }
 
     void close() override {
-        run_on_io_thread([this] {
-            close_port();
-            return 0;
-        });
+        run_on_io_thread([this] { close_port(); });
     }
 
     std::size_t read_frame(std::span<std::uint8_t, frame_size_bytes> into,
@@ -272,8 +273,8 @@ class SerialPortLink final : public DeviceLink {
     }
 
     template <typename Operation>
-    int run_on_io_thread(Operation operation) {
-        std::packaged_task<int()> task(std::move(operation));
+    std::invoke_result_t<Operation> run_on_io_thread(Operation operation) {
+        std::packaged_task<std::invoke_result_t<Operation>()> task(std::move(operation));
         auto result = task.get_future();
         asio::post(io_, [&task] { task(); });
         return result.get();

@@ -12,9 +12,9 @@ namespace {
 // Records what the supervisor does to the link, in order.
 class RecordingLink final : public DeviceLink {
   public:
-    int open(std::string_view port_text) override {
+    OpenResult open(std::string_view port_text) override {
         calls.push_back("open " + std::string(port_text));
-        return 0;
+        return {link_error::cannot_open, "/dev/ttyACM2"};
     }
     void close() override { calls.emplace_back("close"); }
     std::size_t read_frame(std::span<std::uint8_t, frame_size_bytes>, const ReadWaiting&) override {
@@ -44,7 +44,7 @@ struct Harness {
                           return next;
                       },
                       [this](int status) { quits.push_back(status); }, [this] { ++snapshots; },
-                      [this] { ++reopens; }}) {}
+                      [this](const auto& opened) { denials.push_back(opened.denied_path); }}) {}
 
     OperatorState state;
     RecordingLink link;
@@ -54,7 +54,7 @@ struct Harness {
     std::deque<std::string> keys;
     std::vector<int> quits;
     int snapshots = 0;
-    int reopens = 0;
+    std::vector<std::string> denials;  // the paths the re-opens were refused
     LinkSupervisor supervisor;
 };
 
@@ -79,7 +79,6 @@ TEST(LinkSupervisor, ReopensAStalledLinkOnEveryPassUntilAFrameCompletes) {
     harness.state.last_frame_time_s.store(harness.now_s);  // a cycle completed
     harness.supervisor.run_pass();
     EXPECT_EQ(harness.link.calls.size(), 4u);
-    EXPECT_EQ(harness.reopens, 2);
 }
 
 TEST(LinkSupervisor, ActsOnTheCyclesResetRequest) {
@@ -89,6 +88,7 @@ TEST(LinkSupervisor, ActsOnTheCyclesResetRequest) {
     harness.supervisor.run_pass();
     EXPECT_EQ(harness.key_waits, std::vector<double>{0.0});
     EXPECT_EQ(harness.link.calls, (std::vector<std::string>{"close", "open com3:115200"}));
+    EXPECT_EQ(harness.denials, std::vector<std::string>{"/dev/ttyACM2"});
     EXPECT_FALSE(harness.state.link_reset_requested.load());
 }
 

@@ -145,6 +145,27 @@ class LiveStartup(LiveTestCase):
         self.assertEqual(record_numbers(monitor.wait_for_cycles(2)), [1, 2])
         self.assertEqual(self.quit_with(monitor, "x"), 55)
 
+    def test_a_user_refused_by_the_device_is_told_the_fix_once_and_the_run_goes_on(self):
+        simulator = self.start_simulator()
+        os.chmod(simulator.terminal, 0)
+        as_user = ()
+        if os.geteuid() == 0:  # root opens anything: run as nobody, who may write the logs
+            os.chmod(self.dir, 0o777)
+            as_user = ("setpriv", "--reuid=65534", "--regid=65534", "--clear-groups")
+        monitor = sh.Monitor(None, self.dir, simulator.link, as_user=as_user)
+        self.addCleanup(monitor.stop)
+        monitor.output.wait_for("^Com 3 Port opened 2$")
+        # Two refused re-opens, then the device lets the user in and the run reads it.
+        sh.wait_for_lookups(simulator.link, 2)
+        os.chmod(simulator.terminal, 0o666)
+        monitor.wait_for_cycles(2)
+        monitor.process.send_signal(signal.SIGTERM)
+        self.assertEqual(monitor.exit_status(), 143)
+        monitor.stop()
+        self.assertEqual(monitor.errors.all(), [
+            f"stillmon: no permission to open {simulator.link}; add yourself to the group "
+            "dialout: sudo usermod -aG dialout $USER, then log in again"])
+
     def test_a_second_monitor_on_the_same_port_and_logs_is_refused_both_and_runs_on(self):
         simulator = self.start_simulator()
         first = self.start_monitor(simulator.link)

@@ -166,6 +166,25 @@ def check_frames(report, lines, records, quit_mark, problems):
     return whole, missing, extra, duplicates, out_of_order
 
 
+def recoveries(report, logged_records):
+    """For each stall and hang-up: seconds from the device's first frame after it (sent or
+    discarded for want of a reader) to the first frame logged, and the frames lost meanwhile."""
+    found = []
+    faults = [index for index, _, text in report.of_kind("fault")
+              if text.startswith(("stall:", "hang-up:"))]
+    for index in faults:
+        back_at, lost = None, 0
+        for at, what, details in report.events[index + 1:]:
+            if what not in ("whole", "discarded", "short", "cut"):
+                continue
+            back_at = at if back_at is None else back_at
+            if what == "whole" and details[1] in logged_records:
+                found.append((at - back_at, lost))
+                break
+            lost += 1
+    return found
+
+
 def check_values(whole, lines, records, problems):
     """Text-log prefixes and binary records against the frames the simulator sent."""
     sent_bytes = {details[1]: details[2] for _, _, details in whole}
@@ -307,6 +326,12 @@ def run(arguments, out):
         ("faults", ", ".join(f"{kind} {count}" for kind, count in report.faults.items())),
         ("re-opens", str(len(report.of_kind("attached")) - 1)),
     ]
+    back = recoveries(report, {int(line.rsplit("Num=", 1)[1]) for line in lines})
+    if back:
+        rows.append(("recoveries", f"{len(back)} after stalls and hang-ups: frames lost "
+                                   f"{sum(n for _, n in back)} (at most {max(n for _, n in back)}"
+                                   f"), read again after {sum(s for s, _ in back) / len(back):.1f}"
+                                   f" s on average, at most {max(s for s, _ in back):.1f} s"))
     if cpu_s is not None:
         rows.append(("CPU", f"{100 * cpu_share:.2f} % of a core ({cpu_s:.1f} s over "
                             f"{wall_s:.0f} s; limit {100 * CPU_LIMIT_SHARE:.0f} %)"))

@@ -198,13 +198,17 @@ def elements_from_frame(data):
 # --- The monitor ---------------------------------------------------------------------------
 
 class Monitor(harness.Program):
-    """stillmon in live mode on port `port` of the device at `device_path`; `options` go
-    before the positional arguments."""
+    """stillmon in live mode on port `port` of the device at `device_path`: in a window on
+    the X server `x`, or without one when `x` is None; run by the command prefix `as_user`
+    when given; `options` go before the positional arguments."""
 
-    def __init__(self, x, directory, device_path, port="3", log_name="Run", options=()):
-        env = x.env(**{f"STILLMON_COM{port}": device_path})
+    def __init__(self, x, directory, device_path, port="3", log_name="Run", as_user=(),
+                 options=()):
+        device = {f"STILLMON_COM{port}": device_path}
+        env = x.env(**device) if x else harness.environment_without_display(**device)
         env.pop("COMPUTERNAME", None)
-        super().__init__([STILLMON, *options, port, log_name], env=env, cwd=directory)
+        super().__init__([*as_user, STILLMON, *options, port, log_name], env=env,
+                         cwd=directory)
         self.x = x
         self.directory = directory
         base = log_name if 2 <= len(log_name) <= 18 else "Debug_"
@@ -225,6 +229,16 @@ class Monitor(harness.Program):
 
     def exit_status(self, timeout_s=10):
         return self.wait(timeout_s)
+
+
+def wait_for_lookups(link, count, timeout_s=20):
+    """Waits until `count` more opens have gone through the symbolic link, refused or not:
+    each lookup that follows the link stamps its access time when that is no newer than its
+    change, as it is set here (a file system mounted noatime never stamps it)."""
+    for _ in range(count):
+        os.utime(link, (0, 0), follow_symlinks=False)
+        harness.wait_until(lambda: os.lstat(link).st_atime > 0, timeout_s,
+                           what=f"an open through {link}")
 
 
 def start_monitor(x, directory, device_path, **options):

@@ -38,7 +38,7 @@ TEST(SerialPortLink, ReadsWholeFramesFromTheDevice) {
     auto device = open_device_terminal();
     map_port_seven(device.slave_path());
     auto link = make_serial_port_link();
-    ASSERT_EQ(link->open(port_seven), link_error::none);
+    ASSERT_EQ(link->open(port_seven).error_number, link_error::none);
 
     const auto sent = counting_bytes(2 * frame_size_bytes, 1);
     ASSERT_EQ(device.write_some(sent), sent.size());
@@ -54,7 +54,7 @@ TEST(SerialPortLink, KeepsCarriageReturnsAndSendsCommandBytes) {
     auto device = open_device_terminal();
     map_port_seven(device.slave_path());
     auto link = make_serial_port_link();
-    ASSERT_EQ(link->open(port_seven), link_error::none);
+    ASSERT_EQ(link->open(port_seven).error_number, link_error::none);
 
     std::vector<std::uint8_t> sent(frame_size_bytes, 0x0D);
     sent[5] = 0x0A;
@@ -72,11 +72,12 @@ TEST(SerialPortLink, KeepsCarriageReturnsAndSendsCommandBytes) {
 TEST(SerialPortLink, OpenReportsErrorNumbers) {
     auto link = make_serial_port_link();
     map_port_seven("/nonexistent/ttyACM6");
-    EXPECT_EQ(link->open(port_seven), link_error::cannot_open);
+    EXPECT_EQ(link->open(port_seven).error_number, link_error::cannot_open);
     map_port_seven("/dev/null");  // opens, but is no terminal
-    EXPECT_EQ(link->open(port_seven), link_error::settings_unreadable);
-    EXPECT_EQ(link->open("com7:115200,N,8,1,CS1000,BIN"), link_error::settings_rejected);
-    EXPECT_EQ(link->open("lpt1:115200,N,8,1"), link_error::settings_rejected);
+    EXPECT_EQ(link->open(port_seven).error_number, link_error::settings_unreadable);
+    EXPECT_EQ(link->open("com7:115200,N,8,1,CS1000,BIN").error_number,
+              link_error::settings_rejected);
+    EXPECT_EQ(link->open("lpt1:115200,N,8,1").error_number, link_error::settings_rejected);
 }
 
 TEST(SerialPortLink, ADeviceHeldByAnotherLinkCannotBeOpened) {
@@ -84,10 +85,10 @@ TEST(SerialPortLink, ADeviceHeldByAnotherLinkCannotBeOpened) {
     map_port_seven(device.slave_path());
     auto first = make_serial_port_link();
     auto second = make_serial_port_link();
-    ASSERT_EQ(first->open(port_seven), link_error::none);
-    EXPECT_EQ(second->open(port_seven), link_error::cannot_open);
+    ASSERT_EQ(first->open(port_seven).error_number, link_error::none);
+    EXPECT_EQ(second->open(port_seven).error_number, link_error::cannot_open);
     first->close();
-    EXPECT_EQ(second->open(port_seven), link_error::none);
+    EXPECT_EQ(second->open(port_seven).error_number, link_error::none);
 }
 
 // The reading thread sleeps as the main thread does, until the link wakes it.
@@ -95,7 +96,7 @@ TEST(SerialPortLink, AWaitingReadIsWokenByItsFrameOrReleasedByAClose) {
     auto device = open_device_terminal();
     map_port_seven(device.slave_path());
     auto link = make_serial_port_link();
-    ASSERT_EQ(link->open(port_seven), link_error::none);
+    ASSERT_EQ(link->open(port_seven).error_number, link_error::none);
 
     std::counting_semaphore<> slept(0);
     std::counting_semaphore<> woken(0);
@@ -130,7 +131,7 @@ TEST(SerialPortLink, ReadsOnAClosedOrUnpluggedLinkReturnAtOnce) {
 
     std::optional<testing::DeviceTerminal> device = open_device_terminal();
     map_port_seven(device->slave_path());
-    ASSERT_EQ(link->open(port_seven), link_error::none);
+    ASSERT_EQ(link->open(port_seven).error_number, link_error::none);
     device.reset();  // the device is unplugged
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(link->read_frame(frame, {}), 0u);
@@ -143,11 +144,11 @@ TEST(SerialPortLink, ReopenReadsFromTheFirstByteAfterTheOpen) {
     auto device = open_device_terminal();
     map_port_seven(device.slave_path());
     auto link = make_serial_port_link();
-    ASSERT_EQ(link->open(port_seven), link_error::none);
-    ASSERT_EQ(link->open(port_seven), link_error::none);  // an open link is re-opened
+    ASSERT_EQ(link->open(port_seven).error_number, link_error::none);
+    ASSERT_EQ(link->open(port_seven).error_number, link_error::none);  // an open link is re-opened
     link->close();
     link->close();  // closing a closed link does nothing
-    ASSERT_EQ(link->open(port_seven), link_error::none);
+    ASSERT_EQ(link->open(port_seven).error_number, link_error::none);
     const auto sent = counting_bytes(frame_size_bytes, 40);
     ASSERT_EQ(device.write_some(sent), sent.size());
     std::array<std::uint8_t, frame_size_bytes> frame{};

@@ -1,0 +1,46 @@
+# The Debian package, built by scripts/package with CPack: the programs and their manual
+# pages come from their own install rules; this adds share/doc/stillmon and the package's
+# control fields. Its dependencies are computed from the programs, so nothing used only to
+# build or test stillmon is asked for.
+include(GNUInstallDirs)
+
+# The README shows its pictures as docs/NAME.png: they keep that place beside it.
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/docs/live-run.png DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
+
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE STILLMON_LICENSE_TEXT)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/copyright.in
+               ${CMAKE_BINARY_DIR}/packaging/copyright @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# A package whose newest changelog entry names another version confuses every tool that
+# reads it, so a version bump without an entry stops here.
+file(STRINGS ${PROJECT_SOURCE_DIR}/packaging/changelog newest_entry LIMIT_COUNT 1)
+if(NOT newest_entry MATCHES "^stillmon \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "packaging/changelog has no entry for ${PROJECT_VERSION} on top: add one.")
+endif()
+stillmon_install_compressed(${PROJECT_SOURCE_DIR}/packaging/changelog ${CMAKE_INSTALL_DOCDIR})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME stillmon)
+set(CPACK_PACKAGE_VENDOR "the stillmon developers")
+set(CPACK_PACKAGE_CONTACT "stillmon developers <stillmon@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "monitor for an alcohol distillation column")
+# Debian shows the description as written: lines under 80 characters.
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "stillmon reads the telemetry frames of a distillation column's measuring and\n"
+  "control device over a USB serial port. It derives the strength of the boiling\n"
+  "liquid and of the vapour, counts the equilibrium stages between them, charts\n"
+  "every channel in a graphics window and keeps a text and a binary log of the\n"
+  "run. It also replays saved logs.\n"
+  "\n"
+  "stillsim, included, plays the device on a pseudo-terminal, for trying stillmon\n"
+  "without hardware.")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+include(CPack)

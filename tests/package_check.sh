@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Checks the Debian package as a user gets it: lintian finds no error (its warnings and notes
+# are shown), and the programs and pages unpacked from it work away from the source and
+# build trees. Usage: tests/package_check.sh PACKAGE.deb
+set -euo pipefail
+deb=$(realpath "$1")
+tests=$(cd "$(dirname "$0")" && pwd)
+fail() { echo "package check: $*" >&2 && exit 1; }
+
+lintian --fail-on error --display-info "$deb" 2> >(grep -v 'root privileges' >&2)
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+dpkg -x "$deb" "$root"
+bin=$root/usr/bin pages=$root/usr/share/man/man1 version=$(dpkg-deb --field "$deb" Version)
+[ "$("$bin/stillmon" --version)" = "stillmon $version" ] || fail "--version is not $version"
+! strings "$bin"/* | grep -F "$(dirname "$tests")" || fail "the programs name the source tree"
+
+# Every program has a page that reads without a warning and lists the options of its --help.
+pairs=()
+for program in "$bin"/*; do
+  page=$pages/$(basename "$program").1.gz
+  warnings=$(man --warnings -l "$page" 2>&1 >/dev/null) && [ -z "$warnings" ] ||
+    fail "$page: $warnings"
+  pairs+=("$program" "$page")
+done
+python3 "$tests/man_options_check.py" "${pairs[@]}"
+man -l "$pages/stillmon.1.gz" | grep -q 'sudo usermod -aG dialout' || fail "no word on dialout"
+
+# A saved log replayed without a display ends at the prompt, which the end of input answers.
+mkdir "$root/run" && cd "$root/run"
+PYTHONPATH=$tests/e2e python3 -c 'import text_log
+open("Run.dat", "wb").write(text_log.generated_log(20).encode())'
+env -u DISPLAY -u WAYLAND_DISPLAY "$bin/stillmon" 0 Run </dev/null >console 2>errors ||
+  fail "the replay ended with status $?: $(cat errors)"
+grep -q '^Repeat ? ' console && [ ! -s errors ] || fail "the replay did not end: $(cat console errors)"
+echo "package check: stillmon $version unpacked: versions, pages, options and a replay are right"
