@@ -37,8 +37,8 @@ CycleRecord make_cycle_record(const TelemetryFrame& frame, const DerivedValues& 
     if (shown.ratio) {
         // Kept as the reflux channel charts it: the ratio times the channel's divisor.
         record.has_reflux_ratio = true;
-        record.reflux_ratio = shown.ratio->ratio /
-                              static_cast<float>(channel_table[reflux_channel].divisor);
+        record.reflux_ratio =
+            shown.ratio->ratio / static_cast<float>(channel_table[reflux_channel].divisor);
     }
     record.timing_errors = context.timing_errors;
     return record;

@@ -31,8 +31,8 @@ std::vector<IndexedRecord> HistoryRing::since(std::uint64_t after, std::size_t l
         if (next > newest_) {
             break;
         }
-        const std::size_t batch = std::min<std::uint64_t>(
-            {records_per_lock, limit - found.size(), newest_ - next + 1});
+        const std::size_t batch =
+            std::min<std::uint64_t>({records_per_lock, limit - found.size(), newest_ - next + 1});
         for (std::size_t i = 0; i < batch; ++i, ++next) {
             found.push_back({next, at(next)});
         }

@@ -37,7 +37,8 @@ void append_guarded(std::string& out, std::string_view part) {
 }  // namespace
 
 std::string fill_page_template(
-    std::string_view page, const std::vector<std::pair<std::string_view, std::string_view>>& parts) {
+    std::string_view page,
+    const std::vector<std::pair<std::string_view, std::string_view>>& parts) {
     std::string out;
     out.reserve(page.size());
     std::size_t at = 0;

@@ -4,6 +4,7 @@
 set(STILLMON_E2E_ENVIRONMENT
   "STILLMON=$<TARGET_FILE:stillmon>"
   "STILLSIM=$<TARGET_FILE:stillsim>"
+  "STILLMON_REPORT=$<TARGET_FILE:stillmon-report>"
   "STILLMON_E2E_FAILURES=${CMAKE_BINARY_DIR}/e2e-failures")
 if(STILLMON_SANITIZE)
   list(APPEND STILLMON_E2E_ENVIRONMENT
@@ -32,3 +33,6 @@ set_tests_properties(e2e.live.LiveHonestLogs PROPERTIES COST 100)
 
 stillmon_add_e2e_suites(replay_test replay 300
   ReplayScreen ReplayKeys ReplaySilentEndings ReplayBadInput HeadlessPrompt ReplayRoundTrip)
+
+# stillmon-report on a saved log, its report opened in headless Chromium (no X server needed).
+stillmon_add_e2e_suites(report_test report 180 ReportOfSavedRun)

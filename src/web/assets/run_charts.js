@@ -152,6 +152,11 @@ const StillmonCharts = (() => {
         min = Math.max(firstIndex ?? 1, lastIndex - range.count + 1);
       } else if (range.kind === 'fixed') {
         ({min, max} = range);
+      } else if (firstIndex !== null) {
+        // The whole run on every chart, so that a cycle stands at the same place in each,
+        // also where a chart's points start late or come seldom (the reflux ratio's).
+        min = firstIndex;
+        max = lastIndex;
       }
       for (const {chart} of charts) {
         chart.options.scales.x.min = min;
