@@ -47,11 +47,14 @@ def is_coloured(rgb):
 
 
 def run(url, *options, budget_ms=10000, timeout_s=60):
+    """Chromium's standard output for the page; without a budget, in real time (the DOM is
+    dumped once the page has loaded)."""
     harness.require_tools("chromium")
+    budget = [] if budget_ms is None else [f"--virtual-time-budget={budget_ms}"]
     with tempfile.TemporaryDirectory(prefix="stillmon-chromium-") as profile:
         result = subprocess.run(
             ["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--no-first-run",
-             f"--user-data-dir={profile}", f"--virtual-time-budget={budget_ms}", *options, url],
+             f"--user-data-dir={profile}", *budget, *options, url],
             capture_output=True, timeout=timeout_s)
     if result.returncode != 0:
         raise harness.HarnessError(f"chromium failed ({result.returncode}): "
@@ -65,7 +68,7 @@ def screenshot(path, png_path):
     return harness.read_png(png_path)
 
 
-def dom_with_script(path, script):
+def dom_with_script(path, script, budget_ms=10000):
     """The DOM of the page at `path` (a file) with the script added at the end of its body."""
     with open(path, encoding="utf-8") as f:
         page = f.read()
@@ -74,7 +77,7 @@ def dom_with_script(path, script):
         f.write(page.replace("</body>", f"<script>{script}</script></body>"))
     try:
         return run("file://" + os.path.abspath(probe), "--hide-scrollbars",
-                   "--window-size={},{}".format(*WINDOW), "--dump-dom")
+                   "--window-size={},{}".format(*WINDOW), "--dump-dom", budget_ms=budget_ms)
     finally:
         os.remove(probe)
 

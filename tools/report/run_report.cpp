@@ -42,7 +42,8 @@ bool is_the_log(const std::string& output, const std::string& log, std::ostream&
     return true;
 }
 
-// A file written whole or not at all: an error is named and the partial file removed.
+// A file written whole or not at all: an error is named and a partial file removed (only a
+// plain file: an output such as /dev/stdout stays where it is).
 class OutputFile {
   public:
     OutputFile(const std::string& path, std::ostream& errors) : path_(path), errors_(errors) {
@@ -75,7 +76,10 @@ class OutputFile {
         failed_ = true;
         if (file_) {
             file_.reset();
-            std::remove(path_.c_str());
+            std::error_code ignored;
+            if (std::filesystem::is_regular_file(path_, ignored)) {
+                std::filesystem::remove(path_, ignored);
+            }
         }
     }
 

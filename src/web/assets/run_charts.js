@@ -36,6 +36,8 @@ const StillmonCharts = (() => {
               {label: 'Flow', colour: '#17becf', axis: 'flow', value: r => r.flow}]},
   ];
 
+  const pushBlock = 10000;  // points per push(): far below the engines' argument limits
+
   function create(container, records) {
     const times = new Map();  // index -> device time, for the x axis labels
     let firstIndex = null;
@@ -165,21 +167,32 @@ const StillmonCharts = (() => {
       }
     }
 
+    // Every dataset of every chart, with how it takes its value from a record.
+    const columns = charts.flatMap(({chart, layout}) =>
+      layout.series.map((s, i) => ({chart, i, value: s.value})));
+
     function append(newer) {
+      const fresh = columns.map(() => []);
       for (const r of newer) {
         if (r.index <= lastIndex) continue;
         if (firstIndex === null) firstIndex = r.index;
         lastIndex = r.index;
         times.set(r.index, r.device_time);
-        for (const {chart, layout} of charts) {
-          layout.series.forEach((s, i) => {
-            const y = s.value(r);
-            // Chart.js keeps the array it was given (and decimates from it), so points are
-            // pushed into that array, never into a dataset's shown data.
-            if (y !== undefined) chartData(chart, i).push({x: r.index, y: y === null ? NaN : y});
-          });
+        for (let k = 0; k < columns.length; ++k) {
+          const y = columns[k].value(r);
+          if (y !== undefined) fresh[k].push({x: r.index, y: y === null ? NaN : y});
         }
       }
+      // Chart.js keeps the array it was given (and decimates from it), so points go into that
+      // array, never into a dataset's shown data. It hears of every push() into it and takes
+      // in each push's points as one step at the next update: one push per block of points,
+      // not per point, or a whole run's points take seconds.
+      columns.forEach(({chart, i}, k) => {
+        const data = chartData(chart, i);
+        for (let at = 0; at < fresh[k].length; at += pushBlock) {
+          data.push(...fresh[k].slice(at, at + pushBlock));
+        }
+      });
       if (newer.length) redraw();
     }
 
