@@ -108,6 +108,7 @@ std::string ReportPage::html() const {
     const std::string name = html_text(log_name_);
     return fill_page_template(report_page_template(), {{"log_name", name},
                                                        {"summary", summary_rows(summary_)},
+                                                       {"page_css", page_style()},
                                                        {"run_charts_css", run_charts_style()},
                                                        {"chart_js", chart_js_library()},
                                                        {"run_charts_js", run_charts_script()},

@@ -5,7 +5,6 @@ is spent.
 """
 
 import os
-import shutil
 import subprocess
 import tempfile
 
@@ -80,7 +79,3 @@ def dom_with_script(path, script, budget_ms=10000):
                    "--window-size={},{}".format(*WINDOW), "--dump-dom", budget_ms=budget_ms)
     finally:
         os.remove(probe)
-
-
-def available():
-    return shutil.which("chromium") is not None
