@@ -7,6 +7,7 @@
 #include <optional>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "app/replay_derivation.h"
 #include "base/operator_state.h"
@@ -20,11 +21,6 @@ namespace {
 
 // CSV rows go out in blocks of about this size: the file is written as the log is read.
 constexpr std::size_t csv_block_bytes = 1 << 16;
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 void report_error(std::ostream& errors, std::string_view what, const std::string& path,
                   int reason) {
@@ -42,51 +38,61 @@ bool is_the_log(const std::string& output, const std::string& log, std::ostream&
     return true;
 }
 
-// A file written whole or not at all: an error is named and a partial file removed (only a
-// plain file: an output such as /dev/stdout stays where it is).
+// A file written whole or not at all: one that fails, or is left before it is finished (the
+// run ended early), is removed; only a plain file, so that an output such as /dev/stdout
+// stays where it is. A failure is named on `errors`.
 class OutputFile {
   public:
-    OutputFile(const std::string& path, std::ostream& errors) : path_(path), errors_(errors) {
-        file_.reset(std::fopen(path.c_str(), "wb"));
-        if (!file_) {
-            failed(errno);
+    OutputFile(const std::string& path, std::ostream& errors)
+        : path_(path), errors_(errors), file_(std::fopen(path.c_str(), "wb")) {
+        if (file_ == nullptr) {
+            report_error(errors_, "write", path_, errno);
         }
     }
+    ~OutputFile() { discard(); }
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
 
     bool ok() const { return file_ != nullptr; }
 
     void write(std::string_view bytes) {
-        if (file_ && std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) {
-            failed(errno);
+        if (file_ != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
+            report_error(errors_, "write", path_, errno);
+            discard();
         }
     }
 
+    // True when the whole file is written.
     bool finish() {
-        if (file_ && std::fclose(file_.release()) != 0) {
-            failed(errno);
+        if (file_ == nullptr) {
+            return false;
         }
-        return !failed_;
+        if (std::fclose(std::exchange(file_, nullptr)) != 0) {
+            report_error(errors_, "write", path_, errno);
+            remove_plain_file();
+            return false;
+        }
+        return true;
     }
 
   private:
-    void failed(int reason) {
-        if (!failed_) {
-            report_error(errors_, "write", path_, reason);
+    void discard() {
+        if (file_ != nullptr) {
+            std::fclose(std::exchange(file_, nullptr));
+            remove_plain_file();
         }
-        failed_ = true;
-        if (file_) {
-            file_.reset();
-            std::error_code ignored;
-            if (std::filesystem::is_regular_file(path_, ignored)) {
-                std::filesystem::remove(path_, ignored);
-            }
+    }
+
+    void remove_plain_file() {
+        std::error_code ignored;
+        if (std::filesystem::is_regular_file(path_, ignored)) {
+            std::filesystem::remove(path_, ignored);
         }
     }
 
     std::string path_;
     std::ostream& errors_;
-    File file_;
-    bool failed_ = false;
+    std::FILE* file_;
 };
 
 }  // namespace
@@ -108,6 +114,12 @@ int write_run_report(const ReportFiles& files, std::ostream& console, std::ostre
     }
     if (is_the_log(files.html, files.log, errors) ||
         (!files.csv.empty() && is_the_log(files.csv, files.log, errors))) {
+        return 1;
+    }
+    // Both outputs are opened before the log is read, so that a place that cannot be written
+    // is named at once.
+    OutputFile html(files.html, errors);
+    if (!html.ok()) {
         return 1;
     }
     std::optional<OutputFile> csv;
@@ -142,7 +154,6 @@ int write_run_report(const ReportFiles& files, std::ostream& console, std::ostre
         }
     }
 
-    OutputFile html(files.html, errors);
     html.write(page.html());
     if (!html.finish()) {
         return 1;
