@@ -6,7 +6,8 @@ include(GNUInstallDirs)
 
 # The README shows its pictures as docs/NAME.png: they keep that place beside it.
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/docs/live-run.png DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/live-run.png ${PROJECT_SOURCE_DIR}/docs/live-page.png
+              ${PROJECT_SOURCE_DIR}/docs/report.png DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE STILLMON_LICENSE_TEXT)
 configure_file(${PROJECT_SOURCE_DIR}/packaging/copyright.in

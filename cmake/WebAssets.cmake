@@ -12,14 +12,20 @@ set(STILLMON_WEB_ASSET_FILES
   ${STILLMON_CHART_JS}
   ${web_assets_dir}/run_charts.js
   ${web_assets_dir}/run_charts.css
+  ${web_assets_dir}/page.css
   ${web_assets_dir}/live_page.html
-  ${web_assets_dir}/live_page.js)
+  ${web_assets_dir}/live_page.js
+  ${web_assets_dir}/report_page.html
+  ${web_assets_dir}/report_page.js)
 set(web_assets
   "chart_js_library=${STILLMON_CHART_JS}"
   "run_charts_script=${web_assets_dir}/run_charts.js"
   "run_charts_style=${web_assets_dir}/run_charts.css"
+  "page_style=${web_assets_dir}/page.css"
   "live_page_template=${web_assets_dir}/live_page.html"
-  "live_page_script=${web_assets_dir}/live_page.js")
+  "live_page_script=${web_assets_dir}/live_page.js"
+  "report_page_template=${web_assets_dir}/report_page.html"
+  "report_page_script=${web_assets_dir}/report_page.js")
 string(JOIN "," web_assets ${web_assets})
 set(STILLMON_WEB_ASSET_SOURCE ${CMAKE_BINARY_DIR}/generated/web_assets.cpp)
 add_custom_command(

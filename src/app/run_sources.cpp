@@ -1,7 +1,5 @@
 #include "app/run_sources.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
@@ -11,20 +9,12 @@ namespace stillmon {
 namespace {
 
 // The saved log, or null when it cannot be read: then its name and the system's reason are
-// on `errors`. A folder opens, so its first character is read here too; that reading fails.
+// on `errors`.
 std::unique_ptr<TextLogReader> open_saved_log(const RunPlan& plan, std::ostream& errors) {
     const std::string& path = plan.text_log_name;
-    std::FILE* stream = std::fopen(path.c_str(), "rb");
-    if (stream != nullptr) {
-        const int first = std::getc(stream);
-        if (!std::ferror(stream)) {
-            std::ungetc(first, stream);
-            return std::make_unique<TextLogReader>(stream);
-        }
-    }
-    const int reason = errno;
-    if (stream != nullptr) {
-        std::fclose(stream);
+    int reason = 0;
+    if (auto log = open_text_log(path, reason)) {
+        return log;
     }
     errors << "stillmon: cannot replay " << path << ": " << std::generic_category().message(reason);
     // The program adds ".dat" itself; a name typed with it is the commonest slip.

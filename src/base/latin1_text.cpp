@@ -59,4 +59,19 @@ std::string latin1_from_utf8(std::string_view utf8) {
     return latin1;
 }
 
+std::string utf8_from_latin1(std::string_view latin1) {
+    std::string utf8;
+    utf8.reserve(latin1.size());
+    for (const char c : latin1) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code < 0x80) {
+            utf8 += c;
+        } else {
+            utf8 += static_cast<char>(0xC0 | (code >> 6));
+            utf8 += static_cast<char>(0x80 | (code & 0x3F));
+        }
+    }
+    return utf8;
+}
+
 }  // namespace stillmon

@@ -1,5 +1,7 @@
 #include "logging/text_log_reader.h"
 
+#include <cerrno>
+
 namespace stillmon {
 
 namespace {
@@ -122,6 +124,22 @@ TextLogRecord TextLogReader::read_record() {
         field = read_field();
     }
     return record;
+}
+
+std::unique_ptr<TextLogReader> open_text_log(const std::string& path, int& error) {
+    std::FILE* stream = std::fopen(path.c_str(), "rb");
+    if (stream != nullptr) {
+        const int first = std::getc(stream);
+        if (!std::ferror(stream)) {
+            std::ungetc(first, stream);
+            return std::make_unique<TextLogReader>(stream);
+        }
+    }
+    error = errno;
+    if (stream != nullptr) {
+        std::fclose(stream);
+    }
+    return nullptr;
 }
 
 }  // namespace stillmon

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace stillmon {
@@ -48,5 +49,9 @@ class TextLogReader {
     // it still makes the next field, an empty one.
     bool lone_cr_read_ = false;
 };
+
+// Opens a saved log to read, or returns null with the system's error number in `error`. A
+// folder opens as a file would, so its first character is read here too; that reading fails.
+std::unique_ptr<TextLogReader> open_text_log(const std::string& path, int& error);
 
 }  // namespace stillmon

@@ -62,7 +62,8 @@ std::string fill_page_template(
 }
 
 std::string live_page_html() {
-    return fill_page_template(live_page_template(), {{"run_charts_css", run_charts_style()},
+    return fill_page_template(live_page_template(), {{"page_css", page_style()},
+                                                     {"run_charts_css", run_charts_style()},
                                                      {"chart_js", chart_js_library()},
                                                      {"run_charts_js", run_charts_script()},
                                                      {"live_page_js", live_page_script()}});

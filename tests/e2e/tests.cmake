@@ -5,6 +5,7 @@
 set(STILLMON_E2E_ENVIRONMENT
   "STILLMON=$<TARGET_FILE:stillmon>"
   "STILLSIM=$<TARGET_FILE:stillsim>"
+  "STILLMON_REPORT=$<TARGET_FILE:stillmon-report>"
   "STILLMON_E2E_FAILURES=${CMAKE_BINARY_DIR}/e2e-failures")
 if(STILLMON_SANITIZE)
   list(APPEND STILLMON_E2E_ENVIRONMENT
@@ -38,3 +39,6 @@ stillmon_add_e2e_suites(replay_test replay 300
 # STILLMON_PAGE_LOAD_S seconds (60 by default).
 stillmon_add_e2e_suites(page_test page 240 PageInBrowser PageApi PageLoad)
 set_tests_properties(e2e.page.PageLoad PROPERTIES COST 90)
+
+# stillmon-report on a saved log, its report opened in headless Chromium (no X server needed).
+stillmon_add_e2e_suites(report_test report 180 ReportOfSavedRun)

@@ -41,6 +41,11 @@ TEST(RecordJson, WritesEveryValueWithOptionalOnesAsNullInAnyLocale) {
     append_record_json(out, 1, record);
     EXPECT_NE(out.find(R"("whole_stages":3,"stages":2.53,)"), std::string::npos) << out;
     EXPECT_NE(out.find(R"("reflux_ratio":4.37,)"), std::string::npos) << out;
+    // The row a report inlines: the same values in the same order, without the names.
+    out.clear();
+    append_record_json_row(out, 1, record);
+    EXPECT_EQ(out, R"([1,65535,"14:30:45_7\"\u003c\u00b0",1.002,[78.125,87.5,-0.0625,97.5,25,)"
+                   R"(25.25,24.375,0],45.5,12.5,null,3,2.53,20,0.25,4.37,3])");
     if (german != nullptr) {
         std::setlocale(LC_ALL, "C");
     }

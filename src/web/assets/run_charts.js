@@ -36,6 +36,8 @@ const StillmonCharts = (() => {
               {label: 'Flow', colour: '#17becf', axis: 'flow', value: r => r.flow}]},
   ];
 
+  const pushBlock = 10000;  // points per push(): far below the engines' argument limits
+
   function create(container, records) {
     const times = new Map();  // index -> device time, for the x axis labels
     let firstIndex = null;
@@ -158,6 +160,11 @@ const StillmonCharts = (() => {
         min = Math.max(firstIndex ?? 1, lastIndex - range.count + 1);
       } else if (range.kind === 'fixed') {
         ({min, max} = range);
+      } else if (firstIndex !== null) {
+        // The whole run on every chart, so that a cycle stands at the same place in each,
+        // also where a chart's points start late or come seldom (the reflux ratio's).
+        min = firstIndex;
+        max = lastIndex;
       }
       for (const {chart} of charts) {
         chart.options.scales.x.min = min;
@@ -166,38 +173,39 @@ const StillmonCharts = (() => {
       }
     }
 
+    // Every dataset of every chart, with how it takes its value from a record.
+    const columns = charts.flatMap(({chart, layout}) =>
+      layout.series.map((s, i) => ({chart, i, value: s.value})));
+
     function append(newer) {
-      const fresh = newer.filter(r => r.index > lastIndex);
-      if (!fresh.length) return;
-      if (firstIndex === null) firstIndex = fresh[0].index;
-      lastIndex = fresh[fresh.length - 1].index;
-      for (const r of fresh) times.set(r.index, r.device_time);
-      for (const {chart, layout} of charts) {
-        layout.series.forEach((s, i) => {
-          const points = [];
-          for (const r of fresh) {
-            const y = s.value(r);
-            if (y !== undefined) points.push({x: r.index, y: y === null ? NaN : y});
-          }
-          // Into the array Chart.js was given (it decimates from that one), past the push it
-          // watches: that one makes the chart's elements point by point, the update below
-          // makes them all at once.
-          pushAll(chartData(chart, i), points);
-        });
+      const fresh = columns.map(() => []);
+      for (const r of newer) {
+        if (r.index <= lastIndex) continue;
+        if (firstIndex === null) firstIndex = r.index;
+        lastIndex = r.index;
+        times.set(r.index, r.device_time);
+        for (let k = 0; k < columns.length; ++k) {
+          const y = columns[k].value(r);
+          if (y !== undefined) fresh[k].push({x: r.index, y: y === null ? NaN : y});
+        }
       }
-      redraw();
+      // Chart.js keeps the array it was given (and decimates from it), so points go into that
+      // array, never into a dataset's shown data. It hears of every push() into it and takes
+      // in each push's points as one step at the next update: one push per block of points,
+      // not per point, or a whole run's points take seconds.
+      columns.forEach(({chart, i}, k) => {
+        const data = chartData(chart, i);
+        for (let at = 0; at < fresh[k].length; at += pushBlock) {
+          data.push(...fresh[k].slice(at, at + pushBlock));
+        }
+      });
+      if (newer.length) redraw();
     }
 
     // The decimation plugin keeps the array first given as dataset._data once it decimates.
     function chartData(chart, i) {
       const dataset = chart.data.datasets[i];
       return dataset._data || dataset.data;
-    }
-
-    function pushAll(target, points) {
-      for (let at = 0; at < points.length; at += 10000) {
-        Array.prototype.push.apply(target, points.slice(at, at + 10000));
-      }
     }
 
     append(records);

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "base/cycle_record.h"
+
+namespace stillmon {
+
+// A run's records as CSV for a spreadsheet (RFC 4180): the header row, then one row per
+// record, CR LF line ends, UTF-8. Numbers are the shortest text that reads back as the same
+// value, with a "." decimal point whatever the locale; a value the record does not have (the
+// stages when the strengths failed their test, the reflux ratio outside the cycle that ended
+// a ratio period) is an empty field.
+//   record,device_time,interval_s,tank_c,first_stage_c,second_stage_c,steam_c,top_he_c,
+//   centre_c,bottom_he_c,out_water_c,proof,liquid_strength_pct,vapour_strength_pct,
+//   whole_stages,stages,valve,flow,reflux_ratio
+std::string_view record_csv_header();
+void append_record_csv_row(std::string& out, const CycleRecord& record);
+
+// One text field: enclosed in double quotes (inner ones doubled) when it holds a comma, a
+// quote or a line break; written in UTF-8, each byte read as Latin-1 (base/latin1_text.h).
+void append_csv_text(std::string& out, std::string_view text);
+
+}  // namespace stillmon

@@ -1,0 +1,76 @@
+#include "web/run_summary.h"
+
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+namespace stillmon {
+
+namespace {
+
+constexpr int seconds_per_day = 24 * 3600;
+
+// "HH:MM:SS_n" as seconds of the day; nothing for a text that does not start with a time.
+std::optional<int> seconds_of_day(std::string_view text) {
+    int parts[3] = {};
+    const char* at = text.data();
+    const char* end = text.data() + text.size();
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0) {
+            if (at == end || *at != ':') {
+                return std::nullopt;
+            }
+            ++at;
+        }
+        const auto [next, error] = std::from_chars(at, end, parts[i]);
+        if (error != std::errc{} || next == at || *at == '-') {
+            return std::nullopt;
+        }
+        at = next;
+    }
+    if (parts[0] > 23 || parts[1] > 59 || parts[2] > 59) {
+        return std::nullopt;
+    }
+    return parts[0] * 3600 + parts[1] * 60 + parts[2];
+}
+
+void keep_highest(std::optional<RunPeak>& peak, double value, const CycleRecord& record) {
+    if (std::isfinite(value) && (!peak || value > peak->value)) {
+        peak = RunPeak{value, record.record_number, record.device_time};
+    }
+}
+
+}  // namespace
+
+void RunSummary::add(const CycleRecord& record) {
+    if (records_ == 0) {
+        first_device_time_ = record.device_time;
+    } else {
+        keep_highest(longest_gap_, record.interval_s, record);
+    }
+    ++records_;
+    last_device_time_ = record.device_time;
+    if (const auto clock_s = seconds_of_day(record.device_time)) {
+        if (last_clock_s_) {
+            clock_steps_s_ += (*clock_s - *last_clock_s_ + seconds_per_day) % seconds_per_day;
+            clock_stepped_ = true;
+        }
+        last_clock_s_ = clock_s;
+    }
+    keep_highest(highest_tank_, record.temperatures_c[0], record);
+    if (record.vapour_strength > 0.0f) {
+        keep_highest(highest_vapour_, record.vapour_strength, record);
+    }
+    if (record.has_stages) {
+        keep_highest(most_stages_, record.stages, record);
+    }
+}
+
+std::optional<double> RunSummary::duration_s() const {
+    if (!clock_stepped_) {
+        return std::nullopt;
+    }
+    return static_cast<double>(clock_steps_s_);
+}
+
+}  // namespace stillmon

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "base/cycle_record.h"
+
+namespace stillmon {
+
+// A value of the run and the record it was found in (the first, when it came more than once).
+struct RunPeak {
+    double value = 0.0;
+    std::uint16_t record_number = 0;
+    std::string device_time;
+};
+
+// What a report says about a whole run, gathered record by record in constant memory.
+class RunSummary {
+  public:
+    void add(const CycleRecord& record);
+
+    std::uint64_t records() const { return records_; }
+    // As logged; empty before the first record.
+    const std::string& first_device_time() const { return first_device_time_; }
+    const std::string& last_device_time() const { return last_device_time_; }
+    // By the device clock, which is what the start and end times show: the steps from each
+    // readable time of day to the next, each taken forward across midnight, added up.
+    // Nothing before two readable times.
+    std::optional<double> duration_s() const;
+    // The longest interval logged after the first record: the first one is measured from the
+    // program's start, not from a frame before it.
+    const std::optional<RunPeak>& longest_gap() const { return longest_gap_; }
+    const std::optional<RunPeak>& highest_tank_temperature() const { return highest_tank_; }
+    // Among the cycles whose vapour strength had a result (above 0).
+    const std::optional<RunPeak>& highest_vapour_strength() const { return highest_vapour_; }
+    // The fractional stage count, among the cycles that had one.
+    const std::optional<RunPeak>& most_stages() const { return most_stages_; }
+
+  private:
+    std::uint64_t records_ = 0;
+    std::string first_device_time_;
+    std::string last_device_time_;
+    std::optional<int> last_clock_s_;
+    std::int64_t clock_steps_s_ = 0;
+    bool clock_stepped_ = false;
+    std::optional<RunPeak> longest_gap_;
+    std::optional<RunPeak> highest_tank_;
+    std::optional<RunPeak> highest_vapour_;
+    std::optional<RunPeak> most_stages_;
+};
+
+}  // namespace stillmon

@@ -1,0 +1,111 @@
+"""End-to-end test of stillmon-report on a log saved by a live run against the simulator
+(tests/data/saved_run.dat): the CSV against the log's values as the replay reads them, the
+exit statuses, and the HTML report opened from disk in headless Chromium, whose charts must
+have drawn and whose summary must count the log's records.
+
+The program's path comes in STILLMON_REPORT.
+"""
+
+import csv
+import json
+import os
+import pathlib
+import re
+import shutil
+import subprocess
+import unittest
+
+import chromium
+import harness
+import text_log
+
+STILLMON_REPORT = os.environ.get("STILLMON_REPORT", "")
+SAVED_RUN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data",
+                         "saved_run.dat")
+
+
+class ReportOfSavedRun(unittest.TestCase):
+    def setUp(self):
+        if not STILLMON_REPORT or not os.access(STILLMON_REPORT, os.X_OK):
+            self.fail("STILLMON_REPORT must name the built stillmon-report program")
+        directory = harness.temporary_directory()
+        self.addCleanup(directory.cleanup)
+        self.dir = directory.name
+        self.log = os.path.join(self.dir, "run.dat")
+        shutil.copy(SAVED_RUN, self.log)
+        with open(self.log, encoding="latin-1", newline="") as f:
+            self.lines = f.read().splitlines()
+
+    def report(self, *arguments):
+        return subprocess.run([STILLMON_REPORT, *arguments], cwd=self.dir, capture_output=True,
+                              text=True, timeout=60,
+                              env=dict(os.environ, LC_ALL="de_DE.UTF-8"))
+
+    def test_csv_rows_hold_the_logged_values_as_the_replay_reads_them(self):
+        result = self.report("run.dat", "--csv", "run.csv")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        with open(os.path.join(self.dir, "run.csv"), newline="", encoding="utf-8") as f:
+            rows = list(csv.DictReader(f))
+        self.assertEqual(len(rows), len(self.lines))
+        raws = (0,) * 8
+        for line, row in zip(self.lines, rows):
+            fields = text_log.split_fields(line)
+            raws = text_log.refilled_raws(fields, raws)
+            self.assertEqual(int(row["record"]), int(fields[12][4:]))
+            self.assertEqual(row["device_time"], fields[10])
+            self.assertEqual(float(row["interval_s"]), text_log.read_number(fields[11]))
+            temperatures = [float(row[name]) for name in list(row)[3:11]]
+            self.assertEqual(temperatures, [raw / 16 for raw in raws], line)
+            # Stages only where the strengths passed their test: vapour above liquid above 0.
+            if row["stages"]:
+                self.assertGreater(float(row["vapour_strength_pct"]),
+                                   float(row["liquid_strength_pct"]))
+                self.assertGreater(float(row["liquid_strength_pct"]), 0)
+            self.assertEqual(row["whole_stages"] == "", row["stages"] == "")
+        self.assertTrue(any(row["stages"] for row in rows))
+        self.assertTrue(any(row["reflux_ratio"] for row in rows))
+
+    def test_bad_logs_missing_files_and_bad_options(self):
+        # What the replay skips: a record counted 0, and bytes that make no count at all.
+        with open(self.log, "ab") as f:
+            f.write(text_log.live_line([1000] * 8, number=0).encode() + b"\x01\xff,junk\r\n")
+        result = self.report("run.dat", "--csv", "run.csv", "--out", "bad.html")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        with open(os.path.join(self.dir, "run.csv"), newline="") as f:
+            self.assertEqual(len(f.read().splitlines()), len(self.lines) + 1)
+
+        missing = self.report("gone.dat")
+        self.assertEqual(missing.returncode, 1)
+        self.assertEqual(missing.stderr,
+                         "stillmon-report: cannot read gone.dat: No such file or directory\n")
+        self.assertEqual(self.report("run.dat", "--bogus").returncode, 2)
+        self.assertEqual(self.report().returncode, 2)
+
+    def test_report_opens_from_disk_with_its_charts_drawn(self):
+        result = self.report("run.dat")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        page = os.path.join(self.dir, "run.html")
+        self.assertNotRegex(pathlib.Path(page).read_text(), r"(src|href)=\"?(https?:)?//")
+
+        dom = chromium.dom_with_script(page, chromium.CHART_PIXELS_SCRIPT)
+        records = re.search(r'<td id="summary-records">(\d+)</td>', dom)
+        self.assertIsNotNone(records, dom[-2000:])
+        self.assertEqual(int(records.group(1)), len(self.lines))
+        charts = json.loads(re.search(r'<pre id="chart-pixels">(.*?)</pre>', dom).group(1))
+        self.assertEqual(sorted(charts), ["chart-reflux", "chart-stages", "chart-strengths",
+                                          "chart-temperatures", "chart-valve-flow"])
+        screenshot = os.path.join(self.dir, "report.png")
+        image = chromium.screenshot(page, screenshot)
+        for name, chart in charts.items():
+            x, y, width, height = chart["area"]
+            shown = sum(chromium.is_coloured(image.pixel(i, j)) for i in range(x, x + width)
+                        for j in range(y, min(y + height, image.height)))
+            if chart["coloured"] < 200 or shown < 200:
+                kept = os.environ.get("STILLMON_E2E_FAILURES", self.dir)
+                os.makedirs(kept, exist_ok=True)
+                shutil.copy(screenshot, os.path.join(kept, f"{self.id()}.png"))
+                self.fail(f"{name} looks blank: {chart['coloured']} coloured pixels in the "
+                          f"page, {shown} in the screenshot (kept in {kept}): {charts}")
+
+if __name__ == "__main__":
+    unittest.main()

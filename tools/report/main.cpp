@@ -1,0 +1,38 @@
+// stillmon-report: a report of a saved run, as one HTML file with the run's summary and charts,
+// and optionally its records as CSV.
+#include <iostream>
+
+#include <CLI/CLI.hpp>
+
+#include "report/run_report.h"
+
+int main(int argc, char** argv) {
+    stillmon::report::ReportFiles files;
+    CLI::App app{
+        "Reads a text log saved by stillmon (RUN.dat), derives the values the replay shows, and\n"
+        "writes a report that opens from disk in any browser without a network: a summary of\n"
+        "the run and its charts (temperatures, strengths, stages, reflux ratio, valve and flow)\n"
+        "with zoom.",
+        "stillmon-report"};
+    app.add_option("log", files.log, "The saved text log")->required()->type_name("RUN.dat");
+    app.add_option("--out", files.html,
+                   "Where to write the report (default: RUN.html beside RUN.dat)")
+        ->type_name("RUN.html");
+    app.add_option("--csv", files.csv,
+                   "Also write one row per record to this CSV file (RFC 4180, '.' decimal point)")
+        ->type_name("RUN.csv");
+    app.footer(
+        "Exit status: 0 the report was written; 1 the log cannot be read or a file cannot be\n"
+        "written; 2 bad options.");
+    app.failure_message(CLI::FailureMessage::help);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        // --help and --version end here too, with status 0.
+        return app.exit(error) == 0 ? 0 : 2;
+    }
+    if (files.html.empty()) {
+        files.html = stillmon::report::default_report_path(files.log);
+    }
+    return stillmon::report::write_run_report(files, std::cout, std::cerr);
+}
