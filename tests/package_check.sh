@@ -33,4 +33,7 @@ open("Run.dat", "wb").write(text_log.generated_log(20).encode())'
 env -u DISPLAY -u WAYLAND_DISPLAY "$bin/stillmon" 0 Run </dev/null >console 2>errors ||
   fail "the replay ended with status $?: $(cat errors)"
 grep -q '^Repeat ? ' console && [ ! -s errors ] || fail "the replay did not end: $(cat console errors)"
-echo "package check: stillmon $version unpacked: versions, pages, options and a replay are right"
+"$bin/stillmon-report" Run.dat --csv Run.csv 2>errors || fail "no report: $(cat errors)"
+[ "$(grep -c Num= Run.dat)" -eq "$(($(wc -l <Run.csv) - 1))" ] && grep -q 'StillmonCharts.create' Run.html ||
+  fail "the report or its CSV lacks records"
+echo "package check: stillmon $version unpacked: versions, pages, options, a replay and a report are right"
