@@ -18,7 +18,7 @@ class PageServer {
     static constexpr int worker_count = 8;
     static constexpr int read_timeout_s = 3;
     static constexpr int write_timeout_s = 5;
-    static constexpr int keep_alive_s = 2;
+    static constexpr int first_request_s = 2;  // a client that sends nothing is dropped then
 
     virtual ~PageServer() = default;
     // The port it listens on (the one the system chose, for port 0).
