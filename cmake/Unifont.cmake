@@ -1,7 +1,8 @@
 # Embeds GNU Unifont's 8x16 glyphs for the bytes the text grid can show.
 # The glyph table is generated at build time from the Debian package's hex file;
 # none of it is kept in the repository.
-find_file(STILLMON_UNIFONT_HEX unifont.hex PATHS /usr/share/unifont NO_DEFAULT_PATH)
+find_file(STILLMON_UNIFONT_HEX unifont.hex PATHS /usr/share/unifont NO_DEFAULT_PATH
+          NO_CMAKE_FIND_ROOT_PATH)
 if(NOT STILLMON_UNIFONT_HEX)
   message(FATAL_ERROR
     "GNU Unifont was not found (/usr/share/unifont/unifont.hex). "

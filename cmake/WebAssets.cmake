@@ -1,7 +1,8 @@
 # Embeds the page's texts: Chart.js from the Debian package libjs-chart.js and the page's own
 # files in src/web/assets. Generated at build time; no copy of Chart.js is kept in the
 # repository.
-find_file(STILLMON_CHART_JS chart.min.js PATHS /usr/share/javascript/chart.js NO_DEFAULT_PATH)
+find_file(STILLMON_CHART_JS chart.min.js PATHS /usr/share/javascript/chart.js NO_DEFAULT_PATH
+          NO_CMAKE_FIND_ROOT_PATH)
 if(NOT STILLMON_CHART_JS)
   message(FATAL_ERROR
     "Chart.js was not found (/usr/share/javascript/chart.js/chart.min.js). "
