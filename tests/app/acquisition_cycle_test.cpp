@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "support/cycle_fakes.h"
+#include "support/memory_file.h"
 #include "support/surface_probe.h"
 #include "support/temp_directory.h"
 
@@ -163,7 +164,7 @@ struct ReplayHarness {
         : log_text(std::move(text)),
           surface(large_screen),
           cycle(surface, state, host),
-          log(::fmemopen(log_text.data(), log_text.size(), "rb")) {}
+          log(testing::open_bytes_as_file(log_text)) {}
 
     std::string log_text;
     Surface surface;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/environment_variable.h"
+
 namespace stillmon {
 namespace {
 
@@ -34,17 +36,11 @@ TEST(ScreenMode, TheBuildsMachineNameIsTheDefault) {
 }
 
 TEST(ScreenMode, ReadsTheMachineNameFromTheEnvironment) {
-    const char* before = std::getenv("COMPUTERNAME");
-    const std::string kept = before == nullptr ? "" : before;
-
-    ASSERT_EQ(setenv("COMPUTERNAME", "Bench-7", 1), 0);
+    const auto kept = testing::set_environment_variable("COMPUTERNAME", "Bench-7");
     EXPECT_EQ(computer_name_from_environment(), "Bench-7");
-    ASSERT_EQ(unsetenv("COMPUTERNAME"), 0);
+    testing::set_environment_variable("COMPUTERNAME", std::nullopt);
     EXPECT_EQ(computer_name_from_environment(), "");
-
-    if (before != nullptr) {
-        setenv("COMPUTERNAME", kept.c_str(), 1);
-    }
+    testing::set_environment_variable("COMPUTERNAME", kept);
 }
 
 }  // namespace

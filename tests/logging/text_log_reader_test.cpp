@@ -7,13 +7,13 @@
 #include <gtest/gtest.h>
 
 #include "logging/replay_record.h"
+#include "support/memory_file.h"
 
 namespace stillmon {
 namespace {
 
 std::vector<std::string> fields_of(const std::string& text, int count) {
-    std::FILE* stream = ::fmemopen(const_cast<char*>(text.data()), text.size(), "rb");
-    TextLogReader reader(stream);
+    TextLogReader reader(testing::open_bytes_as_file(text));
     std::vector<std::string> fields;
     for (int i = 0; i < count; ++i) {
         fields.push_back(reader.read_field());
@@ -71,7 +71,7 @@ TEST(ReadField, ACarriageReturnAloneAfterAQuotedOrFullFieldEndsAnEmptyField) {
 
 TEST(TextLogReader, ACarriageReturnAloneAfterTheLastQuotedFieldIsOneMoreField) {
     std::string text = "\"q\"\r";
-    TextLogReader reader(::fmemopen(text.data(), text.size(), "rb"));
+    TextLogReader reader(testing::open_bytes_as_file(text));
     EXPECT_EQ(reader.read_field(), "q");
     EXPECT_FALSE(reader.at_end());
     EXPECT_EQ(reader.read_field(), "");
@@ -92,7 +92,7 @@ TEST(ReadField, StopsAfter4096CharactersAndGoesOnWithTheRest) {
 TEST(ReadRecord, SurplusFieldsLendToTheNextRecordAndShortLinesBorrow) {
     std::string text = "0,1,2,3,4,5,6,7,8,9,10,11,12,13,14\r\n";
     text += "a,b,c,d,e,f,g,h,i,j,k\r\n";
-    TextLogReader reader(::fmemopen(text.data(), text.size(), "rb"));
+    TextLogReader reader(testing::open_bytes_as_file(text));
     const TextLogRecord first = reader.read_record();
     EXPECT_EQ(first[12], "12");
     const TextLogRecord second = reader.read_record();
@@ -117,7 +117,7 @@ const char* const example_line =
 
 TEST(ReplayRecord, RefillsChannelsZeroToSevenWithOffsets) {
     std::string text = example_line;
-    TextLogReader reader(::fmemopen(text.data(), text.size(), "rb"));
+    TextLogReader reader(testing::open_bytes_as_file(text));
     const TextLogRecord record = reader.read_record();
     EXPECT_EQ(record[10], "14:30:45_7");
     EXPECT_EQ(record[11], "1.002");

@@ -1,19 +1,27 @@
 #include "support/temp_directory.h"
 
-#include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
 namespace stillmon::testing {
 
 TempDirectory::TempDirectory() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "stillmon-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a temporary directory");
+    // A random name the directory's creation claims: creating fails when another test took
+    // it first (mkdtemp does the same, but Windows has none).
+    std::random_device seed;
+    std::mt19937_64 names(seed());
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::filesystem::path candidate = base / ("stillmon-test-" + std::to_string(names()));
+        std::error_code error;
+        if (std::filesystem::create_directory(candidate, error)) {
+            path_ = std::move(candidate);
+            return;
+        }
     }
-    path_ = pattern;
+    throw std::runtime_error("cannot create a temporary directory");
 }
 
 TempDirectory::~TempDirectory() {
