@@ -1,7 +1,4 @@
 // stillmon: monitors a distillation column from its measuring device, or replays a saved log.
-#include <pthread.h>
-#include <signal.h>
-
 #include <algorithm>
 #include <chrono>
 #include <iostream>
@@ -12,6 +9,7 @@
 
 #include "app/acquisition_cycle.h"
 #include "app/command_line.h"
+#include "app/ending_signals.h"
 #include "app/free_memory.h"
 #include "app/link_supervisor.h"
 #include "app/port_access_hint.h"
@@ -202,27 +200,6 @@ std::optional<Request> read_request(int argc, char** argv, int& status) {
     return request;
 }
 
-// Signals end the process as the quit key does, so no logged cycle is lost; they are taken
-// by a thread of their own rather than an asynchronous handler. Blocked before any other
-// thread starts, so that every thread inherits the mask.
-void block_ending_signals(sigset_t& signals) {
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    sigaddset(&signals, SIGHUP);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-}
-
-void start_signal_thread(sigset_t& ending_signals, ProcessEnd& process_end,
-                         const ThreadStarter& start) {
-    start([&ending_signals, &process_end] {
-        int signal_number = 0;
-        while (sigwait(&ending_signals, &signal_number) != 0) {
-        }
-        process_end.close_all_and_exit(128 + signal_number);
-    }).detach();
-}
-
 // A replay of a log that cannot be read ends here, with status 1; without any argument the
 // usage follows, since the log was never named.
 RunSources open_sources(const RunPlan& plan, bool any_positional, char** argv,
@@ -337,9 +314,7 @@ PromptKeys prompt_keys(MainScreen& screen) {
 }
 
 int run(int argc, char** argv) {
-    // A console that went away (a closed pipe) must not end the run: a write to it fails and
-    // is dropped instead.
-    signal(SIGPIPE, SIG_IGN);
+    ignore_closed_console();
     int status = 0;
     const std::optional<Request> request = read_request(argc, argv, status);
     if (!request) {
@@ -351,8 +326,7 @@ int run(int argc, char** argv) {
     // below. Those outlive them: from here on run() never returns, since every end of the
     // process, from whichever thread, goes through ProcessEnd::close_all_and_exit, whose
     // _Exit ends the process with this frame still in place.
-    sigset_t ending_signals;
-    block_ending_signals(ending_signals);
+    hold_ending_signals();
     OperatorState state;
     ProcessEnd process_end;
     // The first frame interval and the supervisor's stall watch both count from here.
@@ -369,7 +343,7 @@ int run(int argc, char** argv) {
         serve_page(page, *request->serve, *plan, start);
     }
     LiveView* view = page.server ? &*page.view : nullptr;
-    start_signal_thread(ending_signals, process_end, start);
+    watch_ending_signals(process_end, start);
     MainScreen screen(plan->mode, state, start, view);
     LinkSupervisor supervisor(plan->mode, plan->port_text, state, sources.link.get(),
                               supervisor_platform(screen, state, process_end, hint, view));

@@ -13,8 +13,10 @@ LEVEL = {"base": 0, "process": 1, "logging": 1, "link": 1, "display": 1, "web": 
 TOP = 3  # src/main.cpp and tools/
 # Platform headers and the only files that may include them.
 PLATFORM = {"SDL": re.compile(r"src/display/sdl_\w+\.(h|cpp)$"),
-            "asio": re.compile(r"src/link/serial_\w+\.cpp$"),
-            "httplib": re.compile(r"src/web/http_\w+\.cpp$")}
+            "asio": re.compile(r"src/link/serial_(\w+\.cpp|device\.h)$"),
+            "httplib": re.compile(r"src/web/http_\w+\.cpp$"),
+            # The Windows side of a seam, in a file of its own beside the POSIX one.
+            "windows": re.compile(r"_windows\.cpp$")}
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.MULTILINE)
 
 

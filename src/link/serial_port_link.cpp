@@ -1,19 +1,10 @@
 #include "link/serial_port_link.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/ioctl.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <array>
-#include <cerrno>
 #include <condition_variable>
-#include <cstdlib>
 #include <future>
 #include <mutex>
 #include <optional>
-#include <string>
 #include <thread>
 #include <type_traits>
 #include <utility>
@@ -22,97 +13,11 @@
 
 #include "link/frame_assembler.h"
 #include "link/port_text.h"
+#include "link/serial_device.h"
 
 namespace stillmon {
 
 namespace {
-
-speed_t speed_for_baud(int baud) {
-    switch (baud) {
-        case 9600:
-            return B9600;
-        case 19200:
-            return B19200;
-        case 38400:
-            return B38400;
-        case 57600:
-            return B57600;
-        case 115200:
-            return B115200;
-        case 230400:
-            return B230400;
-        default:
-            return B0;
-    }
-}
-
-// Opens and configures the device; returns the descriptor or how opening failed.
-struct OpenedDevice {
-    int fd = -1;
-    OpenResult result;
-};
-
-OpenedDevice open_device(const PortSettings& settings) {
-    const std::string path = device_path_for_port(settings.port_number, std::getenv);
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        const bool denied = errno == EACCES || errno == EPERM;
-        return {-1, {link_error::cannot_open, denied ? path : std::string()}};
-    }
-    // The advisory lock holds against every other program that asks, root included;
-    // TIOCEXCL also keeps out programs that do not ask.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        return {-1, {link_error::cannot_open, {}}};
-    }
-    ::ioctl(fd, TIOCEXCL);
-
-    termios options{};
-    if (::tcgetattr(fd, &options) != 0) {
-        ::ioctl(fd, TIOCNXCL);
-        ::close(fd);
-        return {-1, {link_error::settings_unreadable, {}}};
-    }
-    const speed_t speed = speed_for_baud(settings.baud);
-    ::cfmakeraw(&options);
-    options.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS | HUPCL);
-    options.c_cflag |= CLOCAL | CREAD;
-    switch (settings.data_bits) {
-        case 5:
-            options.c_cflag |= CS5;
-            break;
-        case 6:
-            options.c_cflag |= CS6;
-            break;
-        case 7:
-            options.c_cflag |= CS7;
-            break;
-        default:
-            options.c_cflag |= CS8;
-            break;
-    }
-    if (settings.parity != 'N') {
-        options.c_cflag |= PARENB;
-        if (settings.parity == 'O') {
-            options.c_cflag |= PARODD;
-        }
-    }
-    if (settings.stop_bits == 2) {
-        options.c_cflag |= CSTOPB;
-    }
-    options.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
-    options.c_cc[VMIN] = 1;
-    options.c_cc[VTIME] = 0;
-    if (speed == B0 || ::cfsetispeed(&options, speed) != 0 || ::cfsetospeed(&options, speed) != 0 ||
-        ::tcsetattr(fd, TCSANOW, &options) != 0) {
-        ::ioctl(fd, TIOCNXCL);
-        ::close(fd);
-        return {-1, {link_error::settings_rejected, {}}};
-    }
-    int dtr = TIOCM_DTR;
-    ::ioctl(fd, TIOCMBIS, &dtr);  // a pseudo-terminal has no modem lines; that is fine
-    return {fd, {}};
-}
 
 // One read_frame call, answered on the I/O thread: with a frame, or with nothing when the
 // link is closed, re-opened or fails first. The answer wakes the reader; the wake is made
@@ -166,15 +71,9 @@ class SerialPortLink final : public DeviceLink {
         }
         return run_on_io_thread([this, &settings] {
             close_port();
-            OpenedDevice device = open_device(*settings);
-            if (device.fd < 0) {
-                return std::move(device.result);
-            }
-            asio::error_code assign_error;
-            port_.assign(device.fd, assign_error);
-            if (assign_error) {
-                ::close(device.fd);
-                return OpenResult{link_error::settings_rejected, {}};
+            OpenResult opened = open_serial_device(port_, *settings);
+            if (opened.error_number != link_error::none) {
+                return opened;
             }
             reading_failed_ = false;
             start_reading();
@@ -266,9 +165,7 @@ class SerialPortLink final : public DeviceLink {
             return;
         }
         ++generation_;
-        ::ioctl(port_.native_handle(), TIOCNXCL);
-        asio::error_code ignored;
-        port_.close(ignored);
+        close_serial_device(port_);
         assembler_.drop_unfinished_frame();
     }
 

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "app/process_end.h"
+#include "base/thread_starter.h"
+
+namespace stillmon {
+
+// How the operating system asks the program to stop (signals on Linux, console events on
+// Windows) ends it as the quit key does, through ProcessEnd, so no logged cycle is lost: an
+// interrupt with status 130, a request to terminate or a closed terminal with 143 (129 for a
+// hang-up on Linux), as shells report signals.
+
+// A console that went away (a closed pipe) must not end the run: a write to it fails and is
+// dropped instead. Called first thing.
+void ignore_closed_console();
+
+// Holds the requests back until the watch starts. Called before any other thread starts,
+// so that every thread inherits it.
+void hold_ending_signals();
+
+// From here on a request to stop ends the process through `process_end`, which outlives
+// the process. A thread the watch needs comes from `start`.
+void watch_ending_signals(ProcessEnd& process_end, const ThreadStarter& start);
+
+}  // namespace stillmon

@@ -1,0 +1,41 @@
+#include <pthread.h>
+#include <signal.h>
+
+#include "app/ending_signals.h"
+
+namespace stillmon {
+
+namespace {
+
+// The signals are taken by a thread of their own rather than an asynchronous handler.
+sigset_t ending_signal_set() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGHUP);
+    return signals;
+}
+
+}  // namespace
+
+void ignore_closed_console() {
+    signal(SIGPIPE, SIG_IGN);
+}
+
+void hold_ending_signals() {
+    const sigset_t signals = ending_signal_set();
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
+
+void watch_ending_signals(ProcessEnd& process_end, const ThreadStarter& start) {
+    start([&process_end] {
+        const sigset_t signals = ending_signal_set();
+        int signal_number = 0;
+        while (sigwait(&signals, &signal_number) != 0) {
+        }
+        process_end.close_all_and_exit(128 + signal_number);
+    }).detach();
+}
+
+}  // namespace stillmon

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <asio/serial_port.hpp>
+
+#include "link/device_link.h"
+#include "link/port_text.h"
+
+namespace stillmon {
+
+// The operating system's side of the serial link: finding the port's device, holding it
+// exclusively and setting its line up raw, without flow control. One file per system.
+
+// Opens the device of the given port into `port` (closed on entry) and sets it up.
+OpenResult open_serial_device(asio::serial_port& port, const PortSettings& settings);
+
+// Closes the device, so that other programs may open it again.
+void close_serial_device(asio::serial_port& port);
+
+}  // namespace stillmon

@@ -1,0 +1,91 @@
+// Asio's Winsock headers must come before windows.h.
+#include "link/serial_device.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace stillmon {
+
+namespace {
+
+// Port N is COM<N>, unless STILLMON_COM<N> names another device. The \\.\ form reaches
+// COM10 and above as well.
+std::string device_path(int port_number) {
+    const std::string variable = "STILLMON_COM" + std::to_string(port_number);
+    const char* mapped = std::getenv(variable.c_str());
+    if (mapped != nullptr && *mapped != '\0') {
+        return mapped;
+    }
+    return "\\\\.\\COM" + std::to_string(port_number);
+}
+
+bool set_up_line(HANDLE handle, const PortSettings& settings) {
+    DCB line{};
+    line.DCBlength = sizeof(line);
+    if (!GetCommState(handle, &line)) {
+        return false;
+    }
+    line.BaudRate = static_cast<DWORD>(settings.baud);
+    line.ByteSize = static_cast<BYTE>(settings.data_bits);
+    line.Parity = settings.parity == 'E' ? EVENPARITY : settings.parity == 'O' ? ODDPARITY
+                                                                               : NOPARITY;
+    line.StopBits = settings.stop_bits == 2 ? TWOSTOPBITS : ONESTOPBIT;
+    line.fBinary = TRUE;
+    line.fParity = settings.parity != 'N';
+    // No flow control of either kind; DTR on, as a USB CDC device may wait for it.
+    line.fOutxCtsFlow = FALSE;
+    line.fOutxDsrFlow = FALSE;
+    line.fDtrControl = DTR_CONTROL_ENABLE;
+    line.fDsrSensitivity = FALSE;
+    line.fOutX = FALSE;
+    line.fInX = FALSE;
+    line.fRtsControl = RTS_CONTROL_ENABLE;
+    line.fAbortOnError = FALSE;
+    return SetCommState(handle, &line) != 0;
+}
+
+}  // namespace
+
+OpenResult open_serial_device(asio::serial_port& port, const PortSettings& settings) {
+    const std::string path = device_path(settings.port_number);
+    // No sharing: while this handle is open no other program opens the port. Overlapped, as
+    // Asio reads and writes it.
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const bool denied = GetLastError() == ERROR_ACCESS_DENIED;
+        return {link_error::cannot_open, denied ? path : std::string()};
+    }
+    DCB current{};
+    current.DCBlength = sizeof(current);
+    if (!GetCommState(handle, &current)) {
+        CloseHandle(handle);
+        return {link_error::settings_unreadable, {}};
+    }
+    // A read returns as soon as bytes are there and waits without limit for the first one.
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
+    timeouts.ReadTotalTimeoutConstant = MAXDWORD - 1;
+    if (!set_up_line(handle, settings) || !SetCommTimeouts(handle, &timeouts)) {
+        CloseHandle(handle);
+        return {link_error::settings_rejected, {}};
+    }
+    asio::error_code assign_error;
+    port.assign(handle, assign_error);
+    if (assign_error) {
+        CloseHandle(handle);
+        return {link_error::settings_rejected, {}};
+    }
+    return {};
+}
+
+void close_serial_device(asio::serial_port& port) {
+    // Closing the handle cancels a pending read, which releases the reader.
+    asio::error_code ignored;
+    port.close(ignored);
+}
+
+}  // namespace stillmon
