@@ -29,8 +29,9 @@ bool set_up_line(HANDLE handle, const PortSettings& settings) {
     }
     line.BaudRate = static_cast<DWORD>(settings.baud);
     line.ByteSize = static_cast<BYTE>(settings.data_bits);
-    line.Parity = settings.parity == 'E' ? EVENPARITY : settings.parity == 'O' ? ODDPARITY
-                                                                               : NOPARITY;
+    line.Parity = settings.parity == 'E'   ? EVENPARITY
+                  : settings.parity == 'O' ? ODDPARITY
+                                           : NOPARITY;
     line.StopBits = settings.stop_bits == 2 ? TWOSTOPBITS : ONESTOPBIT;
     line.fBinary = TRUE;
     line.fParity = settings.parity != 'N';
