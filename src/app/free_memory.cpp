@@ -1,9 +1,7 @@
 #include "app/free_memory.h"
 
+#include <algorithm>
 #include <charconv>
-#include <fstream>
-#include <sstream>
-#include <string>
 
 namespace stillmon {
 
@@ -24,13 +22,6 @@ std::optional<std::uint64_t> available_memory_bytes(std::string_view meminfo) {
         return std::nullopt;
     }
     return kilobytes * 1024;
-}
-
-std::uint64_t read_available_memory_bytes() {
-    std::ifstream file("/proc/meminfo");
-    std::stringstream text;
-    text << file.rdbuf();
-    return available_memory_bytes(text.str()).value_or(0);
 }
 
 }  // namespace stillmon
