@@ -180,7 +180,9 @@ class SerialPortLink final : public DeviceLink {
     asio::io_context io_;
     asio::executor_work_guard<asio::io_context::executor_type> work_;
     asio::serial_port port_;
-    std::array<std::uint8_t, 256> chunk_{};
+    // One frame's worth per read: a read returns what has come so far on Linux and on Windows,
+    // but Wine's serial ports (the Windows build's tests) complete a read only once it is full.
+    std::array<std::uint8_t, frame_size_bytes> chunk_{};
     FrameAssembler assembler_;
     std::shared_ptr<FrameRequest> waiting_request_;
     std::uint64_t generation_ = 0;  // counts closes, so a late completion knows it is stale
