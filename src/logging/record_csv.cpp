@@ -1,27 +1,9 @@
 #include "logging/record_csv.h"
 
-#include <array>
-#include <charconv>
-#include <cmath>
-
 #include "base/latin1_text.h"
+#include "base/shortest_number.h"
 
 namespace stillmon {
-
-namespace {
-
-// std::to_chars ignores the locale: the same digits in every country.
-template <typename Number>
-void append_number(std::string& out, Number value) {
-    if (!std::isfinite(value)) {
-        return;
-    }
-    std::array<char, 32> digits{};
-    const auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(), value);
-    out.append(digits.data(), error == std::errc{} ? end : digits.data());
-}
-
-}  // namespace
 
 std::string_view record_csv_header() {
     return "record,device_time,interval_s,tank_c,first_stage_c,second_stage_c,steam_c,top_he_c,"
@@ -49,30 +31,30 @@ void append_record_csv_row(std::string& out, const CycleRecord& record) {
     out += ',';
     append_csv_text(out, record.device_time);
     out += ',';
-    append_number(out, record.interval_s);
+    append_shortest_number(out, record.interval_s);
     for (const float temperature : record.temperatures_c) {
         out += ',';
-        append_number(out, temperature);
+        append_shortest_number(out, temperature);
     }
     for (const float value : {record.proof, record.liquid_strength, record.vapour_strength}) {
         out += ',';
-        append_number(out, value);
+        append_shortest_number(out, value);
     }
     out += ',';
     if (record.has_stages) {
         out += std::to_string(record.whole_stages);
         out += ',';
-        append_number(out, record.stages);
+        append_shortest_number(out, record.stages);
     } else {
         out += ',';
     }
     out += ',';
-    append_number(out, record.valve);
+    append_shortest_number(out, record.valve);
     out += ',';
-    append_number(out, record.flow);
+    append_shortest_number(out, record.flow);
     out += ',';
     if (record.has_reflux_ratio) {
-        append_number(out, record.reflux_ratio);
+        append_shortest_number(out, record.reflux_ratio);
     }
     out += "\r\n";
 }

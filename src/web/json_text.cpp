@@ -1,32 +1,19 @@
 #include "web/json_text.h"
 
-#include <array>
-#include <charconv>
-#include <cmath>
+#include "base/shortest_number.h"
 
 namespace stillmon {
 
-namespace {
-
-template <typename Number>
-void append_shortest(std::string& out, Number value) {
-    if (!std::isfinite(value)) {
-        out += "null";
-        return;
-    }
-    std::array<char, 32> digits{};
-    const auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(), value);
-    out.append(digits.data(), error == std::errc{} ? end : digits.data());
-}
-
-}  // namespace
-
 void append_json_number(std::string& out, double value) {
-    append_shortest(out, value);
+    if (!append_shortest_number(out, value)) {
+        out += "null";
+    }
 }
 
 void append_json_number(std::string& out, float value) {
-    append_shortest(out, value);
+    if (!append_shortest_number(out, value)) {
+        out += "null";
+    }
 }
 
 void append_json_string(std::string& out, std::string_view text) {

@@ -1,10 +1,13 @@
 #include "web/metrics_text.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <type_traits>
+
+#include "base/shortest_number.h"
 
 namespace stillmon {
 
@@ -14,19 +17,13 @@ constexpr std::array<std::string_view, 8> channel_names = {
     "tank",   "first_stage",           "second_stage", "steam", "top_heat_exchanger",
     "centre", "bottom_heat_exchanger", "out_water"};
 
-// Prometheus reads Go's float forms: NaN, +Inf, -Inf, and any decimal; each value is written
-// in the shortest form of its own type, so a float's 10.46182 is not 10.461820602416992.
+// Prometheus reads Go's float forms: NaN, +Inf, -Inf, and any decimal.
 template <typename Number>
 void append_value(std::string& out, Number value) {
-    if (std::isnan(value)) {
-        out += "NaN";
-    } else if (std::isinf(value)) {
-        out += value > 0 ? "+Inf" : "-Inf";
-    } else {
-        std::array<char, 32> digits{};
-        const auto [end, error] =
-            std::to_chars(digits.data(), digits.data() + digits.size(), value);
-        out.append(digits.data(), error == std::errc{} ? end : digits.data());
+    if constexpr (std::is_integral_v<Number>) {
+        out += std::to_string(value);
+    } else if (!append_shortest_number(out, value)) {
+        out += std::isnan(value) ? "NaN" : value > 0 ? "+Inf" : "-Inf";
     }
 }
 

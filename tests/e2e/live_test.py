@@ -26,15 +26,7 @@ def whole_lines(data):
         b"\r" not in line and b"\n" not in line for line in data[:-2].split(b"\r\n"))
 
 
-class LiveTestCase(unittest.TestCase):
-    def setUp(self):
-        sh.require_programs(self)
-        self.directory = harness.temporary_directory()
-        self.addCleanup(self.directory.cleanup)
-        self.dir = self.directory.name
-        self.x = harness.Xvfb()
-        self.addCleanup(self.x.close)
-
+class LiveTestCase(sh.ProgramTestCase):
     def start_simulator(self, *options, link_name="com3"):
         simulator = sh.Simulator(self.dir, *options, link_name=link_name)
         self.addCleanup(simulator.stop)

@@ -63,15 +63,7 @@ def logged(line):
             "temperatures": [f[6:] for f in fields[1:9]]}
 
 
-class PageTestCase(unittest.TestCase):
-    def setUp(self):
-        sh.require_programs(self)
-        self.directory = harness.temporary_directory()
-        self.addCleanup(self.directory.cleanup)
-        self.dir = self.directory.name
-        self.x = harness.Xvfb()
-        self.addCleanup(self.x.close)
-
+class PageTestCase(sh.ProgramTestCase):
     def start_live(self, *simulator_options):
         self.simulator = sh.Simulator(self.dir, *simulator_options)
         self.addCleanup(self.simulator.stop)

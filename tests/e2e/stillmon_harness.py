@@ -15,6 +15,7 @@ import termios
 import threading
 import time
 import tty
+import unittest
 
 import harness
 import screen_text
@@ -36,6 +37,19 @@ def require_programs(test):
     for name, path in (("STILLMON", STILLMON), ("STILLSIM", STILLSIM)):
         if not path or not os.access(path, os.X_OK):
             test.fail(f"{name} must name the built program (is: {path!r})")
+
+
+class ProgramTestCase(unittest.TestCase):
+    """A test of the real programs, with a folder of its own (self.dir) and a virtual X server
+    (self.x), both gone after the test."""
+
+    def setUp(self):
+        require_programs(self)
+        self.directory = harness.temporary_directory()
+        self.addCleanup(self.directory.cleanup)
+        self.dir = self.directory.name
+        self.x = harness.Xvfb()
+        self.addCleanup(self.x.close)
 
 
 # --- The device ----------------------------------------------------------------------------

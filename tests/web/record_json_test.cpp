@@ -1,33 +1,20 @@
 #include "web/record_json.h"
 
-#include <clocale>
-#include <limits>
-
 #include <gtest/gtest.h>
 
+#include "support/cycle_record_example.h"
 #include "web/page_template.h"
 
 namespace stillmon {
 namespace {
 
 TEST(RecordJson, WritesEveryValueWithOptionalOnesAsNullInAnyLocale) {
-    // A decimal comma in the C library's locale must not reach the JSON.
-    const char* german = std::setlocale(LC_ALL, "de_DE.UTF-8");
-    CycleRecord record;
-    record.record_number = 65535;
-    record.device_time = "14:30:45_7\"<\xB0";
-    record.interval_s = 1.002;
-    record.temperatures_c = {78.125f, 87.5f, -0.0625f, 97.5f, 25.0f, 25.25f, 24.375f, 0.0f};
-    record.proof = 45.5f;
-    record.liquid_strength = 12.5f;
-    record.vapour_strength = std::numeric_limits<float>::quiet_NaN();
-    record.valve = 20.0f;
-    record.flow = 0.25f;
-    record.timing_errors = 3;
+    const DecimalCommaLocale decimal_comma;
+    CycleRecord record = cycle_record_example();
     std::string out;
     append_record_json(out, 42, record);
     EXPECT_EQ(out,
-              R"({"index":42,"record":65535,"device_time":"14:30:45_7\"\u003c\u00b0",)"
+              R"({"index":42,"record":65535,"device_time":"14:30,4\"5\"\u003c\u00b0",)"
               R"("interval":1.002,"temperatures":[78.125,87.5,-0.0625,97.5,25,25.25,24.375,0],)"
               R"("proof":45.5,"liquid_strength":12.5,"vapour_strength":null,"whole_stages":null,)"
               R"("stages":null,"valve":20,"flow":0.25,"reflux_ratio":null,"timing_errors":3})");
@@ -44,11 +31,8 @@ TEST(RecordJson, WritesEveryValueWithOptionalOnesAsNullInAnyLocale) {
     // The row a report inlines: the same values in the same order, without the names.
     out.clear();
     append_record_json_row(out, 1, record);
-    EXPECT_EQ(out, R"([1,65535,"14:30:45_7\"\u003c\u00b0",1.002,[78.125,87.5,-0.0625,97.5,25,)"
+    EXPECT_EQ(out, R"([1,65535,"14:30,4\"5\"\u003c\u00b0",1.002,[78.125,87.5,-0.0625,97.5,25,)"
                    R"(25.25,24.375,0],45.5,12.5,null,3,2.53,20,0.25,4.37,3])");
-    if (german != nullptr) {
-        std::setlocale(LC_ALL, "C");
-    }
 }
 
 TEST(PageTemplate, FillsItsPartsAndKeepsThemInsideTheirElements) {

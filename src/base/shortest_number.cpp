@@ -1,0 +1,33 @@
+#include "base/shortest_number.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace stillmon {
+
+namespace {
+
+// std::to_chars ignores the locale: the same digits in every country.
+template <typename Number>
+bool append_shortest(std::string& out, Number value) {
+    if (!std::isfinite(value)) {
+        return false;
+    }
+    std::array<char, 32> digits{};
+    const auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(), value);
+    out.append(digits.data(), error == std::errc{} ? end : digits.data());
+    return true;
+}
+
+}  // namespace
+
+bool append_shortest_number(std::string& out, double value) {
+    return append_shortest(out, value);
+}
+
+bool append_shortest_number(std::string& out, float value) {
+    return append_shortest(out, value);
+}
+
+}  // namespace stillmon
