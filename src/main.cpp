@@ -118,13 +118,26 @@ class MainThreadHost final : public CycleHost {
     double picture_time_s_ = 0.0;
 };
 
+// Where the console cannot give the keys, a run without its window ends, logs closed.
+WindowOrHeadless window_or_end(WindowOrHeadless shown, ProcessEnd& process_end) {
+    if (!shown.window) {
+        std::cerr << "stillmon: cannot open the chart window (" << shown.why_no_window << ")"
+                  << std::endl;
+        process_end.close_all_and_exit(1);
+    }
+    return shown;
+}
+
 // What the main thread draws on and shows, and where the operator's keys arrive: a window,
 // or without a display the console.
 struct MainScreen {
-    MainScreen(RunMode mode, OperatorState& state, const ThreadStarter& start, LiveView* view)
+    MainScreen(RunMode mode, OperatorState& state, const ThreadStarter& start, LiveView* view,
+               ProcessEnd& process_end)
         : surface(choose_screen_geometry(computer_name_from_environment())),
-          shown(open_window_or_headless(open_sdl_window, surface.geometry(), window_title(mode),
-                                        keys, std::cout, STDIN_FILENO, start)),
+          shown(window_or_end(
+              open_window_or_headless(open_sdl_window, surface.geometry(), window_title(mode), keys,
+                                      std::cout, STDIN_FILENO, start),
+              process_end)),
           presenter(*shown.window, surface),
           host(presenter, surface, state, keys, view) {
         draw_guide_line(surface);
@@ -143,7 +156,8 @@ void print_usage(const char* program) {
               << "        anything else: replay the saved text log LOG.dat\n"
               << "  LOG   live: base name of the logs (2-18 characters, else \"Debug_\"),\n"
               << "        written as LOG+PORT.dat and LOG+PORT.bin\n"
-              << "Serial port N is the device in $STILLMON_COM<N>, else /dev/ttyACM<N-1>.\n"
+              << "Serial port N is the device in $STILLMON_COM<N>, else "
+              << device_naming_pattern(serial_device_naming()) << ".\n"
               << "Options, before or after PORT and LOG:\n"
               << "  -h, --help  print this help and exit\n"
               << "  --version   print the version and exit\n"
@@ -344,7 +358,7 @@ int run(int argc, char** argv) {
     }
     LiveView* view = page.server ? &*page.view : nullptr;
     watch_ending_signals(process_end, start);
-    MainScreen screen(plan->mode, state, start, view);
+    MainScreen screen(plan->mode, state, start, view, process_end);
     LinkSupervisor supervisor(plan->mode, plan->port_text, state, sources.link.get(),
                               supervisor_platform(screen, state, process_end, hint, view));
     start_supervisor(supervisor, screen, process_end);

@@ -56,6 +56,10 @@ class ConsoleKeyReader {
     std::thread thread_;
 };
 
+// Whether this system's console can give the operator's keys, so that a run may go on
+// without a window.
+bool console_keys_available();
+
 // Puts a terminal that a ConsoleKeyReader switched to key-by-key input back into the mode
 // it had; does nothing when none was switched. It is async-signal-safe, so the program's
 // own signal handlers and exit paths that skip destructors can call it; it also runs by

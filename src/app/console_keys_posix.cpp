@@ -180,4 +180,8 @@ void ConsoleKeyReader::read_until_end() {
     mark_ended();
 }
 
+bool console_keys_available() {
+    return true;
+}
+
 }  // namespace stillmon

@@ -19,6 +19,10 @@ bool ConsoleKeyReader::wait_until_ended(Clock::time_point) const {
     return true;
 }
 
+bool console_keys_available() {
+    return false;
+}
+
 void restore_console_mode() noexcept {}
 
 }  // namespace stillmon

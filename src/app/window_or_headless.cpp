@@ -7,8 +7,10 @@ WindowOrHeadless open_window_or_headless(const WindowOpener& open_window,
                                          KeyQueue& keys, std::ostream& console, int console_fd,
                                          const ThreadStarter& start) {
     std::string why_not;
-    WindowOrHeadless opened{open_window(geometry, title, keys, &why_not), nullptr};
-    if (!opened.window) {
+    WindowOrHeadless opened{open_window(geometry, title, keys, &why_not), nullptr, {}};
+    if (!opened.window && !console_keys_available()) {
+        opened.why_no_window = why_not;
+    } else if (!opened.window) {
         console << "No display (" << why_not << "): running without a window; keys from the console"
                 << std::endl;
         auto headless = std::make_unique<HeadlessChartWindow>();

@@ -3,12 +3,12 @@
 #include <SDL.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "base/key_codes.h"
 #include "base/latin1_text.h"
+#include "display/display_server.h"
 #include "display/sdl_indexed_surface.h"
 #include "display/sdl_key_translation.h"
 #include "display/surface.h"
@@ -17,11 +17,6 @@
 namespace stillmon {
 
 namespace {
-
-bool variable_set(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && value[0] != '\0';
-}
 
 // SDL falls back to these when there is no real display, drawing into memory nobody sees.
 bool is_stand_in_driver(std::string_view driver) {
@@ -164,8 +159,8 @@ std::unique_ptr<ChartWindow> refuse(std::string* why_not, std::string reason) {
 
 std::unique_ptr<ChartWindow> open_sdl_window(const ScreenGeometry& geometry, std::string_view title,
                                              KeyQueue& keys, std::string* why_not) {
-    if (!variable_set("DISPLAY") && !variable_set("WAYLAND_DISPLAY")) {
-        return refuse(why_not, "neither DISPLAY nor WAYLAND_DISPLAY is set");
+    if (std::string missing = why_no_display_server(); !missing.empty()) {
+        return refuse(why_not, missing);
     }
     // The program handles Ctrl+C and termination itself; SDL must not turn them into events.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");

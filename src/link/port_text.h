@@ -22,9 +22,18 @@ struct PortSettings {
 // the link cannot apply.
 std::optional<PortSettings> parse_port_text(std::string_view port_text);
 
-// The device node of serial port N: the path in STILLMON_COM<N> when that variable is set,
-// else /dev/ttyACM<N-1> (USB CDC devices are numbered from 0).
+// How a system names the device of serial port N: Linux numbers USB CDC devices from 0 as
+// /dev/ttyACM<N-1>; Windows shows them as COM ports, \\.\COM<N> (a form that reaches COM10
+// and above too).
+enum class DeviceNaming { usb_acm, com_port };
+
+// The naming in a form for the usage text: "/dev/ttyACM<N-1>" or "\\.\COM<N>".
+std::string_view device_naming_pattern(DeviceNaming naming);
+
+// The device of serial port N: the path in STILLMON_COM<N> when that variable is set, else
+// the system's own name for it.
 std::string device_path_for_port(int port_number,
-                                 const std::function<const char*(const char*)>& get_environment);
+                                 const std::function<const char*(const char*)>& get_environment,
+                                 DeviceNaming naming = DeviceNaming::usb_acm);
 
 }  // namespace stillmon

@@ -4,6 +4,7 @@
 
 #include "link/device_link.h"
 #include "link/port_text.h"
+#include "link/serial_port_link.h"
 
 namespace stillmon {
 

@@ -40,7 +40,8 @@ struct OpenedDevice {
 };
 
 OpenedDevice open_device(const PortSettings& settings) {
-    const std::string path = device_path_for_port(settings.port_number, std::getenv);
+    const std::string path =
+        device_path_for_port(settings.port_number, std::getenv, DeviceNaming::usb_acm);
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const bool denied = errno == EACCES || errno == EPERM;
@@ -102,6 +103,10 @@ OpenedDevice open_device(const PortSettings& settings) {
 }
 
 }  // namespace
+
+DeviceNaming serial_device_naming() {
+    return DeviceNaming::usb_acm;
+}
 
 OpenResult open_serial_device(asio::serial_port& port, const PortSettings& settings) {
     OpenedDevice device = open_device(settings);

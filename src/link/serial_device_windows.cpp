@@ -10,17 +10,6 @@ namespace stillmon {
 
 namespace {
 
-// Port N is COM<N>, unless STILLMON_COM<N> names another device. The \\.\ form reaches
-// COM10 and above as well.
-std::string device_path(int port_number) {
-    const std::string variable = "STILLMON_COM" + std::to_string(port_number);
-    const char* mapped = std::getenv(variable.c_str());
-    if (mapped != nullptr && *mapped != '\0') {
-        return mapped;
-    }
-    return "\\\\.\\COM" + std::to_string(port_number);
-}
-
 bool set_up_line(HANDLE handle, const PortSettings& settings) {
     DCB line{};
     line.DCBlength = sizeof(line);
@@ -49,8 +38,13 @@ bool set_up_line(HANDLE handle, const PortSettings& settings) {
 
 }  // namespace
 
+DeviceNaming serial_device_naming() {
+    return DeviceNaming::com_port;
+}
+
 OpenResult open_serial_device(asio::serial_port& port, const PortSettings& settings) {
-    const std::string path = device_path(settings.port_number);
+    const std::string path =
+        device_path_for_port(settings.port_number, std::getenv, DeviceNaming::com_port);
     // No sharing: while this handle is open no other program opens the port. Overlapped, as
     // Asio reads and writes it.
     HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,

@@ -4,6 +4,7 @@
 
 #include "base/thread_starter.h"
 #include "link/device_link.h"
+#include "link/port_text.h"
 
 namespace stillmon {
 
@@ -12,5 +13,8 @@ namespace stillmon {
 // thread of its own, so a close from the supervisor releases a read the cycle waits on. That
 // thread is started by `start`, whose std::system_error is passed on.
 std::unique_ptr<DeviceLink> make_serial_port_link(const ThreadStarter& start = start_thread);
+
+// How this system names the serial ports' devices.
+DeviceNaming serial_device_naming();
 
 }  // namespace stillmon

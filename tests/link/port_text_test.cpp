@@ -20,7 +20,7 @@ TEST(PortText, NamesThePortAndItsSettings) {
     EXPECT_FALSE(parse_port_text(""));
 }
 
-TEST(PortText, DevicePathComesFromTheEnvironmentOrTheAcmNumber) {
+TEST(PortText, DevicePathComesFromTheEnvironmentOrTheSystemsNaming) {
     const auto no_variables = [](const char*) -> const char* { return nullptr; };
     EXPECT_EQ(device_path_for_port(1, no_variables), "/dev/ttyACM0");
     EXPECT_EQ(device_path_for_port(9, no_variables), "/dev/ttyACM8");
@@ -29,6 +29,8 @@ TEST(PortText, DevicePathComesFromTheEnvironmentOrTheAcmNumber) {
     };
     EXPECT_EQ(device_path_for_port(3, mapped), "/tmp/stillsim-link");
     EXPECT_EQ(device_path_for_port(4, mapped), "/dev/ttyACM3");
+    EXPECT_EQ(device_path_for_port(12, no_variables, DeviceNaming::com_port), "\\\\.\\COM12");
+    EXPECT_EQ(device_path_for_port(3, mapped, DeviceNaming::com_port), "/tmp/stillsim-link");
 }
 
 }  // namespace
