@@ -439,6 +439,14 @@ class Xvfb:
         if not check:
             self.run("xdotool", "keyup", *keys, check=False)
 
+    def press_keys(self, window, *keys, delay_ms=30, check=True):
+        """Presses the keys as a keyboard does, into the focused window (XTEST): for windows
+        that ignore key events sent to them, as Wine's do."""
+        self.focus(window)
+        self.run("xdotool", "key", "--delay", str(delay_ms), *keys, check=check)
+        if not check:
+            self.run("xdotool", "keyup", *keys, check=False)
+
     def type_text(self, window, text, delay_ms=30, check=True):
         self.run("xdotool", "type", "--window", str(window), "--delay", str(delay_ms), text,
                  check=check)

@@ -59,43 +59,6 @@ class LiveTestCase(sh.ProgramTestCase):
         self.assertEqual(monitor.errors.all(), [], "nothing is expected on stderr")
 
 
-# Frames with the awkward values a device can send: negative and tiny temperatures, valve
-# words with any high byte, a large flow, the highest record number, device clocks whose
-# bytes need zero fill or none.
-def edge_case_frames():
-    rows = [
-        # tank, 1st, 2nd, steam, topHE, centr, botHE, outW, 8..11, flow, vol, targt, valve,
-        # w16, w17, record
-        (0x0640, 4, 1, -1, -20, 1256, 0, 7, -4, 327, 0, -32768, 3000, 12, 800, 0x8012,
-         0x2D07, 0x0E1E, 7),
-        (1250, 1500, 1400, 1560, 400, 410, 390, 300, 100, 200, 300, 400, 30000, 25, 810, 0x7FFF,
-         0x2D0C, 0x0E1E, 8),
-        (-1, 32767, -32768, 1248, 401, 411, 391, 301, 0, 0, 0, 0, -200, 26, 820, 0xFFFF,
-         0x3B00, 0x173B, 9),
-        (1255, 1501, 1401, 1561, 402, 412, 392, 302, 1, 1, 1, 1, 17, 27, 830, 0x0000,
-         0x0001, 0x0000, 0xFFFF),
-        (1256, 1502, 1402, 1562, 403, 413, 393, 303, 2, 2, 2, 2, 1234, 28, 840, 0x60FF,
-         0xFFFF, 0x8000, 0),
-        (1257, 1503, 1403, 1563, 404, 414, 394, 304, 3, 3, 3, 3, 1235, 29, 850, 0x6101,
-         0x1E2D, 0x0C0F, 12),
-        (1258, 1504, 1404, 1564, 405, 415, 395, 305, 4, 4, 4, 4, 1236, 30, 860, 0x62AA,
-         0x1F2D, 0x0C0F, 13),
-        (1259, 1505, 1405, 1565, 406, 416, 396, 306, 5, 5, 5, 5, 1237, 31, 870, 0x6355,
-         0x202D, 0x0C0F, 14),
-    ]
-    return [sh.frame_from_elements(row) for row in rows]
-
-
-def plain_frames(first_record, count):
-    frames = []
-    for i in range(count):
-        record = first_record + i
-        frames.append(sh.frame_from_elements(
-            (1260 + i, 1510, 1410, 1570, 410, 420, 400, 310, 6, 6, 6, 6, 1300 + 50 * i, 40,
-             900, (100 + 7 * i) % 256 * 256 + 0x5A, 0x2100 + i, 0x0D05, record)))
-    return frames
-
-
 class LiveStartup(LiveTestCase):
     def test_reports_on_the_console_and_opens_the_titled_window(self):
         simulator = self.start_simulator()
@@ -132,7 +95,7 @@ class LiveStartup(LiveTestCase):
         plugged_at = time.monotonic()
         device.wait_for_reader(5)
         self.assertLess(time.monotonic() - plugged_at, 3)
-        frames = plain_frames(1, 2)
+        frames = sh.plain_frames(1, 2)
         self.send_frames(device, frames)
         self.assertEqual(record_numbers(monitor.wait_for_cycles(2)), [1, 2])
         self.assertEqual(self.quit_with(monitor, "x"), 55)
@@ -230,8 +193,8 @@ class LiveLogs(LiveTestCase):
 
     def test_logs_hold_what_the_device_sent_and_a_second_run_appends(self):
         device = self.start_device()
-        first_run = edge_case_frames()
-        monitor, sent = self.run_monitor(device, first_run + plain_frames(20, 100),
+        first_run = sh.edge_case_frames()
+        monitor, sent = self.run_monitor(device, first_run + sh.plain_frames(20, 100),
                                          len(first_run), "Escape")
         text_after_first = sh.read_bytes(monitor.text_log)
         binary_after_first = sh.read_bytes(monitor.binary_log)
@@ -254,7 +217,7 @@ class LiveLogs(LiveTestCase):
         # Flow 3000 then 30000 over a window of 30: 100, then 1100.
         self.assertEqual([sh.elements_from_frame(f)[12] for _, f in records[:3]], [0, 100, 1100])
 
-        monitor, sent = self.run_monitor(device, plain_frames(100, 100), 4, "x")
+        monitor, sent = self.run_monitor(device, sh.plain_frames(100, 100), 4, "x")
         text = sh.read_bytes(monitor.text_log)
         binary = sh.read_bytes(monitor.binary_log)
         self.assertTrue(text.startswith(text_after_first))
@@ -276,7 +239,7 @@ class LiveLogs(LiveTestCase):
         # sample 16, the third the shorter 317 and 0.
         frames = []
         for record, valve in ((5000, 16), (3178, 16), (317, 0)):
-            elements = sh.elements_from_frame(plain_frames(record, 1)[0])
+            elements = sh.elements_from_frame(sh.plain_frames(record, 1)[0])
             elements[15] = valve * 256
             frames.append(sh.frame_from_elements(elements))
         self.send_frames(device, frames)
@@ -316,7 +279,7 @@ class LiveEnds(LiveTestCase):
         return len(lines)
 
     def test_sigterm_closes_the_logs_whole_and_exits_143(self):
-        frames = plain_frames(1, 4)
+        frames = sh.plain_frames(1, 4)
         device, monitor = self.start_run(frames[:3])
         # The signal lands about when the cycle takes in the frame just sent.
         time.sleep(0.45)
@@ -327,19 +290,19 @@ class LiveEnds(LiveTestCase):
         self.assert_no_errors(monitor)
 
     def test_sigterm_while_waiting_for_a_frame(self):
-        device, monitor = self.start_run(plain_frames(1, 3))
+        device, monitor = self.start_run(sh.plain_frames(1, 3))
         monitor.process.send_signal(signal.SIGTERM)
         self.assertEqual(monitor.exit_status(), 143)
         self.assertEqual(self.assert_logs_are_whole(monitor, device.sent), 3)
 
     def test_the_x_server_going_away_ends_with_status_1_and_whole_logs(self):
-        device, monitor = self.start_run(plain_frames(1, 3))
+        device, monitor = self.start_run(sh.plain_frames(1, 3))
         self.x.process.kill()
         self.assertEqual(monitor.exit_status(), 1)
         self.assertEqual(self.assert_logs_are_whole(monitor, device.sent), 3)
 
     def test_kill_leaves_every_completed_cycle_in_both_logs(self):
-        frames = plain_frames(1, 4)
+        frames = sh.plain_frames(1, 4)
         device, monitor = self.start_run(frames)
         # Four lines are far below the stream buffers: only a commit per cycle gets them out.
         monitor.process.kill()
@@ -365,7 +328,7 @@ class LiveEnds(LiveTestCase):
         monitor = self.start_monitor(device.link, log_name="disk/Run")
         device.wait_for_reader()
         monitor.window()
-        device.keep_sending(plain_frames(1, 200), PERIOD_S)
+        device.keep_sending(sh.plain_frames(1, 200), PERIOD_S)
         monitor.errors.wait_for("cannot write disk/Run3")
         os.remove(filler)
         monitor.errors.wait_for("writing disk/Run3")
@@ -434,7 +397,7 @@ class LiveKeys(LiveTestCase):
         monitor = self.start_monitor(device.link)
         window = monitor.window()
         self.x.focus(window)
-        device.keep_sending(plain_frames(1, 100), PERIOD_S)
+        device.keep_sending(sh.plain_frames(1, 100), PERIOD_S)
         monitor.wait_for_cycles(2)
         for count in range(1, 5):
             self.x.send_keys(window, "d")
@@ -450,7 +413,7 @@ class LiveTiming(LiveTestCase):
         monitor = self.start_monitor(device.link)
         device.wait_for_reader()
         monitor.window()
-        frames = plain_frames(1, 7)
+        frames = sh.plain_frames(1, 7)
         # The first interval counts from the start; whether it was an error sets the base.
         device.send(frames[0])
         first_interval = float(monitor.wait_for_cycles(1)[0].split(", ")[-2])
@@ -554,7 +517,7 @@ class ReaderWatch:
 
 class LiveHonestLogs(LiveTestCase):
     def test_silences_an_unplugged_device_and_a_lost_byte_leave_every_whole_frame_once(self):
-        frames = iter(plain_frames(1, 40))
+        frames = iter(sh.plain_frames(1, 40))
         whole = []
 
         def send_whole(device, count):

@@ -209,20 +209,62 @@ def elements_from_frame(data):
     return list(struct.unpack("<19h", data))
 
 
+# Frames with the awkward values a device can send: negative and tiny temperatures, valve
+# words with any high byte, a large flow, the highest record number, device clocks whose
+# bytes need zero fill or none.
+def edge_case_frames():
+    rows = [
+        # tank, 1st, 2nd, steam, topHE, centr, botHE, outW, 8..11, flow, vol, targt, valve,
+        # w16, w17, record
+        (0x0640, 4, 1, -1, -20, 1256, 0, 7, -4, 327, 0, -32768, 3000, 12, 800, 0x8012,
+         0x2D07, 0x0E1E, 7),
+        (1250, 1500, 1400, 1560, 400, 410, 390, 300, 100, 200, 300, 400, 30000, 25, 810, 0x7FFF,
+         0x2D0C, 0x0E1E, 8),
+        (-1, 32767, -32768, 1248, 401, 411, 391, 301, 0, 0, 0, 0, -200, 26, 820, 0xFFFF,
+         0x3B00, 0x173B, 9),
+        (1255, 1501, 1401, 1561, 402, 412, 392, 302, 1, 1, 1, 1, 17, 27, 830, 0x0000,
+         0x0001, 0x0000, 0xFFFF),
+        (1256, 1502, 1402, 1562, 403, 413, 393, 303, 2, 2, 2, 2, 1234, 28, 840, 0x60FF,
+         0xFFFF, 0x8000, 0),
+        (1257, 1503, 1403, 1563, 404, 414, 394, 304, 3, 3, 3, 3, 1235, 29, 850, 0x6101,
+         0x1E2D, 0x0C0F, 12),
+        (1258, 1504, 1404, 1564, 405, 415, 395, 305, 4, 4, 4, 4, 1236, 30, 860, 0x62AA,
+         0x1F2D, 0x0C0F, 13),
+        (1259, 1505, 1405, 1565, 406, 416, 396, 306, 5, 5, 5, 5, 1237, 31, 870, 0x6355,
+         0x202D, 0x0C0F, 14),
+    ]
+    return [frame_from_elements(row) for row in rows]
+
+
+def plain_frames(first_record, count):
+    frames = []
+    for i in range(count):
+        record = first_record + i
+        frames.append(frame_from_elements(
+            (1260 + i, 1510, 1410, 1570, 410, 420, 400, 310, 6, 6, 6, 6, 1300 + 50 * i, 40,
+             900, (100 + 7 * i) % 256 * 256 + 0x5A, 0x2100 + i, 0x0D05, record)))
+    return frames
+
+
 # --- The monitor ---------------------------------------------------------------------------
 
 class Monitor(harness.Program):
     """stillmon in live mode on port `port` of the device at `device_path`: in a window on
     the X server `x`, or without one when `x` is None; run by the command prefix `as_user`
-    when given; `options` go before the positional arguments."""
+    when given; `options` go before the positional arguments. A `launcher` (such as Wine)
+    runs another build of it instead: its command(arguments) and env(environment) give the
+    command line and environment, and the port is its own to map (`device_path` None)."""
 
     def __init__(self, x, directory, device_path, port="3", log_name="Run", as_user=(),
-                 options=()):
-        device = {f"STILLMON_COM{port}": device_path}
+                 options=(), launcher=None):
+        device = {f"STILLMON_COM{port}": device_path} if device_path else {}
         env = x.env(**device) if x else harness.environment_without_display(**device)
         env.pop("COMPUTERNAME", None)
-        super().__init__([*as_user, STILLMON, *options, port, log_name], env=env,
-                         cwd=directory)
+        arguments = [*options, port, log_name]
+        argv = [*as_user, STILLMON, *arguments]
+        if launcher is not None:
+            argv, env = launcher.command(arguments), launcher.env(env)
+        super().__init__(argv, env=env, cwd=directory)
         self.x = x
         self.directory = directory
         base = log_name if 2 <= len(log_name) <= 18 else "Debug_"
