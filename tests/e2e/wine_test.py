@@ -70,13 +70,11 @@ def deliver(device, monitor, frame):
     raise harness.HarnessError(f"frame {sh.elements_from_frame(frame)[18]} never logged")
 
 
-def scripted_run(x, monitor, device):
+def scripted_run(x, monitor, device, window):
     """Frames one by one, each sent once the one before is logged; between two of them the
     operator widens both averages, enters a proof value and sends a command; then x. Returns
     the exit status."""
     frames = sh.edge_case_frames() + sh.plain_frames(20, 6)
-    device.wait_for_reader(WINE_START_S)
-    window = monitor.window(WINE_START_S)
     for frame in frames[:6]:
         deliver(device, monitor, frame)
     x.press_keys(window, "q", "q", "o", "4", "5", "period", "5", "Return", "d")
@@ -94,40 +92,34 @@ def without_intervals(text_log_bytes):
 
 
 class WineLive(WineTestCase):
-    def test_logs_match_the_linux_build_for_the_same_frames_and_keys(self):
-        runs = {}
-        for build in ("linux", "windows"):
-            with self.subTest(build=build):
-                directory = self.folder(build)
-                device = sh.FakeDevice(directory)
-                self.addCleanup(device.close)
-                launcher = None
-                if build == "windows":
-                    launcher = self.wine_prefix()
-                    launcher.map_serial_port(1, device.terminal)
-                monitor = sh.Monitor(self.x, directory, None if launcher else device.link,
-                                     port="1", launcher=launcher)
-                self.addCleanup(monitor.stop)
-                self.assertEqual(scripted_run(self.x, monitor, device), QUIT_STATUS)
-                runs[build] = (sh.read_bytes(monitor.text_log),
-                               sh.read_bytes(monitor.binary_log))
-        (linux_text, linux_binary), (windows_text, windows_binary) = (runs["linux"],
-                                                                      runs["windows"])
-        lines = sh.read_text_log(os.path.join(self.dir, "windows", "Run1.dat"))
-        self.assertEqual(len(lines), 14)
-        self.assertIn(", Proof= 45.5, ", lines[-1])
-        self.assertEqual(without_intervals(windows_text), without_intervals(linux_text))
-        self.assertEqual(windows_binary, linux_binary)
-
-    def test_ctrl_c_closes_the_logs_whole_and_exits_130(self):
-        device = sh.FakeDevice(self.dir)
+    def start_run(self, build, directory):
+        """The device played by the test, and stillmon on its port 1: the Linux build, or
+        stillmon.exe with COM1 mapped to the device's terminal. Returns both and the window."""
+        device = sh.FakeDevice(directory)
         self.addCleanup(device.close)
-        prefix = self.wine_prefix()
-        prefix.map_serial_port(1, device.terminal)
-        monitor = sh.Monitor(self.x, self.dir, None, port="1", launcher=prefix)
+        prefix = self.wine_prefix() if build == "windows" else None
+        if prefix:
+            prefix.map_serial_port(1, device.terminal)
+        monitor = sh.Monitor(self.x, directory, None if prefix else device.link, port="1",
+                             launcher=prefix)
         self.addCleanup(monitor.stop)
         device.wait_for_reader(WINE_START_S)
-        monitor.window(WINE_START_S)
+        return device, monitor, monitor.window(WINE_START_S)
+
+    def test_logs_match_the_linux_build_for_the_same_frames_and_keys(self):
+        logs = {}
+        for build in ("linux", "windows"):
+            device, monitor, window = self.start_run(build, self.folder(build))
+            self.assertEqual(scripted_run(self.x, monitor, device, window), QUIT_STATUS, build)
+            logs[build] = (without_intervals(sh.read_bytes(monitor.text_log)),
+                           sh.read_bytes(monitor.binary_log))
+        lines = monitor.logged_lines()
+        self.assertEqual(len(lines), 14)
+        self.assertIn(", Proof= 45.5, ", lines[-1])
+        self.assertEqual(logs["windows"], logs["linux"])
+
+    def test_ctrl_c_closes_the_logs_whole_and_exits_130(self):
+        device, monitor, _ = self.start_run("windows", self.dir)
         for frame in sh.plain_frames(1, 3):
             deliver(device, monitor, frame)
         # Wine hands SIGINT to the program as the console's Ctrl+C.
@@ -162,7 +154,7 @@ class WineReplayScreens(WineTestCase):
             directory = self.folder(build)
             with open(os.path.join(directory, "run.dat"), "w", encoding="latin-1") as f:
                 f.write(log)
-            x = harness.Xvfb()
+            x = self.x if build == "linux" else harness.Xvfb()
             self.addCleanup(x.close)
             env = x.env()
             env.pop("COMPUTERNAME", None)
