@@ -1,9 +1,22 @@
+#include "support/environment_variable.h"
+
 #include <cstdlib>
 #include <stdexcept>
 
-#include "support/environment_variable.h"
-
 namespace stillmon::testing {
+
+namespace {
+
+int store(const std::string& name, const std::optional<std::string>& value) {
+#ifdef _WIN32
+    // Windows has no setenv; an empty value removes the variable, as it has no empty ones.
+    return ::_putenv_s(name.c_str(), value ? value->c_str() : "");
+#else
+    return value ? ::setenv(name.c_str(), value->c_str(), 1) : ::unsetenv(name.c_str());
+#endif
+}
+
+}  // namespace
 
 std::optional<std::string> set_environment_variable(const std::string& name,
                                                     const std::optional<std::string>& value) {
@@ -12,8 +25,7 @@ std::optional<std::string> set_environment_variable(const std::string& name,
     if (before != nullptr) {
         kept = before;
     }
-    // An empty value removes the variable: Windows has no empty ones.
-    if (::_putenv_s(name.c_str(), value ? value->c_str() : "") != 0) {
+    if (store(name, value) != 0) {
         throw std::runtime_error("cannot set " + name);
     }
     return kept;
