@@ -129,6 +129,20 @@ class WineLive(WineTestCase):
         self.assertTrue(text.endswith(b"\r\n") and text.count(b"\r\n") == 3, text)
         self.assertEqual(len(sh.split_binary_log(sh.read_bytes(monitor.binary_log))), 3)
 
+    def test_a_silent_device_gets_its_port_reopened_and_the_run_goes_on(self):
+        device, monitor, window = self.start_run("windows", self.dir)
+        for frame in sh.plain_frames(1, 2):
+            deliver(device, monitor, frame)
+        # Closing COM1 releases the read waiting on it; the port is opened again.
+        harness.wait_until(lambda: not device.reader_attached(), 10, what="COM1 closed")
+        device.wait_for_reader(10)
+        for frame in sh.plain_frames(3, 2):
+            deliver(device, monitor, frame)
+        numbers = [line.rsplit("=", 1)[1] for line in monitor.logged_lines()]
+        self.assertEqual(numbers, ["1", "2", "3", "4"])
+        self.x.press_keys(window, "x", check=False)
+        self.assertEqual(monitor.exit_status(20), QUIT_STATUS)
+
     def test_without_a_window_it_says_so_and_exits_1(self):
         prefix = self.wine_prefix()
         program = harness.Program(prefix.command(["1", "Run"]),
