@@ -72,8 +72,8 @@ def deliver(device, monitor, frame):
 
 def scripted_run(x, monitor, device, window):
     """Frames one by one, each sent once the one before is logged; between two of them the
-    operator widens both averages, enters a proof value and sends a command; then x. Returns
-    the exit status."""
+    operator widens both averages, enters a proof value, sends a command and uses the window's
+    close control; then x. Returns the exit status."""
     frames = sh.edge_case_frames() + sh.plain_frames(20, 6)
     for frame in frames[:6]:
         deliver(device, monitor, frame)
@@ -81,8 +81,11 @@ def scripted_run(x, monitor, device, window):
     # The supervisor takes the keys in order: once command 100 arrives, all of them are done.
     harness.wait_until(lambda: device.take_received() == bytes([100]), 10,
                        what="command 100 after the keys")
+    x.request_close(window)
     for frame in frames[6:]:
         deliver(device, monitor, frame)
+    # The close control is a key with no command: the entry text shows it (as bytes FF 6B).
+    sh.wait_for_screen_text(monitor, 30, 50, "\xffk ", 14, timeout_s=10)
     x.press_keys(window, "x", check=False)
     return monitor.exit_status(20)
 
