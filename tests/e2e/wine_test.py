@@ -193,6 +193,23 @@ class WineReplayScreens(WineTestCase):
         count, first = shown["windows"].differences(shown["linux"])
         self.assertEqual(count, 0, f"{count} pixels differ, first: {first}")
 
+    def test_f12_saves_the_window_as_a_png_file(self):
+        with open(os.path.join(self.dir, "long.dat"), "w", encoding="latin-1") as f:
+            f.write(text_log.generated_log(20000, 1, seed=3))
+        prefix = self.wine_prefix()
+        program = harness.Program(prefix.command(["0", "long"]), env=prefix.env(self.x.env()),
+                                  cwd=self.dir)
+        self.addCleanup(program.stop)
+        window = self.x.find_window("Graf on", WINE_START_S)
+        # 10 ms a record, then paused: the window holds still for the comparison.
+        self.x.press_keys(window, "e", "space", "F12")
+        name = program.output.wait_for(r"^Snapshot saved: (stillmon-\d{8}-\d{6}\.png)$").group(1)
+        snapshot = harness.read_png(os.path.join(self.dir, name))
+        harness.wait_until(lambda: self.x.screenshot(window).differences(snapshot)[0] == 0, 10,
+                           interval_s=0.2, what="the window to show the snapshot's picture")
+        self.x.press_keys(window, "x", check=False)
+        self.assertEqual(program.wait(20), QUIT_STATUS)
+
     def test_large_window_matches_the_linux_build(self):
         self.check_screens(None, (1280, 1024), "Return", 0)
 
