@@ -34,6 +34,6 @@ std::string_view device_naming_pattern(DeviceNaming naming);
 // the system's own name for it.
 std::string device_path_for_port(int port_number,
                                  const std::function<const char*(const char*)>& get_environment,
-                                 DeviceNaming naming = DeviceNaming::usb_acm);
+                                 DeviceNaming naming);
 
 }  // namespace stillmon
