@@ -8,17 +8,20 @@ WindowOrHeadless open_window_or_headless(const WindowOpener& open_window,
                                          const ThreadStarter& start) {
     std::string why_not;
     WindowOrHeadless opened{open_window(geometry, title, keys, &why_not), nullptr, {}};
-    if (!opened.window && !console_keys_available()) {
-        opened.why_no_window = why_not;
-    } else if (!opened.window) {
-        console << "No display (" << why_not << "): running without a window; keys from the console"
-                << std::endl;
-        auto headless = std::make_unique<HeadlessChartWindow>();
-        // The main thread sleeps in the window's wait: console keys end it as window keys do.
-        opened.console_keys = std::make_unique<ConsoleKeyReader>(
-            keys, console_fd, start, [window = headless.get()] { window->wake(); });
-        opened.window = std::move(headless);
+    if (opened.window) {
+        return opened;
     }
+    if (!console_keys_available()) {
+        opened.why_no_window = why_not;
+        return opened;
+    }
+    console << "No display (" << why_not << "): running without a window; keys from the console"
+            << std::endl;
+    auto headless = std::make_unique<HeadlessChartWindow>();
+    // The main thread sleeps in the window's wait: console keys end it as window keys do.
+    opened.console_keys = std::make_unique<ConsoleKeyReader>(
+        keys, console_fd, start, [window = headless.get()] { window->wake(); });
+    opened.window = std::move(headless);
     return opened;
 }
 

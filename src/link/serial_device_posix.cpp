@@ -41,7 +41,7 @@ struct OpenedDevice {
 
 OpenedDevice open_device(const PortSettings& settings) {
     const std::string path =
-        device_path_for_port(settings.port_number, std::getenv, DeviceNaming::usb_acm);
+        device_path_for_port(settings.port_number, std::getenv, serial_device_naming());
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const bool denied = errno == EACCES || errno == EPERM;

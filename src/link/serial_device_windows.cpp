@@ -44,7 +44,7 @@ DeviceNaming serial_device_naming() {
 
 OpenResult open_serial_device(asio::serial_port& port, const PortSettings& settings) {
     const std::string path =
-        device_path_for_port(settings.port_number, std::getenv, DeviceNaming::com_port);
+        device_path_for_port(settings.port_number, std::getenv, serial_device_naming());
     // No sharing: while this handle is open no other program opens the port. Overlapped, as
     // Asio reads and writes it.
     HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
