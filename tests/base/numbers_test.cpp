@@ -1,11 +1,12 @@
 #include "base/numbers.h"
 
-#include <clocale>
 #include <cmath>
 #include <limits>
 #include <string>
 
 #include <gtest/gtest.h>
+
+#include "support/decimal_comma_locale.h"
 
 namespace stillmon {
 namespace {
@@ -63,16 +64,12 @@ TEST(FormatNumber, NegativeZeroAndNonFiniteValuesGiveDefinedTexts) {
 }
 
 TEST(FormatNumber, IgnoresTheProcessLocale) {
-    const char* previous = std::setlocale(LC_ALL, nullptr);
-    const std::string saved = previous ? previous : "C";
-    // de_DE may not be installed; any locale with a decimal comma would do.
-    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr &&
-        std::setlocale(LC_ALL, "fr_FR.UTF-8") == nullptr) {
+    const DecimalCommaLocale decimal_comma;
+    if (!decimal_comma.active()) {
         GTEST_SKIP() << "no locale with a decimal comma installed";
     }
     EXPECT_EQ(format_number(78.5, "0.0"), "78.5");
     EXPECT_DOUBLE_EQ(read_number("78.5"), 78.5);
-    std::setlocale(LC_ALL, saved.c_str());
 }
 
 struct ReadCase {

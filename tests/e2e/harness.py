@@ -71,6 +71,12 @@ class Image:
         at = 3 * (y * self.width + x)
         return tuple(self.rgb[at:at + 3])
 
+    def crop(self, left, top, right, bottom):
+        """Pixels x = left .. right-1, y = top .. bottom-1 as an image of their own."""
+        return Image(right - left, bottom - top,
+                     b"".join(self.rgb[3 * (y * self.width + left):3 * (y * self.width + right)]
+                              for y in range(top, bottom)))
+
     def differences(self, other, limit=10):
         """The number of differing pixels and the first few of them as (x, y, ours, theirs)."""
         if (self.width, self.height) != (other.width, other.height):
@@ -220,53 +226,29 @@ def read_png(path):
     return Png(path).to_image()
 
 
-def _mask_shift(mask):
-    shift = 0
-    while mask and not mask & 1:
-        mask >>= 1
-        shift += 1
-    return shift, mask
-
-
 def parse_xwd(data):
     """An X window dump (xwd's Z-pixmap output of a TrueColor or DirectColor window) as RGB.
     The pixel values are taken through the colour masks as they sit in the frame buffer; the
     window's own colour map is not applied, since a server without a window manager never
-    installs it."""
+    installs it. Each channel must be a whole byte, as on every X server the tests use: a
+    byte slice per channel keeps a screenshot quick enough for the time-outs it is taken in."""
     fields = struct.unpack(">25I", data[:100])
     (header_size, _version, pixmap_format, _depth, width, height, _xoffset, byte_order,
-     _unit, _bit_order, _pad, bits_per_pixel, bytes_per_line, visual_class, red_mask,
-     green_mask, blue_mask, _bits_per_rgb, _map_entries, colour_count) = fields[:20]
-    if pixmap_format != 2 or visual_class not in (4, 5) or bits_per_pixel not in (24, 32):
-        raise HarnessError(f"xwd dump of a kind not read here: format {pixmap_format}, "
-                           f"visual {visual_class}, {bits_per_pixel} bits per pixel")
-    pixels = data[header_size + 12 * colour_count:]
+     _unit, _bit_order, _pad, bits_per_pixel, bytes_per_line, visual_class, *masks,
+     _bits_per_rgb, _map_entries, colour_count) = fields[:20]
     step = bits_per_pixel // 8
-    order = "little" if byte_order == 0 else "big"
-    channels = [_mask_shift(m) for m in (red_mask, green_mask, blue_mask)]
-    if all(mask == 0xFF and shift % 8 == 0 for shift, mask in channels):
-        # Whole-byte channels (every X server seen so far): a byte slice per channel, which
-        # keeps a screenshot far below the time-outs it is taken within on a loaded machine.
-        rows = b"".join(pixels[y * bytes_per_line:y * bytes_per_line + width * step]
-                        for y in range(height))
-        out = bytearray(width * height * 3)
-        for index, (shift, _mask) in enumerate(channels):
-            offset = shift // 8 if order == "little" else step - 1 - shift // 8
-            out[index::3] = rows[offset::step]
-        return Image(width, height, out)
-    out = bytearray()
-    cache = {}
-    for y in range(height):
-        row = pixels[y * bytes_per_line:y * bytes_per_line + width * step]
-        for x in range(0, width * step, step):
-            raw = row[x:x + step]
-            colour = cache.get(raw)
-            if colour is None:
-                value = int.from_bytes(raw, order)
-                colour = bytes(((value >> shift) & mask) * 255 // mask
-                               for shift, mask in channels)
-                cache[raw] = colour
-            out += colour
+    shifts = [mask.bit_length() - 8 for mask in masks]
+    if (pixmap_format != 2 or visual_class not in (4, 5) or step not in (3, 4)
+            or any(s < 0 or s % 8 or mask >> s != 0xFF for s, mask in zip(shifts, masks))):
+        raise HarnessError(f"xwd dump of a kind not read here: format {pixmap_format}, "
+                           f"visual {visual_class}, {bits_per_pixel} bits per pixel, "
+                           f"colour masks {[hex(m) for m in masks]}")
+    pixels = data[header_size + 12 * colour_count:]
+    rows = b"".join(pixels[y * bytes_per_line:y * bytes_per_line + width * step]
+                    for y in range(height))
+    out = bytearray(width * height * 3)
+    for index, shift in enumerate(shifts):
+        out[index::3] = rows[shift // 8 if byte_order == 0 else step - 1 - shift // 8::step]
     return Image(width, height, out)
 
 
@@ -442,18 +424,15 @@ class Xvfb:
 
     # A key that ends the program can take the window away before xdotool has sent the key's
     # release; pass check=False for such keys. They are released once more on the server then,
-    # or they would stay down for the next window to find.
-    def send_keys(self, window, *keys, delay_ms=30, check=True):
-        self.run("xdotool", "key", "--window", str(window), "--delay", str(delay_ms), *keys,
-                 check=check)
-        if not check:
-            self.run("xdotool", "keyup", *keys, check=False)
-
-    def press_keys(self, window, *keys, delay_ms=30, check=True):
-        """Presses the keys as a keyboard does, into the focused window (XTEST): for windows
-        that ignore key events sent to them, as Wine's do."""
-        self.focus(window)
-        self.run("xdotool", "key", "--delay", str(delay_ms), *keys, check=check)
+    # or they would stay down for the next window to find. Keys go to the window as events
+    # sent to it, or with as_keyboard through XTEST into the focused window, as a keyboard
+    # presses them: for windows that ignore events sent to them, as Wine's do.
+    def send_keys(self, window, *keys, delay_ms=30, check=True, as_keyboard=False):
+        target = ["--window", str(window)]
+        if as_keyboard:
+            self.focus(window)
+            target = []
+        self.run("xdotool", "key", *target, "--delay", str(delay_ms), *keys, check=check)
         if not check:
             self.run("xdotool", "keyup", *keys, check=False)
 

@@ -1,14 +1,13 @@
 """Text on the chart window as the program draws it: GNU Unifont's 8x16 glyphs in cells of the
 text grid, glyph pixels in the foreground colour and the rest of the cell in the background
-colour. Compares a screenshot or snapshot with expected text, reads text back from it, and takes
-screenshots of a part of the window (a whole 1280x1024 window is slow to convert in Python).
+colour. Compares a screenshot or snapshot with expected text and reads text back from it, in
+the whole window or a part of it.
 
 Text positions are 1-based: cell (row r, column c) covers pixels x = 8(c-1) .. 8c-1 and
 y = 16(r-1) .. 16r-1.
 """
 
 import functools
-import struct
 
 import harness
 
@@ -105,24 +104,7 @@ def read_text(image, row, column, length, foreground, skip_pixel_rows=()):
                    for i in range(columns))
 
 
-# --- Screenshots of a part of the window --------------------------------------------------
-
-def xwd_region(data, left, top, right, bottom):
-    """The xwd dump cut down to pixels x = left .. right-1, y = top .. bottom-1, as a dump of
-    its own (header size fields rewritten, pixel rows sliced), so harness.parse_xwd converts
-    only those pixels."""
-    fields = list(struct.unpack(">25I", data[:100]))
-    header_size, width, height = fields[0], fields[4], fields[5]
-    bits_per_pixel, bytes_per_line, colour_count = fields[11], fields[12], fields[19]
-    right, bottom = min(right, width), min(bottom, height)
-    step = bits_per_pixel // 8
-    fields[4], fields[5], fields[12] = right - left, bottom - top, (right - left) * step
-    pixels_at = header_size + 12 * colour_count
-    rows = b"".join(data[pixels_at + y * bytes_per_line + left * step:
-                         pixels_at + y * bytes_per_line + right * step]
-                    for y in range(top, bottom))
-    return struct.pack(">25I", *fields) + data[100:pixels_at] + rows
-
+# --- A part of the window ------------------------------------------------------------------
 
 class Region:
     """Text rows first_row .. last_row and columns first_column .. last_column of a window, as
@@ -165,8 +147,9 @@ class Region:
 def screenshot_region(x, window, rows, columns=(1, None)):
     """Text rows rows[0] .. rows[1] and columns columns[0] .. columns[1] (1-based, inclusive;
     None: to the window's edge) of the window as a Region."""
-    data = x.run("xwd", "-id", str(window), "-silent")
-    last_column = columns[1] if columns[1] is not None else 1 << 16
-    region = xwd_region(data, CELL_WIDTH * (columns[0] - 1), CELL_HEIGHT * (rows[0] - 1),
-                        CELL_WIDTH * last_column, CELL_HEIGHT * rows[1])
-    return Region(harness.parse_xwd(region), rows[0], columns[0])
+    image = x.screenshot(window)
+    last_column = columns[1] if columns[1] is not None else image.width // CELL_WIDTH
+    left, top = CELL_WIDTH * (columns[0] - 1), CELL_HEIGHT * (rows[0] - 1)
+    right = min(CELL_WIDTH * last_column, image.width)
+    bottom = min(CELL_HEIGHT * rows[1], image.height)
+    return Region(image.crop(left, top, right, bottom), rows[0], columns[0])

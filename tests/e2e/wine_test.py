@@ -77,7 +77,7 @@ def scripted_run(x, monitor, device, window):
     frames = sh.edge_case_frames() + sh.plain_frames(20, 6)
     for frame in frames[:6]:
         deliver(device, monitor, frame)
-    x.press_keys(window, "q", "q", "o", "4", "5", "period", "5", "Return", "d")
+    x.send_keys(window, "q", "q", "o", "4", "5", "period", "5", "Return", "d", as_keyboard=True)
     # The supervisor takes the keys in order: once command 100 arrives, all of them are done.
     harness.wait_until(lambda: device.take_received() == bytes([100]), 10,
                        what="command 100 after the keys")
@@ -86,7 +86,7 @@ def scripted_run(x, monitor, device, window):
         deliver(device, monitor, frame)
     # The close control is a key with no command: the entry text shows it (as bytes FF 6B).
     sh.wait_for_screen_text(monitor, 30, 50, "\xffk ", 14, timeout_s=10)
-    x.press_keys(window, "x", check=False)
+    x.send_keys(window, "x", check=False, as_keyboard=True)
     return monitor.exit_status(20)
 
 
@@ -121,19 +121,8 @@ class WineLive(WineTestCase):
         self.assertIn(", Proof= 45.5, ", lines[-1])
         self.assertEqual(logs["windows"], logs["linux"])
 
-    def test_ctrl_c_closes_the_logs_whole_and_exits_130(self):
+    def test_a_silent_device_gets_its_port_reopened_and_ctrl_c_ends_the_run_with_130(self):
         device, monitor, _ = self.start_run("windows", self.dir)
-        for frame in sh.plain_frames(1, 3):
-            deliver(device, monitor, frame)
-        # Wine hands SIGINT to the program as the console's Ctrl+C.
-        monitor.process.send_signal(signal.SIGINT)
-        self.assertEqual(monitor.exit_status(20), 130)
-        text = sh.read_bytes(monitor.text_log)
-        self.assertTrue(text.endswith(b"\r\n") and text.count(b"\r\n") == 3, text)
-        self.assertEqual(len(sh.split_binary_log(sh.read_bytes(monitor.binary_log))), 3)
-
-    def test_a_silent_device_gets_its_port_reopened_and_the_run_goes_on(self):
-        device, monitor, window = self.start_run("windows", self.dir)
         for frame in sh.plain_frames(1, 2):
             deliver(device, monitor, frame)
         # Closing COM1 releases the read waiting on it; the port is opened again.
@@ -141,10 +130,13 @@ class WineLive(WineTestCase):
         device.wait_for_reader(10)
         for frame in sh.plain_frames(3, 2):
             deliver(device, monitor, frame)
+        # Wine hands SIGINT to the program as the console's Ctrl+C.
+        monitor.process.send_signal(signal.SIGINT)
+        self.assertEqual(monitor.exit_status(20), 130)
         numbers = [line.rsplit("=", 1)[1] for line in monitor.logged_lines()]
         self.assertEqual(numbers, ["1", "2", "3", "4"])
-        self.x.press_keys(window, "x", check=False)
-        self.assertEqual(monitor.exit_status(20), QUIT_STATUS)
+        self.assertTrue(sh.read_bytes(monitor.text_log).endswith(b"\r\n"))
+        self.assertEqual(len(sh.split_binary_log(sh.read_bytes(monitor.binary_log))), 4)
 
     def test_without_a_window_it_says_so_and_exits_1(self):
         prefix = self.wine_prefix()
@@ -188,7 +180,7 @@ class WineReplayScreens(WineTestCase):
             harness.wait_until(lambda: prompt_shown(x, window, size[1] // 16), 60,
                                interval_s=0.2, what=f"the {build} build's prompt")
             shown[build] = x.screenshot(window)
-            x.press_keys(window, answer, check=False)
+            x.send_keys(window, answer, check=False, as_keyboard=True)
             self.assertEqual(program.wait(20), status, build)
         count, first = shown["windows"].differences(shown["linux"])
         self.assertEqual(count, 0, f"{count} pixels differ, first: {first}")
@@ -202,12 +194,12 @@ class WineReplayScreens(WineTestCase):
         self.addCleanup(program.stop)
         window = self.x.find_window("Graf on", WINE_START_S)
         # 10 ms a record, then paused: the window holds still for the comparison.
-        self.x.press_keys(window, "e", "space", "F12")
+        self.x.send_keys(window, "e", "space", "F12", as_keyboard=True)
         name = program.output.wait_for(r"^Snapshot saved: (stillmon-\d{8}-\d{6}\.png)$").group(1)
         snapshot = harness.read_png(os.path.join(self.dir, name))
         harness.wait_until(lambda: self.x.screenshot(window).differences(snapshot)[0] == 0, 10,
                            interval_s=0.2, what="the window to show the snapshot's picture")
-        self.x.press_keys(window, "x", check=False)
+        self.x.send_keys(window, "x", check=False, as_keyboard=True)
         self.assertEqual(program.wait(20), QUIT_STATUS)
 
     def test_large_window_matches_the_linux_build(self):

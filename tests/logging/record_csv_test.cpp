@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "support/cycle_record_example.h"
+#include "support/decimal_comma_locale.h"
 
 namespace stillmon {
 namespace {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <clocale>
 #include <limits>
 
 #include "base/cycle_record.h"
@@ -24,22 +23,5 @@ inline CycleRecord cycle_record_example() {
     record.timing_errors = 3;
     return record;
 }
-
-// A decimal comma in the C library's locale while it lives, where the system has one: written
-// numbers must not follow it.
-class DecimalCommaLocale {
-  public:
-    DecimalCommaLocale() : set_(std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr) {}
-    ~DecimalCommaLocale() {
-        if (set_) {
-            std::setlocale(LC_ALL, "C");
-        }
-    }
-    DecimalCommaLocale(const DecimalCommaLocale&) = delete;
-    DecimalCommaLocale& operator=(const DecimalCommaLocale&) = delete;
-
-  private:
-    bool set_;
-};
 
 }  // namespace stillmon

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/cycle_record_example.h"
+#include "support/decimal_comma_locale.h"
 #include "web/page_template.h"
 
 namespace stillmon {
