@@ -15,6 +15,7 @@ TOP = 3  # src/main.cpp and tools/
 PLATFORM = {"SDL": re.compile(r"src/display/sdl_\w+\.(h|cpp)$"),
             "asio": re.compile(r"src/link/serial_(\w+\.cpp|device\.h)$"),
             "httplib": re.compile(r"src/web/http_\w+\.cpp$"),
+            "X11": re.compile(r"src/display/display_server_posix\.cpp$"),
             # The Windows side of a seam, in a file of its own beside the POSIX one.
             "windows": re.compile(r"_windows\.cpp$")}
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.MULTILINE)

@@ -170,6 +170,7 @@ std::unique_ptr<ChartWindow> open_sdl_window(const ScreenGeometry& geometry, std
     // rather than through an OpenGL texture: exact pixels, no GL driver loaded, and under a
     // software GL several times faster.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    keep_refused_display_requests_from_ending_the_run();
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         return refuse(why_not, std::string("no video: ") + SDL_GetError());
     }

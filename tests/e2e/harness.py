@@ -16,6 +16,7 @@ import subprocess
 import tempfile
 import threading
 import time
+import unittest
 import zlib
 
 # The chart palette: 16 basic colours, index -> (red, green, blue).
@@ -252,6 +253,36 @@ def parse_xwd(data):
     return Image(width, height, out)
 
 
+# --- Failure reports ------------------------------------------------------------------------
+
+# The programs and terminals the running test started, so that its failure says what they did.
+_started_this_test = []
+
+
+def _tail(title, lines, count=20):
+    shown = lines[-count:]
+    head = f"{title}, last {len(shown)} of {len(lines)} lines:" if lines else f"{title}: nothing"
+    return "\n".join([head, *("  | " + line for line in shown)])
+
+
+class EndToEndTest(unittest.TestCase):
+    """A test of real programs: when it fails, its message ends with each program's exit
+    status and the last lines it wrote, so that a failure in CI explains itself."""
+
+    def run(self, result=None):
+        if result is None:
+            return super().run(result)
+        del _started_this_test[:]
+        before = len(result.failures), len(result.errors)
+        super().run(result)
+        reports = "".join("\n" + item.report() for item in _started_this_test)
+        for entries, count in zip((result.failures, result.errors), before):
+            for index in range(count, len(entries)):
+                test, text = entries[index]
+                entries[index] = (test, text + reports)
+        return result
+
+
 # --- Processes ---------------------------------------------------------------------------
 
 class LineReader:
@@ -311,6 +342,9 @@ class Program:
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.output = LineReader(self.process.stdout)
         self.errors = LineReader(self.process.stderr)
+        self.argv = argv
+        self._running_at_stop = None
+        _started_this_test.append(self)
 
     @property
     def pid(self):
@@ -320,11 +354,22 @@ class Program:
         return self.process.wait(timeout=timeout_s)
 
     def stop(self):
+        if self._running_at_stop is None:
+            self._running_at_stop = self.process.poll() is None
         end_process(self.process)
         for reader, stream in ((self.output, self.process.stdout),
                                (self.errors, self.process.stderr)):
             reader.join()
             stream.close()
+
+    def report(self):
+        status = self.process.poll()
+        if self._running_at_stop or status is None:
+            ending = "was still running when the test ended it"
+        else:
+            ending = f"exited with status {status}"
+        return "\n".join([f"--- {os.path.basename(self.argv[0])} (pid {self.pid}) {ending}",
+                          _tail("stdout", self.output.all()), _tail("stderr", self.errors.all())])
 
     def __enter__(self):
         return self
@@ -505,8 +550,14 @@ def send_close_request(display_name, window):
 class Tmux:
     """A program on a terminal of its own: a detached tmux session on a private server."""
 
-    def __init__(self, command, env=None, cwd=None, width=160, height=48):
+    def __init__(self, command, env=None, cwd=None, width=160, height=48, output_files=()):
+        """`output_files`: files the command writes its output and status to, for the
+        report of a failing test."""
         require_tools("tmux")
+        self.command = command
+        self.output_files = output_files
+        self._last_seen = []
+        _started_this_test.append(self)
         self.socket = f"stillmon-e2e-{os.getpid()}-{id(self)}"
         env = dict(env if env is not None else os.environ)
         env.pop("TMUX", None)
@@ -531,7 +582,22 @@ class Tmux:
     def pane_pid(self):
         return int(self._run("display-message", "-p", "-t", "main", "#{pane_pid}").strip())
 
+    def report(self):
+        return "\n".join([f"--- on a terminal: {self.command}", *self._last_seen])
+
     def close(self):
+        try:
+            seen = [_tail("its screen", self.screen().rstrip("\n").splitlines())]
+        except (HarnessError, subprocess.TimeoutExpired):
+            seen = ["its screen: gone"]
+        for path in self.output_files:
+            try:
+                with open(path, encoding="latin-1") as f:
+                    seen.append(_tail(path, f.read().splitlines()))
+            except FileNotFoundError:
+                seen.append(f"{path}: not written")
+        if not self._last_seen:  # closed for the first time
+            self._last_seen = seen
         subprocess.run(["tmux", "-L", self.socket, "kill-server"], env=self._env,
                        capture_output=True, timeout=20)
 

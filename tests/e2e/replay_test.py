@@ -52,7 +52,7 @@ def sample_lines(count, first_number=1, seed=1):
     return text_log.generated_log(count, first_number, seed).splitlines(keepends=True)
 
 
-class ReplayTestCase(unittest.TestCase):
+class ReplayTestCase(harness.EndToEndTest):
     def setUp(self):
         if not STILLMON or not os.access(STILLMON, os.X_OK):
             self.fail("STILLMON must name the built stillmon program")
@@ -489,7 +489,8 @@ class HeadlessPrompt(ReplayTestCase):
         status = os.path.join(self.dir, "status.txt")
         command = (f"{shlex.quote(STILLMON)} 0 {shlex.quote(name)} > out.txt 2>&1; "
                    f"echo $? > {shlex.quote(status)}; sleep 60")
-        terminal = harness.Tmux(command, env=harness.environment_without_display(), cwd=self.dir)
+        terminal = harness.Tmux(command, env=harness.environment_without_display(), cwd=self.dir,
+                                output_files=(os.path.join(self.dir, "out.txt"), status))
         self.addCleanup(terminal.close)
         return terminal, status
 

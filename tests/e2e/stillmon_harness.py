@@ -15,7 +15,6 @@ import termios
 import threading
 import time
 import tty
-import unittest
 
 import harness
 import screen_text
@@ -39,7 +38,7 @@ def require_programs(test):
             test.fail(f"{name} must name the built program (is: {path!r})")
 
 
-class ProgramTestCase(unittest.TestCase):
+class ProgramTestCase(harness.EndToEndTest):
     """A test of the real programs, with a folder of its own (self.dir) and a virtual X server
     (self.x), both gone after the test."""
 

@@ -29,7 +29,7 @@ def probe_env(base, computer_name=None):
     return env
 
 
-class ProbeTestCase(unittest.TestCase):
+class ProbeTestCase(harness.EndToEndTest):
     def setUp(self):
         if not PROBE or not os.access(PROBE, os.X_OK):
             self.fail("WINDOW_PROBE must name the built window_probe program")
@@ -152,7 +152,7 @@ class HeadlessKeys(ProbeTestCase):
                    f"> {shlex.quote(out)} 2>&1; echo exit=$? >> {shlex.quote(out)}; "
                    f"stty -a > {shlex.quote(modes)}.after; sleep 60")
         terminal = harness.Tmux(command, env=harness.environment_without_display(),
-                                cwd=self.dir)
+                                cwd=self.dir, output_files=(out,))
         self.addCleanup(terminal.close)
         return terminal, out, modes
 
