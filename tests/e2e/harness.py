@@ -260,9 +260,17 @@ _started_this_test = []
 
 
 def _tail(title, lines, count=20):
-    shown = lines[-count:]
-    head = f"{title}, last {len(shown)} of {len(lines)} lines:" if lines else f"{title}: nothing"
-    return "\n".join([head, *("  | " + line for line in shown)])
+    return "\n".join([f"{title}, last {min(count, len(lines))} of {len(lines)} lines:",
+                      *("  | " + line for line in lines[-count:])])
+
+
+def read_lines(path):
+    """A text file's lines; none when it is not there (yet)."""
+    try:
+        with open(path, encoding="latin-1") as f:
+            return f.read().splitlines()
+    except FileNotFoundError:
+        return []
 
 
 class EndToEndTest(unittest.TestCase):
@@ -342,7 +350,7 @@ class Program:
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.output = LineReader(self.process.stdout)
         self.errors = LineReader(self.process.stderr)
-        self.argv = argv
+        self.name = os.path.basename(argv[0])
         self._running_at_stop = None
         _started_this_test.append(self)
 
@@ -364,11 +372,9 @@ class Program:
 
     def report(self):
         status = self.process.poll()
-        if self._running_at_stop or status is None:
-            ending = "was still running when the test ended it"
-        else:
-            ending = f"exited with status {status}"
-        return "\n".join([f"--- {os.path.basename(self.argv[0])} (pid {self.pid}) {ending}",
+        ending = ("was running until the test ended it" if self._running_at_stop or status is None
+                  else f"exited with status {status}")
+        return "\n".join([f"--- {self.name} (pid {self.pid}) {ending}",
                           _tail("stdout", self.output.all()), _tail("stderr", self.errors.all())])
 
     def __enter__(self):
@@ -551,12 +557,11 @@ class Tmux:
     """A program on a terminal of its own: a detached tmux session on a private server."""
 
     def __init__(self, command, env=None, cwd=None, width=160, height=48, output_files=()):
-        """`output_files`: files the command writes its output and status to, for the
-        report of a failing test."""
+        """`output_files`: where the command writes what it says, for a failing test's report."""
         require_tools("tmux")
         self.command = command
         self.output_files = output_files
-        self._last_seen = []
+        self._output = None
         _started_this_test.append(self)
         self.socket = f"stillmon-e2e-{os.getpid()}-{id(self)}"
         env = dict(env if env is not None else os.environ)
@@ -583,21 +588,11 @@ class Tmux:
         return int(self._run("display-message", "-p", "-t", "main", "#{pane_pid}").strip())
 
     def report(self):
-        return "\n".join([f"--- on a terminal: {self.command}", *self._last_seen])
+        return "\n".join([f"--- on a terminal: {self.command}", *(self._output or [])])
 
     def close(self):
-        try:
-            seen = [_tail("its screen", self.screen().rstrip("\n").splitlines())]
-        except (HarnessError, subprocess.TimeoutExpired):
-            seen = ["its screen: gone"]
-        for path in self.output_files:
-            try:
-                with open(path, encoding="latin-1") as f:
-                    seen.append(_tail(path, f.read().splitlines()))
-            except FileNotFoundError:
-                seen.append(f"{path}: not written")
-        if not self._last_seen:  # closed for the first time
-            self._last_seen = seen
+        if self._output is None:  # read before the test's folder goes
+            self._output = [_tail(path, read_lines(path)) for path in self.output_files]
         subprocess.run(["tmux", "-L", self.socket, "kill-server"], env=self._env,
                        capture_output=True, timeout=20)
 

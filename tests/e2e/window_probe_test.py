@@ -156,13 +156,7 @@ class HeadlessKeys(ProbeTestCase):
         self.addCleanup(terminal.close)
         return terminal, out, modes
 
-    @staticmethod
-    def read(path):
-        try:
-            with open(path, encoding="latin-1") as f:
-                return f.read().splitlines()
-        except FileNotFoundError:
-            return []
+    read = staticmethod(harness.read_lines)
 
     def test_console_keys_arrive_with_their_texts(self):
         dump = os.path.join(self.dir, "surface.png")
