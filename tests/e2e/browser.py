@@ -9,6 +9,7 @@ import fcntl
 import json
 import os
 import shutil
+import signal
 import subprocess
 import tempfile
 import threading
@@ -19,6 +20,19 @@ import harness
 
 class BrowserError(Exception):
     pass
+
+
+def processes_naming(text):
+    """The live processes whose command line holds the text."""
+    found = []
+    for entry in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{entry}/cmdline", "rb") as f:
+                if text.encode() in f.read():
+                    found.append(int(entry))
+        except OSError:  # ended meanwhile
+            pass
+    return found
 
 
 class Browser:
@@ -142,6 +156,14 @@ class Browser:
                 os.close(fd)
             except OSError:
                 pass
+        # The helpers (renderers, the network and storage services) outlive the browser
+        # for a moment and write into the profile meanwhile: it goes once they are gone.
+        try:
+            harness.wait_until(lambda: not processes_naming(self._profile.name), 10,
+                               what="chromium's helpers to end")
+        finally:
+            for pid in processes_naming(self._profile.name):
+                os.kill(pid, signal.SIGKILL)
         self._profile.cleanup()
 
     def __enter__(self):
