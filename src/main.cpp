@@ -144,7 +144,7 @@ struct MainScreen {
     }
 
     Surface surface;
-    KeyQueue keys;
+    KeyQueue keys{[](std::string_view said) { std::cerr << said << std::endl; }};
     const WindowOrHeadless shown;
     WindowPresenter presenter;
     MainThreadHost host;
@@ -349,6 +349,9 @@ int run(int argc, char** argv) {
     // A thread that cannot be started ends the program: said on stderr in these steps, on
     // the window for the supervisor's.
     const ThreadStarter start = ending_thread_starter(process_end, std::cerr);
+    // Before anything is opened: a log that blocks its opening (a FIFO without a writer)
+    // must not keep Ctrl+C and SIGTERM from ending the program.
+    watch_ending_signals(process_end, start);
     PortAccessHint hint(std::cerr);
     const RunSources sources =
         open_sources(*plan, request->any_positional, argv, process_end, hint, start);
@@ -357,7 +360,6 @@ int run(int argc, char** argv) {
         serve_page(page, *request->serve, *plan, start);
     }
     LiveView* view = page.server ? &*page.view : nullptr;
-    watch_ending_signals(process_end, start);
     MainScreen screen(plan->mode, state, start, view, process_end);
     LinkSupervisor supervisor(plan->mode, plan->port_text, state, sources.link.get(),
                               supervisor_platform(screen, state, process_end, hint, view));

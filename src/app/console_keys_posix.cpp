@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <termios.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -34,6 +35,8 @@ SavedConsoleMode& saved_console_mode() {
 extern "C" void restore_console_mode_at_exit() {
     restore_console_mode();
 }
+
+constexpr int full_queue_look_ms = 100;
 
 // Reading the controlling terminal from a background job would stop the whole program.
 // (A terminal that is not the controlling one has no foreground job at all.)
@@ -137,9 +140,17 @@ void ConsoleKeyReader::read_until_end() {
     ConsoleKeyDecoder decoder;
     std::array<char, 256> buffer{};
     for (;;) {
-        std::array<pollfd, 2> watched{{{fd_, POLLIN, 0}, {wake_read_fd_, POLLIN, 0}}};
+        // While the queue is full the console is left unread, so a program piped in waits on
+        // its pipe instead of having its keys read and dropped as fast as it writes them; it
+        // is looked at again ten times a second, which is as fast as keys are carried out.
+        const std::size_t room = std::min(keys_.room(), buffer.size());
+        std::array<pollfd, 2> watched{
+            {{room > 0 ? fd_ : -1, POLLIN, 0}, {wake_read_fd_, POLLIN, 0}}};
         // Wait without limit, except for the rest of an escape sequence.
-        const int timeout_ms = decoder.pending() ? ConsoleKeyDecoder::escape_timeout_ms : -1;
+        int timeout_ms = decoder.pending() ? ConsoleKeyDecoder::escape_timeout_ms : -1;
+        if (room == 0 && timeout_ms < 0) {
+            timeout_ms = full_queue_look_ms;
+        }
         const int ready = poll(watched.data(), watched.size(), timeout_ms);
         if (ready < 0) {
             if (errno == EINTR) {
@@ -157,7 +168,7 @@ void ConsoleKeyReader::read_until_end() {
             wake_reader();
             continue;
         }
-        const ssize_t count = read(fd_, buffer.data(), buffer.size());
+        const ssize_t count = read(fd_, buffer.data(), room);
         if (count < 0) {
             if (errno == EINTR || errno == EAGAIN) {
                 continue;

@@ -8,7 +8,7 @@ namespace stillmon {
 // How the operating system asks the program to stop (signals on Linux, console events on
 // Windows) ends it as the quit key does, through ProcessEnd, so no logged cycle is lost: an
 // interrupt with status 130, a request to terminate or a closed terminal with 143 (129 for a
-// hang-up on Linux), as shells report signals.
+// hang-up and 131 for Ctrl+\ on Linux), as shells report signals.
 
 // A console that went away (a closed pipe) must not end the run: a write to it fails and is
 // dropped instead. Called first thing.

@@ -14,6 +14,9 @@ sigset_t ending_signal_set() {
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
     sigaddset(&signals, SIGHUP);
+    // Ctrl+\ too: its default ends the program without closing anything, the console
+    // left without echo.
+    sigaddset(&signals, SIGQUIT);
     return signals;
 }
 

@@ -4,15 +4,34 @@
 
 namespace stillmon {
 
+KeyQueue::KeyQueue(std::function<void(std::string_view)> say_full)
+    : say_full_(std::move(say_full)) {}
+
 void KeyQueue::push(std::string key) {
     if (key.empty()) {
         return;
     }
+    std::function<void(std::string_view)> say_full;
     {
         std::lock_guard lock(mutex_);
-        keys_.push_back(std::move(key));
+        if (keys_.size() < capacity) {
+            keys_.push_back(std::move(key));
+        }
+        if (keys_.size() == capacity) {
+            say_full = std::exchange(say_full_, nullptr);
+        }
+    }
+    if (say_full) {
+        say_full("stillmon: keys come faster than they are carried out; while " +
+                 std::to_string(capacity) +
+                 " wait, the console is read no further and window keys are dropped");
     }
     arrived_.notify_all();
+}
+
+std::size_t KeyQueue::room() const {
+    std::lock_guard lock(mutex_);
+    return capacity - keys_.size();
 }
 
 void KeyQueue::hand_to(KeyReader reader) {

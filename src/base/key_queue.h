@@ -4,9 +4,11 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace stillmon {
 
@@ -22,8 +24,20 @@ class KeyQueue {
   public:
     using Clock = std::chrono::steady_clock;
 
-    // An empty text is no key and is not queued.
+    // Keys beyond this many waiting are dropped: a console fed by a program or a file that
+    // never ends (`yes d | stillmon 3 Run`) must not fill the memory. No operator types that
+    // far ahead.
+    static constexpr std::size_t capacity = 256;
+
+    // `say_full` is told the first time `capacity` keys wait, once for the queue's life.
+    explicit KeyQueue(std::function<void(std::string_view)> say_full = {});
+
+    // An empty text is no key and is not queued; a key while `capacity` keys wait is
+    // dropped.
     void push(std::string key);
+
+    // How many more keys fit; a source that can wait (the console) reads no more than that.
+    std::size_t room() const;
 
     // From now on the keys, those already queued included, are `reader`'s alone. Taken under
     // the queue's lock: no pop of another reader gets a key once this has returned.
@@ -50,6 +64,7 @@ class KeyQueue {
     std::deque<std::string> keys_;
     KeyReader owner_ = KeyReader::supervisor;
     bool woken_ = false;
+    std::function<void(std::string_view)> say_full_;  // emptied once it has been said
 };
 
 }  // namespace stillmon

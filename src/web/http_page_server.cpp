@@ -50,10 +50,33 @@ void accept_gzip_at_most(const httplib::Request& request) {
     }
 }
 
+// httplib answers a Range header listing many ranges with a body of every range it names,
+// built in memory: a header of a few kilobytes asks for gigabytes. The pages are small and
+// change every cycle, so no range is served: every answer is the whole one.
+void serve_no_ranges(const httplib::Request& request) {
+    auto& own = const_cast<httplib::Request&>(request);
+    own.ranges.clear();
+    own.headers.erase("Range");
+}
+
+// httplib's own options set SO_REUSEPORT on Linux, under which a second run binds the same
+// port without a word and the kernel deals the clients out between the two. SO_REUSEADDR
+// alone still lets a new run take the port back from connections that are closing. Windows
+// needs SO_EXCLUSIVEADDRUSE for the same, which httplib's own options set.
+void hold_the_port_alone(socket_t socket) {
+#ifdef _WIN32
+    httplib::default_socket_options(socket);
+#else
+    const int yes = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+#endif
+}
+
 class HttpPageServer final : public PageServer {
   public:
     explicit HttpPageServer(PageAnswers& answers) {
         server_.new_task_queue = [] { return new httplib::ThreadPool(worker_count); };
+        server_.set_socket_options(hold_the_port_alone);
         server_.set_read_timeout(read_timeout_s, 0);
         server_.set_write_timeout(write_timeout_s, 0);
         // httplib waits for a connection's next request in a loop that wakes every 10 ms, a
@@ -67,6 +90,7 @@ class HttpPageServer final : public PageServer {
             [&answers](const httplib::Request& request, httplib::Response& response) {
                 const PageAnswer answer = answers.answer(page_request(request));
                 accept_gzip_at_most(request);
+                serve_no_ranges(request);
                 response.status = answer.status;
                 for (const auto& [name, value] : answer.headers) {
                     response.set_header(name, value);

@@ -11,6 +11,7 @@ import math
 import os
 import select
 import struct
+import subprocess
 import termios
 import threading
 import time
@@ -255,7 +256,7 @@ class Monitor(harness.Program):
     command line and environment, and the port is its own to map (`device_path` None)."""
 
     def __init__(self, x, directory, device_path, port="3", log_name="Run", as_user=(),
-                 options=(), launcher=None):
+                 options=(), launcher=None, stdin=subprocess.DEVNULL):
         device = {f"STILLMON_COM{port}": device_path} if device_path else {}
         env = x.env(**device) if x else harness.environment_without_display(**device)
         env.pop("COMPUTERNAME", None)
@@ -263,7 +264,7 @@ class Monitor(harness.Program):
         argv = [*as_user, STILLMON, *arguments]
         if launcher is not None:
             argv, env = launcher.command(arguments), launcher.env(env)
-        super().__init__(argv, env=env, cwd=directory)
+        super().__init__(argv, env=env, cwd=directory, stdin=stdin)
         self.x = x
         self.directory = directory
         base = log_name if 2 <= len(log_name) <= 18 else "Debug_"

@@ -42,3 +42,6 @@ set_tests_properties(e2e.page.PageLoad PROPERTIES COST 90)
 
 # stillmon-report on a saved log, its report opened in headless Chromium (no X server needed).
 stillmon_add_e2e_suites(report_test report 180 ReportOfSavedRun)
+
+# Hostile page clients, devices and inputs: the run goes on and keeps logging.
+stillmon_add_e2e_suites(hostile_test hostile 180 Hostile)

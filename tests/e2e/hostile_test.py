@@ -1,0 +1,103 @@
+"""End-to-end tests of stillmon live against what a hostile or broken peer does: a page
+client, a device or an input. Whatever they do, the run goes on and keeps logging.
+
+Each test runs stillmon without a window against the device simulator. Program paths come in
+STILLMON and STILLSIM.
+"""
+
+import http.client
+import os
+import signal
+import subprocess
+import unittest
+import urllib.parse
+
+import harness
+import stillmon_harness as sh
+from page_test import request
+
+
+def read_text(path):
+    with open(path) as f:
+        return f.read()
+
+
+def resident_megabytes(pid):
+    with open(f"/proc/{pid}/status") as f:
+        return next(int(line.split()[1]) for line in f if line.startswith("VmRSS:")) / 1024
+
+
+class Hostile(sh.ProgramTestCase):
+    def setUp(self):
+        super().setUp()
+        self.simulator = sh.Simulator(self.dir)
+        self.addCleanup(self.simulator.stop)
+
+    def start_monitor(self, *options, log_name="Run", stdin=subprocess.DEVNULL):
+        monitor = sh.Monitor(None, self.dir, self.simulator.link, log_name=log_name,
+                             options=options, stdin=stdin)
+        self.addCleanup(monitor.stop)
+        return monitor
+
+    def test_a_replay_of_a_fifo_without_a_writer_ends_on_sigterm(self):
+        os.mkfifo(os.path.join(self.dir, "Fifo.dat"))
+        replay = harness.Program([sh.STILLMON, "0", "Fifo"], cwd=self.dir,
+                                 env=harness.environment_without_display())
+        self.addCleanup(replay.stop)
+        harness.wait_until(lambda: read_text(f"/proc/{replay.pid}/wchan") == "wait_for_partner",
+                           10, what="the replay to wait in the opening of its log")
+        replay.process.send_signal(signal.SIGTERM)
+        self.assertEqual(replay.wait(10), 143)
+
+    def test_ctrl_backslash_ends_a_run_as_the_other_signals_do(self):
+        monitor = self.start_monitor()
+        monitor.wait_for_cycles(2)
+        monitor.process.send_signal(signal.SIGQUIT)
+        self.assertEqual(monitor.exit_status(), 131)
+        self.assertTrue(sh.read_bytes(monitor.text_log).endswith(b"\r\n"))
+
+    def test_a_request_for_many_ranges_gets_the_whole_answer_once(self):
+        monitor = self.start_monitor("--serve", "127.0.0.1:0")
+        url = monitor.output.wait_for(r"^Page served at (http://\S+)$").group(1)
+        status, _, whole = request(url)
+        parts = urllib.parse.urlsplit(url)
+        connection = http.client.HTTPConnection(parts.hostname, parts.port, timeout=10)
+        self.addCleanup(connection.close)
+        # Served as asked, a range list made a body of that many pages in memory: a list of
+        # thousands asked for gigabytes.
+        connection.request("GET", "/", headers={"Range": "bytes=" + ",".join(["0-"] * 20)})
+        answer = connection.getresponse()
+        self.assertEqual(answer.status, status)
+        self.assertTrue(answer.read(len(whole) + 1) == whole, "the whole answer, once")
+        monitor.wait_for_cycles(1)
+
+    def test_a_second_run_on_a_served_port_says_so_and_runs_on_without_the_page(self):
+        first = self.start_monitor("--serve", "127.0.0.1:0")
+        url = first.output.wait_for(r"^Page served at (http://\S+)$").group(1)
+        taken = f"127.0.0.1:{urllib.parse.urlsplit(url).port}"
+        second = self.start_monitor("--serve", taken, log_name="Other")
+        second.errors.wait_for("cannot serve")
+        self.assertEqual(second.errors.all(), [
+            f"stillmon: cannot serve the page on http://{taken}/: Address already in use"])
+        first.wait_for_cycles(2)
+        self.assertIsNone(second.process.poll())
+        self.assertFalse(any(line.startswith("Page served") for line in second.output.all()))
+
+    def test_a_console_that_types_without_end_is_held_to_a_bounded_queue(self):
+        typist = subprocess.Popen(["yes", "d"], stdout=subprocess.PIPE)
+        self.addCleanup(typist.wait)
+        self.addCleanup(typist.kill)
+        monitor = self.start_monitor(stdin=typist.stdout)
+        typist.stdout.close()
+        monitor.errors.wait_for("keys come faster")
+        monitor.wait_for_cycles(3)
+        # Unbounded, the queue grew by hundreds of megabytes a second; read and dropped, the
+        # keys took a core.
+        self.assertLess(resident_megabytes(monitor.pid), 100)
+        self.assertLess(harness.cpu_share(monitor.pid, 2.0), 0.25)
+        self.assertEqual(len(monitor.errors.all()), 1, "a full queue is said once")
+        self.simulator.wait_for(r" command 100: ")
+
+
+if __name__ == "__main__":
+    unittest.main()
