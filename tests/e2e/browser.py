@@ -24,15 +24,8 @@ class BrowserError(Exception):
 
 def processes_naming(text):
     """The live processes whose command line holds the text."""
-    found = []
-    for entry in filter(str.isdigit, os.listdir("/proc")):
-        try:
-            with open(f"/proc/{entry}/cmdline", "rb") as f:
-                if text.encode() in f.read():
-                    found.append(int(entry))
-        except OSError:  # ended meanwhile
-            pass
-    return found
+    found = subprocess.run(["pgrep", "-f", "--", text], capture_output=True, text=True)
+    return [int(pid) for pid in found.stdout.split()]
 
 
 class Browser:
