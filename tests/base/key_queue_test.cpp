@@ -34,22 +34,6 @@ TEST(KeyQueue, TryPopTakesOneKeyPerCall) {
     EXPECT_EQ(keys.size(), 1u);
 }
 
-TEST(KeyQueue, DropsKeysBeyondItsCapacityAndSaysOnceThatItIsFull) {
-    std::vector<std::string> said;
-    KeyQueue keys([&said](std::string_view text) { said.emplace_back(text); });
-    for (std::size_t i = 0; i < KeyQueue::capacity + 10; ++i) {
-        keys.push(i < KeyQueue::capacity ? "d" : "x");
-    }
-    EXPECT_EQ(keys.room(), 0u);
-    EXPECT_EQ(keys.try_pop(), "d");
-    keys.push("q");  // room again
-    keys.push("x");
-    EXPECT_EQ(keys.size(), KeyQueue::capacity);
-    EXPECT_EQ(said, std::vector<std::string>{
-                        "stillmon: keys come faster than they are carried out; while 256 wait, "
-                        "the console is read no further and window keys are dropped"});
-}
-
 TEST(KeyQueue, IgnoresEmptyTexts) {
     KeyQueue keys;
     keys.push("");

@@ -9,7 +9,6 @@ import fcntl
 import json
 import os
 import shutil
-import signal
 import subprocess
 import tempfile
 import threading
@@ -151,12 +150,8 @@ class Browser:
                 pass
         # The helpers (renderers, the network and storage services) outlive the browser
         # for a moment and write into the profile meanwhile: it goes once they are gone.
-        try:
-            harness.wait_until(lambda: not processes_naming(self._profile.name), 10,
-                               what="chromium's helpers to end")
-        finally:
-            for pid in processes_naming(self._profile.name):
-                os.kill(pid, signal.SIGKILL)
+        harness.wait_until(lambda: not processes_naming(self._profile.name), 10,
+                           what="chromium's helpers to end")
         self._profile.cleanup()
 
     def __enter__(self):

@@ -45,13 +45,6 @@ class Hostile(sh.ProgramTestCase):
         replay.process.send_signal(signal.SIGTERM)
         self.assertEqual(replay.wait(10), 143)
 
-    def test_ctrl_backslash_ends_a_run_as_the_other_signals_do(self):
-        monitor = self.start_monitor()
-        monitor.wait_for_cycles(2)
-        monitor.process.send_signal(signal.SIGQUIT)
-        self.assertEqual(monitor.exit_status(), 131)
-        self.assertTrue(sh.read_bytes(monitor.text_log).endswith(b"\r\n"))
-
     def test_the_page_serves_no_range_lists_and_a_second_run_on_its_port_goes_on(self):
         first = self.start_monitor("--serve", "127.0.0.1:0")
         url = first.output.wait_for(r"^Page served at (http://\S+)$").group(1)
@@ -74,7 +67,7 @@ class Hostile(sh.ProgramTestCase):
         self.assertIsNone(second.process.poll())
         self.assertFalse(any(line.startswith("Page served") for line in second.output.all()))
 
-    def test_a_console_that_types_without_end_is_held_to_a_bounded_queue(self):
+    def test_a_console_that_types_without_end_is_held_back_and_ctrl_backslash_ends(self):
         typist = subprocess.Popen(["yes", "d"], stdout=subprocess.PIPE)
         self.addCleanup(typist.wait)
         self.addCleanup(typist.kill)
@@ -88,6 +81,9 @@ class Hostile(sh.ProgramTestCase):
         self.assertLess(harness.cpu_share(monitor.pid, 2.0), 0.25)
         self.assertEqual(len(monitor.errors.all()), 1, "a full queue is said once")
         self.simulator.wait_for(r" command 100: ")
+        monitor.process.send_signal(signal.SIGQUIT)  # Ctrl+\ ends as the other signals do
+        self.assertEqual(monitor.exit_status(), 131)
+        self.assertTrue(sh.read_bytes(monitor.text_log).endswith(b"\r\n"))
 
 
 if __name__ == "__main__":
