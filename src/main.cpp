@@ -12,7 +12,7 @@
 #include "app/ending_signals.h"
 #include "app/free_memory.h"
 #include "app/link_supervisor.h"
-#include "app/port_access_hint.h"
+#include "app/open_failure_notice.h"
 #include "app/process_end.h"
 #include "app/replay_prompt.h"
 #include "app/run_sources.h"
@@ -214,14 +214,19 @@ std::optional<Request> read_request(int argc, char** argv, int& status) {
     return request;
 }
 
+void say_link_notice(std::string_view message) {
+    std::cerr << message << std::endl;
+}
+
 // A replay of a log that cannot be read ends here, with status 1; without any argument the
 // usage follows, since the log was never named.
 RunSources open_sources(const RunPlan& plan, bool any_positional, char** argv,
-                        ProcessEnd& process_end, PortAccessHint& hint, const ThreadStarter& start) {
+                        ProcessEnd& process_end, OpenFailureNotice& open_failures,
+                        const ThreadStarter& start) {
     std::cout << "Free memory:\n" << free_memory_amount_line(read_available_memory_bytes()) << '\n';
     RunSources sources = open_run_sources(
-        plan, [&start] { return make_serial_port_link(start); }, process_end, hint, std::cout,
-        std::cerr);
+        plan, [&start] { return make_serial_port_link(start, say_link_notice); }, process_end,
+        open_failures, std::cout, std::cerr);
     std::cout << program_line(argv[0], plan) << std::endl;
     if (plan.mode == RunMode::replay && !sources.replay_log) {
         if (!any_positional) {
@@ -262,8 +267,8 @@ void serve_page(Page& page, const ServeAddress& address, const RunPlan& plan,
 }
 
 LinkSupervisor::Platform supervisor_platform(MainScreen& screen, OperatorState& state,
-                                             ProcessEnd& process_end, PortAccessHint& hint,
-                                             LiveView* view) {
+                                             ProcessEnd& process_end,
+                                             OpenFailureNotice& open_failures, LiveView* view) {
     return {monotonic_seconds,
             [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); },
             [&screen](double wait_s) {
@@ -277,8 +282,8 @@ LinkSupervisor::Platform supervisor_platform(MainScreen& screen, OperatorState& 
                 state.snapshot_request.store(true);
                 screen.presenter.wake();
             },
-            [&hint, view](const OpenResult& result) {
-                hint.note(result);
+            [&open_failures, view](const OpenResult& result) {
+                open_failures.note(result);
                 if (view != nullptr) {
                     view->count_link_reopen();
                 }
@@ -352,9 +357,9 @@ int run(int argc, char** argv) {
     // Before anything is opened: a log that blocks its opening (a FIFO without a writer)
     // must not keep Ctrl+C and SIGTERM from ending the program.
     watch_ending_signals(process_end, start);
-    PortAccessHint hint(std::cerr);
+    OpenFailureNotice open_failures(std::cerr);
     const RunSources sources =
-        open_sources(*plan, request->any_positional, argv, process_end, hint, start);
+        open_sources(*plan, request->any_positional, argv, process_end, open_failures, start);
     Page page;
     if (request->serve) {
         serve_page(page, *request->serve, *plan, start);
@@ -362,7 +367,7 @@ int run(int argc, char** argv) {
     LiveView* view = page.server ? &*page.view : nullptr;
     MainScreen screen(plan->mode, state, start, view, process_end);
     LinkSupervisor supervisor(plan->mode, plan->port_text, state, sources.link.get(),
-                              supervisor_platform(screen, state, process_end, hint, view));
+                              supervisor_platform(screen, state, process_end, open_failures, view));
     start_supervisor(supervisor, screen, process_end);
     run_cycles(*plan, sources, screen, state, process_end);
 }

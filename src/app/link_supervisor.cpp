@@ -46,13 +46,15 @@ double LinkSupervisor::seconds_until_link_look() const {
 void LinkSupervisor::watch_link() {
     const bool reset_requested = state_.link_reset_requested.exchange(false);
     const bool stalled = platform_.now_s() - state_.last_frame_time_s.load() > stall_limit_s;
-    if (!reset_requested && !stalled) {
+    if ((!reset_requested && !stalled) || link_ == nullptr) {
+        return;
+    }
+    // Frames that wait to be read came while this program was stopped or the machine slept:
+    // the device is not silent, and a re-open would throw them away.
+    if (!reset_requested && link_->has_unread_bytes()) {
         return;
     }
     // The last frame time stays as it is: while frames stay away this repeats every pass.
-    if (link_ == nullptr) {
-        return;
-    }
     link_->close();
     platform_.sleep_ms(reopen_pause_ms);
     const OpenResult result = link_->open(port_text_);

@@ -30,8 +30,8 @@ std::unique_ptr<TextLogReader> open_saved_log(const RunPlan& plan, std::ostream&
 }  // namespace
 
 RunSources open_run_sources(const RunPlan& plan, const LinkMaker& make_link,
-                            ProcessEnd& process_end, PortAccessHint& hint, std::ostream& console,
-                            std::ostream& errors) {
+                            ProcessEnd& process_end, OpenFailureNotice& open_failures,
+                            std::ostream& console, std::ostream& errors) {
     RunSources sources;
     if (plan.mode == RunMode::replay) {
         sources.replay_log = open_saved_log(plan, errors);
@@ -40,7 +40,7 @@ RunSources open_run_sources(const RunPlan& plan, const LinkMaker& make_link,
     sources.link = make_link();
     const OpenResult opened = sources.link->open(plan.port_text);
     console << port_opened_line(plan, opened.error_number) << '\n';
-    hint.note(opened);
+    open_failures.note(opened);
     sources.logs = std::make_unique<CycleLogs>(
         plan.text_log_name, plan.binary_log_name,
         [&errors](std::string_view message) { errors << message << std::endl; });

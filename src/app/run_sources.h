@@ -5,7 +5,7 @@
 #include <ostream>
 
 #include "app/command_line.h"
-#include "app/port_access_hint.h"
+#include "app/open_failure_notice.h"
 #include "app/process_end.h"
 #include "link/device_link.h"
 #include "logging/cycle_logs.h"
@@ -23,13 +23,13 @@ struct RunSources {
 using LinkMaker = std::function<std::unique_ptr<DeviceLink>()>;
 
 // Live: makes the link (link/serial_port_link.h's make_serial_port_link is the real one),
-// opens it and reports that on `console` ("Com 3 Port opened 0") and to `hint`, opens both
+// opens it and reports that on `console` ("Com 3 Port opened 0") and to `open_failures`, opens both
 // logs, whose write failures are reported on `errors`, and hands link and logs to
 // `process_end`, so that every end of the process closes them. Replay: opens the saved text
 // log alone; its binary twin is never read. A saved log that cannot be read is named on
 // `errors` with the reason, and replay_log stays null.
 RunSources open_run_sources(const RunPlan& plan, const LinkMaker& make_link,
-                            ProcessEnd& process_end, PortAccessHint& hint, std::ostream& console,
-                            std::ostream& errors);
+                            ProcessEnd& process_end, OpenFailureNotice& open_failures,
+                            std::ostream& console, std::ostream& errors);
 
 }  // namespace stillmon

@@ -19,12 +19,14 @@ inline constexpr int cannot_open = 2;          // no such device or permission, 
 inline constexpr int settings_unreadable = 8;  // current settings cannot be read
 }  // namespace link_error
 
-// How opening the link went. A device node that refuses this user looks like any other
-// failure in the error number, yet it is the one the user can fix alone: its path comes
-// along so the program can say how.
+// How opening the link went. The error number is all the console line shows; the device and
+// the system's reason come along so the program can say what went wrong, and a device that
+// refuses this user, the one failure the user can fix alone, is marked so it can say how.
 struct OpenResult {
     int error_number = link_error::none;
-    std::string denied_path;  // set when opening failed for lack of permission
+    std::string device_path;  // set when opening failed
+    std::string failure;      // why, in the system's words; set when opening failed
+    bool denied = false;      // the device refused this user
 };
 
 // How a thread waits while read_frame waits for the device: it sits in `wait`, again and
@@ -53,8 +55,13 @@ class DeviceLink {
     // calling thread waits as `waiting` says.
     virtual std::size_t read_frame(std::span<std::uint8_t, frame_size_bytes> into,
                                    const ReadWaiting& waiting) = 0;
-    // Lost without message when the link is closed.
+    // Sent in the background: lost without message when the link is closed. A device that
+    // takes no bytes for a while has the link closed under it, as a silent one would.
     virtual void write_command_byte(std::uint8_t command) = 0;
+    // True while bytes the device sent wait to be read, in the system or as whole frames the
+    // cycle has not taken: a link with unread bytes is not silent, however long ago the last
+    // frame was taken (the program may have been stopped or the machine suspended).
+    virtual bool has_unread_bytes() = 0;
 };
 
 }  // namespace stillmon

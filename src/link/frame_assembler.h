@@ -33,6 +33,7 @@ class FrameAssembler {
 
     // The oldest complete frame not yet taken.
     std::optional<FrameBytes> take_frame();
+    bool has_frame() const { return !frames_.empty(); }
 
     // The port was closed: the bytes of an unfinished frame are lost, and after the re-open
     // its first byte starts a frame. Whole frames not yet taken stay: the device sent them.

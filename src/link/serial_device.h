@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include <asio/serial_port.hpp>
 
 #include "link/device_link.h"
@@ -14,7 +16,11 @@ namespace stillmon {
 // Opens the device of the given port into `port` (closed on entry) and sets it up.
 OpenResult open_serial_device(asio::serial_port& port, const PortSettings& settings);
 
-// Closes the device, so that other programs may open it again.
+// Closes the device, so that other programs may open it again. Bytes not yet sent are
+// dropped first: a device that takes nothing must not hold the close.
 void close_serial_device(asio::serial_port& port);
+
+// How many received bytes wait in the system to be read from the open port.
+std::size_t bytes_waiting(asio::serial_port& port);
 
 }  // namespace stillmon

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <string>
+#include <system_error>
+#include <utility>
 
 #include "link/serial_device.h"
 
@@ -39,27 +41,37 @@ struct OpenedDevice {
     OpenResult result;
 };
 
+OpenedDevice failed(int fd, int error_number, const std::string& path, std::string failure) {
+    if (fd >= 0) {
+        ::ioctl(fd, TIOCNXCL);
+        ::close(fd);
+    }
+    return {-1, {error_number, path, std::move(failure), false}};
+}
+
+std::string system_reason() {
+    return std::system_category().message(errno);
+}
+
 OpenedDevice open_device(const PortSettings& settings) {
     const std::string path =
         device_path_for_port(settings.port_number, std::getenv, serial_device_naming());
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const bool denied = errno == EACCES || errno == EPERM;
-        return {-1, {link_error::cannot_open, denied ? path : std::string()}};
+        return {-1, {link_error::cannot_open, path, system_reason(), denied}};
     }
     // The advisory lock holds against every other program that asks, root included;
     // TIOCEXCL also keeps out programs that do not ask.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
-        return {-1, {link_error::cannot_open, {}}};
+        return failed(-1, link_error::cannot_open, path, "another program holds it");
     }
     ::ioctl(fd, TIOCEXCL);
 
     termios options{};
     if (::tcgetattr(fd, &options) != 0) {
-        ::ioctl(fd, TIOCNXCL);
-        ::close(fd);
-        return {-1, {link_error::settings_unreadable, {}}};
+        return failed(fd, link_error::settings_unreadable, path, system_reason());
     }
     const speed_t speed = speed_for_baud(settings.baud);
     ::cfmakeraw(&options);
@@ -91,11 +103,12 @@ OpenedDevice open_device(const PortSettings& settings) {
     options.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
     options.c_cc[VMIN] = 1;
     options.c_cc[VTIME] = 0;
-    if (speed == B0 || ::cfsetispeed(&options, speed) != 0 || ::cfsetospeed(&options, speed) != 0 ||
+    if (speed == B0) {
+        return failed(fd, link_error::settings_rejected, path, "the baud rate is not supported");
+    }
+    if (::cfsetispeed(&options, speed) != 0 || ::cfsetospeed(&options, speed) != 0 ||
         ::tcsetattr(fd, TCSANOW, &options) != 0) {
-        ::ioctl(fd, TIOCNXCL);
-        ::close(fd);
-        return {-1, {link_error::settings_rejected, {}}};
+        return failed(fd, link_error::settings_rejected, path, system_reason());
     }
     int dtr = TIOCM_DTR;
     ::ioctl(fd, TIOCMBIS, &dtr);  // a pseudo-terminal has no modem lines; that is fine
@@ -116,17 +129,28 @@ OpenResult open_serial_device(asio::serial_port& port, const PortSettings& setti
     asio::error_code assign_error;
     port.assign(device.fd, assign_error);
     if (assign_error) {
-        ::ioctl(device.fd, TIOCNXCL);
-        ::close(device.fd);
-        return {link_error::settings_rejected, {}};
+        const std::string path =
+            device_path_for_port(settings.port_number, std::getenv, serial_device_naming());
+        return failed(device.fd, link_error::settings_rejected, path, assign_error.message())
+            .result;
     }
     return {};
 }
 
 void close_serial_device(asio::serial_port& port) {
+    // A USB serial device's close waits up to half a minute for unsent bytes to drain.
+    ::tcflush(port.native_handle(), TCOFLUSH);
     ::ioctl(port.native_handle(), TIOCNXCL);
     asio::error_code ignored;
     port.close(ignored);
+}
+
+std::size_t bytes_waiting(asio::serial_port& port) {
+    int count = 0;
+    if (::ioctl(port.native_handle(), FIONREAD, &count) != 0 || count < 0) {
+        return 0;
+    }
+    return static_cast<std::size_t>(count);
 }
 
 }  // namespace stillmon

@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 #include <string>
+#include <system_error>
+#include <utility>
 
 namespace stillmon {
 
@@ -36,6 +38,15 @@ bool set_up_line(HANDLE handle, const PortSettings& settings) {
     return SetCommState(handle, &line) != 0;
 }
 
+std::string system_reason() {
+    return std::system_category().message(static_cast<int>(GetLastError()));
+}
+
+OpenResult failed(HANDLE handle, int error_number, const std::string& path, std::string failure) {
+    CloseHandle(handle);
+    return {error_number, path, std::move(failure), false};
+}
+
 }  // namespace
 
 DeviceNaming serial_device_naming() {
@@ -51,13 +62,12 @@ OpenResult open_serial_device(asio::serial_port& port, const PortSettings& setti
                                 OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const bool denied = GetLastError() == ERROR_ACCESS_DENIED;
-        return {link_error::cannot_open, denied ? path : std::string()};
+        return {link_error::cannot_open, path, system_reason(), denied};
     }
     DCB current{};
     current.DCBlength = sizeof(current);
     if (!GetCommState(handle, &current)) {
-        CloseHandle(handle);
-        return {link_error::settings_unreadable, {}};
+        return failed(handle, link_error::settings_unreadable, path, system_reason());
     }
     // A read returns as soon as bytes are there and waits without limit for the first one.
     COMMTIMEOUTS timeouts{};
@@ -65,22 +75,31 @@ OpenResult open_serial_device(asio::serial_port& port, const PortSettings& setti
     timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
     timeouts.ReadTotalTimeoutConstant = MAXDWORD - 1;
     if (!set_up_line(handle, settings) || !SetCommTimeouts(handle, &timeouts)) {
-        CloseHandle(handle);
-        return {link_error::settings_rejected, {}};
+        return failed(handle, link_error::settings_rejected, path, system_reason());
     }
     asio::error_code assign_error;
     port.assign(handle, assign_error);
     if (assign_error) {
-        CloseHandle(handle);
-        return {link_error::settings_rejected, {}};
+        return failed(handle, link_error::settings_rejected, path, assign_error.message());
     }
     return {};
 }
 
 void close_serial_device(asio::serial_port& port) {
-    // Closing the handle cancels a pending read, which releases the reader.
+    // Closing the handle cancels a pending read, which releases the reader; bytes a device
+    // would not take are dropped first, so they cannot hold the close.
+    PurgeComm(port.native_handle(), PURGE_TXABORT | PURGE_TXCLEAR);
     asio::error_code ignored;
     port.close(ignored);
+}
+
+std::size_t bytes_waiting(asio::serial_port& port) {
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(port.native_handle(), &errors, &status)) {
+        return 0;
+    }
+    return status.cbInQue;
 }
 
 }  // namespace stillmon

@@ -1,13 +1,17 @@
 #include "link/serial_port_link.h"
 
 #include <array>
+#include <chrono>
 #include <condition_variable>
+#include <cstdint>
+#include <functional>
 #include <future>
 #include <mutex>
 #include <optional>
 #include <thread>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include <asio.hpp>
 
@@ -52,8 +56,15 @@ struct FrameRequest {
 // port and the waiting request belong to the I/O thread.
 class SerialPortLink final : public DeviceLink {
   public:
-    explicit SerialPortLink(const ThreadStarter& start)
-        : work_(asio::make_work_guard(io_)), port_(io_) {
+    // A command byte takes a millisecond on the line; a device that has not taken one in this
+    // time is stuck, and waiting longer would only pile up more.
+    static constexpr std::chrono::seconds command_write_limit{1};
+
+    SerialPortLink(const ThreadStarter& start, std::function<void(std::string_view)> say)
+        : say_(std::move(say)),
+          work_(asio::make_work_guard(io_)),
+          port_(io_),
+          write_deadline_(io_) {
         io_thread_ = start([this] { io_.run(); });
     }
 
@@ -67,7 +78,7 @@ class SerialPortLink final : public DeviceLink {
     OpenResult open(std::string_view port_text) override {
         const auto settings = parse_port_text(port_text);
         if (!settings) {
-            return {link_error::settings_rejected, {}};
+            return {link_error::settings_rejected, {}, {}, false};
         }
         return run_on_io_thread([this, &settings] {
             close_port();
@@ -109,13 +120,55 @@ class SerialPortLink final : public DeviceLink {
             if (!port_.is_open()) {
                 return;
             }
-            asio::error_code ignored;
-            asio::write(port_, asio::buffer(&command, 1), ignored);
+            unsent_.push_back(command);
+            if (!writing_) {
+                send_unsent();
+            }
+        });
+    }
+
+    bool has_unread_bytes() override {
+        return run_on_io_thread([this] {
+            return assembler_.has_frame() || (port_.is_open() && bytes_waiting(port_) > 0);
         });
     }
 
   private:
     // The methods below run on the I/O thread.
+
+    // Writes in the background, so the I/O thread never waits on the device; one write at a
+    // time, with the bytes that came meanwhile sent together next.
+    void send_unsent() {
+        writing_ = true;
+        sending_ = std::exchange(unsent_, {});
+        const std::uint64_t write = ++writes_started_;
+        write_deadline_.expires_after(command_write_limit);
+        write_deadline_.async_wait([this, write](const asio::error_code& error) {
+            if (error || !writing_ || write != writes_started_) {
+                return;  // the write ended in time, or the port was closed
+            }
+            if (!said_device_stuck_) {
+                said_device_stuck_ = true;
+                say_(
+                    "stillmon: the device takes no command bytes; they are dropped and its "
+                    "port is opened again");
+            }
+            close_port();  // frames stop, and the link is re-opened as for a silent device
+        });
+        asio::async_write(port_, asio::buffer(sending_),
+                          [this, write](const asio::error_code& error, std::size_t) {
+                              if (write != writes_started_ || !writing_) {
+                                  return;  // the port was closed under the write
+                              }
+                              write_deadline_.cancel();
+                              writing_ = false;
+                              if (error) {
+                                  unsent_.clear();
+                              } else if (!unsent_.empty()) {
+                                  send_unsent();
+                              }
+                          });
+    }
 
     void serve(const std::shared_ptr<FrameRequest>& request) {
         if (auto frame = assembler_.take_frame()) {
@@ -164,6 +217,9 @@ class SerialPortLink final : public DeviceLink {
         if (!port_.is_open()) {
             return;
         }
+        writing_ = false;
+        unsent_.clear();
+        write_deadline_.cancel();
         ++generation_;
         close_serial_device(port_);
         assembler_.drop_unfinished_frame();
@@ -177,9 +233,16 @@ class SerialPortLink final : public DeviceLink {
         return result.get();
     }
 
+    std::function<void(std::string_view)> say_;
     asio::io_context io_;
     asio::executor_work_guard<asio::io_context::executor_type> work_;
     asio::serial_port port_;
+    asio::steady_timer write_deadline_;
+    std::vector<std::uint8_t> unsent_;
+    std::vector<std::uint8_t> sending_;  // the bytes of the write under way
+    std::uint64_t writes_started_ = 0;
+    bool writing_ = false;
+    bool said_device_stuck_ = false;
     // One frame's worth per read: a read returns what has come so far on Linux and on Windows,
     // but Wine's serial ports (the Windows build's tests) complete a read only once it is full.
     std::array<std::uint8_t, frame_size_bytes> chunk_{};
@@ -192,8 +255,9 @@ class SerialPortLink final : public DeviceLink {
 
 }  // namespace
 
-std::unique_ptr<DeviceLink> make_serial_port_link(const ThreadStarter& start) {
-    return std::make_unique<SerialPortLink>(start);
+std::unique_ptr<DeviceLink> make_serial_port_link(const ThreadStarter& start,
+                                                  std::function<void(std::string_view)> say) {
+    return std::make_unique<SerialPortLink>(start, std::move(say));
 }
 
 }  // namespace stillmon

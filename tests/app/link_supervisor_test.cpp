@@ -14,7 +14,7 @@ class RecordingLink final : public DeviceLink {
   public:
     OpenResult open(std::string_view port_text) override {
         calls.push_back("open " + std::string(port_text));
-        return {link_error::cannot_open, "/dev/ttyACM2"};
+        return {link_error::cannot_open, "/dev/ttyACM2", "No such file or directory"};
     }
     void close() override { calls.emplace_back("close"); }
     std::size_t read_frame(std::span<std::uint8_t, frame_size_bytes>, const ReadWaiting&) override {
@@ -23,28 +23,31 @@ class RecordingLink final : public DeviceLink {
     void write_command_byte(std::uint8_t command) override {
         calls.push_back("write " + std::to_string(command));
     }
+    bool has_unread_bytes() override { return unread; }
     std::vector<std::string> calls;
+    bool unread = false;
 };
 
 struct Harness {
     explicit Harness(RunMode mode)
-        : supervisor(mode, "com3:115200", state, &link,
-                     {[this] { return now_s; },
-                      [this](int ms) {
-                          sleeps.push_back(ms);
-                          now_s += ms / 1000.0;
-                      },
-                      [this](double wait_s) -> std::optional<std::string> {
-                          key_waits.push_back(wait_s);
-                          if (keys.empty()) {
-                              return std::nullopt;
-                          }
-                          std::string next = keys.front();
-                          keys.pop_front();
-                          return next;
-                      },
-                      [this](int status) { quits.push_back(status); }, [this] { ++snapshots; },
-                      [this](const auto& opened) { denials.push_back(opened.denied_path); }}) {}
+        : supervisor(
+              mode, "com3:115200", state, &link,
+              {[this] { return now_s; },
+               [this](int ms) {
+                   sleeps.push_back(ms);
+                   now_s += ms / 1000.0;
+               },
+               [this](double wait_s) -> std::optional<std::string> {
+                   key_waits.push_back(wait_s);
+                   if (keys.empty()) {
+                       return std::nullopt;
+                   }
+                   std::string next = keys.front();
+                   keys.pop_front();
+                   return next;
+               },
+               [this](int status) { quits.push_back(status); }, [this] { ++snapshots; },
+               [this](const auto& opened) { reopened_paths.push_back(opened.device_path); }}) {}
 
     OperatorState state;
     RecordingLink link;
@@ -54,7 +57,7 @@ struct Harness {
     std::deque<std::string> keys;
     std::vector<int> quits;
     int snapshots = 0;
-    std::vector<std::string> denials;  // the paths the re-opens were refused
+    std::vector<std::string> reopened_paths;  // the devices the re-opens tried
     LinkSupervisor supervisor;
 };
 
@@ -70,9 +73,15 @@ TEST(LinkSupervisor, LeavesAHealthyLinkAlone) {
 TEST(LinkSupervisor, ReopensAStalledLinkOnEveryPassUntilAFrameCompletes) {
     Harness harness(RunMode::live);
     harness.state.last_frame_time_s.store(harness.now_s - 1.95);
+    harness.link.unread = true;  // frames wait that came while the program was stopped
+    harness.supervisor.run_pass();
+    EXPECT_TRUE(harness.link.calls.empty());
+
+    harness.link.unread = false;
+    harness.state.last_frame_time_s.store(harness.now_s - 1.95);
     harness.supervisor.run_pass();  // 2.05 s since the last frame: stalled
     EXPECT_EQ(harness.link.calls, (std::vector<std::string>{"close", "open com3:115200"}));
-    EXPECT_EQ(harness.sleeps, (std::vector<int>{100, 500}));
+    EXPECT_EQ(harness.sleeps, (std::vector<int>{100, 100, 500}));
     harness.supervisor.run_pass();
     EXPECT_EQ(harness.link.calls.size(), 4u);
 
@@ -88,7 +97,7 @@ TEST(LinkSupervisor, ActsOnTheCyclesResetRequest) {
     harness.supervisor.run_pass();
     EXPECT_EQ(harness.key_waits, std::vector<double>{0.0});
     EXPECT_EQ(harness.link.calls, (std::vector<std::string>{"close", "open com3:115200"}));
-    EXPECT_EQ(harness.denials, std::vector<std::string>{"/dev/ttyACM2"});
+    EXPECT_EQ(harness.reopened_paths, std::vector<std::string>{"/dev/ttyACM2"});
     EXPECT_FALSE(harness.state.link_reset_requested.load());
 }
 

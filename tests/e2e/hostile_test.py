@@ -9,6 +9,7 @@ import pathlib
 import re
 import signal
 import subprocess
+import termios
 import unittest
 import urllib.parse
 
@@ -22,10 +23,14 @@ def resident_megabytes(pid):
     return int(re.search(r"VmRSS:\s+(\d+)", status).group(1)) / 1024
 
 
+def record_numbers(lines):
+    return [int(line.rsplit("Num=", 1)[1]) for line in lines]
+
+
 class Hostile(sh.ProgramTestCase):
     def setUp(self):
         super().setUp()
-        self.simulator = sh.Simulator(self.dir)
+        self.simulator = sh.Simulator(self.dir, "--verbose")
         self.addCleanup(self.simulator.stop)
 
     def start_monitor(self, *options, log_name="Run", stdin=subprocess.DEVNULL):
@@ -61,8 +66,8 @@ class Hostile(sh.ProgramTestCase):
 
         second = self.start_monitor("--serve", parts.netloc, log_name="Other")
         second.errors.wait_for("cannot serve")
-        self.assertEqual(second.errors.all(), [
-            f"stillmon: cannot serve the page on {url}: Address already in use"])
+        self.assertIn(f"stillmon: cannot serve the page on {url}: Address already in use",
+                      second.errors.all())
         first.wait_for_cycles(2)
         self.assertIsNone(second.process.poll())
         self.assertFalse(any(line.startswith("Page served") for line in second.output.all()))
@@ -84,6 +89,40 @@ class Hostile(sh.ProgramTestCase):
         monitor.process.send_signal(signal.SIGQUIT)  # Ctrl+\ ends as the other signals do
         self.assertEqual(monitor.exit_status(), 131)
         self.assertTrue(sh.read_bytes(monitor.text_log).endswith(b"\r\n"))
+
+    def test_a_device_that_takes_no_bytes_neither_hangs_the_run_nor_keeps_it_from_ending(self):
+        # The device's input is stuck: what the monitor writes to the port goes nowhere.
+        stuck = os.open(self.simulator.terminal, os.O_RDWR | os.O_NOCTTY)
+        self.addCleanup(os.close, stuck)
+        termios.tcflow(stuck, termios.TCOOFF)
+        monitor = self.start_monitor(stdin=subprocess.PIPE)
+        self.addCleanup(monitor.process.stdin.close)
+        monitor.wait_for_cycles(2)
+        monitor.process.stdin.write(b"d")  # a command key
+        monitor.process.stdin.flush()
+        monitor.errors.wait_for("takes no command bytes")
+        # A synchronous write held the link's thread: nothing more was logged, and the
+        # signals' close waited on it for good.
+        logged = len(monitor.logged_lines())
+        monitor.wait_for_cycles(logged + 2)
+        monitor.process.send_signal(signal.SIGTERM)
+        self.assertEqual(monitor.exit_status(timeout_s=1), 143)
+        self.assertTrue(sh.read_bytes(monitor.text_log).endswith(b"\r\n"))
+        self.assertEqual(len(monitor.errors.all()), 1)
+
+    def test_frames_that_waited_while_the_run_was_stopped_are_all_read(self):
+        monitor = self.start_monitor()
+        monitor.wait_for_cycles(2)
+        monitor.process.send_signal(signal.SIGSTOP)
+        last = record_numbers(monitor.logged_lines())[-1]
+        # Stopped well past the stall limit, as after a suspended laptop.
+        self.simulator.wait_for(rf"\(record {last + 4}\) sent")
+        monitor.process.send_signal(signal.SIGCONT)
+        # Seen from the supervisor, frames had stopped: it re-opened the port and threw away
+        # what waited in it.
+        numbers = record_numbers(monitor.wait_for_cycles(last + 6))
+        self.assertEqual(numbers, list(range(1, len(numbers) + 1)))
+        self.assertEqual(self.simulator.events("^reader (attached|left)"), ["reader attached"])
 
 
 if __name__ == "__main__":

@@ -86,12 +86,15 @@ class LiveStartup(LiveTestCase):
         device = sh.FakeDevice(self.dir, link_name="later")
         self.addCleanup(device.close)
         missing = os.path.join(self.dir, "com3")
+        os.symlink(os.path.join(self.dir, "unplugged"), missing)  # followed, so opens are seen
         monitor = self.start_monitor(missing)
         monitor.output.wait_for("^exe= ")
         self.assertEqual(monitor.output.all()[2], "Com 3 Port opened 2")
         window = monitor.window()
         self.assertEqual(self.x.window_name(window), sh.LIVE_TITLE)
-        os.symlink(device.terminal, missing)  # plugged in
+        sh.wait_for_lookups(missing, 2)
+        os.symlink(device.terminal, missing + ".new")
+        os.replace(missing + ".new", missing)  # plugged in
         plugged_at = time.monotonic()
         device.wait_for_reader(5)
         self.assertLess(time.monotonic() - plugged_at, 3)
@@ -99,6 +102,9 @@ class LiveStartup(LiveTestCase):
         self.send_frames(device, frames)
         self.assertEqual(record_numbers(monitor.wait_for_cycles(2)), [1, 2])
         self.assertEqual(self.quit_with(monitor, "x"), 55)
+        # The reason is said once, however often the open is tried.
+        self.assertEqual(monitor.errors.all(), [
+            f"stillmon: cannot open {missing}: No such file or directory; trying again"])
 
     def test_a_user_refused_by_the_device_is_told_the_fix_once_and_the_run_goes_on(self):
         simulator = self.start_simulator()
@@ -129,8 +135,9 @@ class LiveStartup(LiveTestCase):
         second = self.start_monitor(simulator.link)
         second.output.wait_for("^exe= ")
         self.assertEqual(second.output.all()[2], "Com 3 Port opened 2")
-        harness.wait_until(lambda: len(second.errors.all()) == 2, 10, what="two messages")
+        harness.wait_until(lambda: len(second.errors.all()) == 3, 10, what="three messages")
         self.assertEqual(second.errors.all(), [
+            f"stillmon: cannot open {simulator.link}: another program holds it; trying again"] + [
             f"stillmon: cannot open Run3.{kind}: another stillmon is logging to it; "
             "nothing will be logged to it" for kind in ("dat", "bin")])
         # Both windows are there and both programs keep running; the port and the logs stay

@@ -74,6 +74,7 @@ class FakeLink final : public DeviceLink {
         return frame_size_bytes;
     }
     void write_command_byte(std::uint8_t) override {}
+    bool has_unread_bytes() override { return false; }
 
     void queue(double delay_s, const TelemetryFrame& frame) {
         arrivals.emplace_back(delay_s, frame);

@@ -1,0 +1,24 @@
+#include "app/open_failure_notice.h"
+
+namespace stillmon {
+
+void OpenFailureNotice::note(const OpenResult& result) {
+    if (result.error_number == link_error::none || result.device_path.empty()) {
+        return;
+    }
+    std::lock_guard lock(mutex_);
+    if (!said_.insert(result.denied ? std::string("denied") : result.failure).second) {
+        return;
+    }
+    if (result.denied) {
+        errors_ << "stillmon: no permission to open " << result.device_path
+                << "; add yourself to the group dialout: sudo usermod -aG dialout $USER, then "
+                   "log in again"
+                << std::endl;
+    } else {
+        errors_ << "stillmon: cannot open " << result.device_path << ": " << result.failure
+                << "; trying again" << std::endl;
+    }
+}
+
+}  // namespace stillmon

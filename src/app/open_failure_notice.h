@@ -1,0 +1,32 @@
+#pragma once
+
+#include <mutex>
+#include <ostream>
+#include <set>
+#include <string>
+
+#include "link/device_link.h"
+
+namespace stillmon {
+
+// The console line shows only an error number for a device that cannot be opened, the same
+// for a missing device, one held by another program and one that refuses this user. So each
+// reason is said once on `errors`, with the device's path: the supervisor retries the open
+// about every 600 ms while the device stays shut, and a reason said again tells nothing new.
+// A refusal of this user is said with its fix, since on Debian a serial device belongs to
+// the group dialout.
+class OpenFailureNotice {
+  public:
+    explicit OpenFailureNotice(std::ostream& errors) : errors_(errors) {}
+
+    // Called with every open's result, at start-up (main thread) and on every re-open
+    // (supervisor thread).
+    void note(const OpenResult& result);
+
+  private:
+    std::ostream& errors_;
+    std::mutex mutex_;
+    std::set<std::string> said_;
+};
+
+}  // namespace stillmon
