@@ -69,6 +69,11 @@ class MainThreadHost final : public CycleHost {
         take_snapshot_if_requested();
     }
 
+    void keep_window_live() override {
+        presenter_.service();
+        take_snapshot_if_requested();
+    }
+
     void wake_up() override { presenter_.wake(); }
 
     void wake_supervisor() override { keys_.wake_waiting(); }

@@ -1,6 +1,7 @@
 #include "app/acquisition_cycle.h"
 
 #include <array>
+#include <utility>
 
 #include "app/readouts.h"
 #include "base/channel_table.h"
@@ -75,8 +76,14 @@ ReplayOutcome AcquisitionCycle::run_replay_cycle(TextLogReader& log) {
     handle_redraw_request(state_, surface_);
 
     // Before each record read: the replay delay, then as long as the replay is paused, the
-    // pause check and the delay again.
-    const auto wait_before_read = [this] {
+    // pause check and the delay again. A read that found no record drew nothing, so the
+    // window is served before the next: a log of nothing but damage (or an endless stream
+    // behind its name) must not keep the operator's keys away.
+    bool first_read = true;
+    const auto wait_before_read = [this, &first_read] {
+        if (!std::exchange(first_read, false)) {
+            host_.keep_window_live();
+        }
         while (true) {
             const int delay_ms = state_.replay_delay.load() * replay_delay_step_ms;
             if (delay_ms > 0) {

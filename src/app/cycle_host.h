@@ -18,6 +18,9 @@ class CycleHost {
     // While a frame read waits for the device: shows what has been drawn, then sleeps until
     // wake_up() (one that came before counts too), perhaps less.
     virtual void wait_for_wake_up() = 0;
+    // Serves the window's events and the operator's keys without waiting, between reads that
+    // drew nothing.
+    virtual void keep_window_live() = 0;
     // Any thread.
     virtual void wake_up() = 0;
     // The cycle has asked the supervisor for something (a link reset): it is to look now

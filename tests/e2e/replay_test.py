@@ -355,6 +355,14 @@ class ReplayKeys(ReplayTestCase):
         x.send_keys(window, "x", check=False)
         self.assertEqual(self.wait_for_exit(program), QUIT_STATUS)
 
+    def test_x_quits_a_replay_of_an_endless_stream_without_records(self):
+        os.symlink("/dev/zero", os.path.join(self.dir, "zero.dat"))
+        x = self.start_x()
+        program, window = self.start_replay(x, "0", "zero")
+        # Reads that find no record draw nothing; the window's keys must still get through.
+        x.send_keys(window, "x", check=False)
+        self.assertEqual(self.wait_for_exit(program), QUIT_STATUS)
+
 
 class ReplaySilentEndings(ReplayTestCase):
     """A log that ends before a record has been read ends the program at once with status 0,

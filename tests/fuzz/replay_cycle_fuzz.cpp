@@ -80,6 +80,7 @@ class QuietHost final : public CycleHost {
         }
     }
     void wait_for_wake_up() override {}
+    void keep_window_live() override {}
     void wake_up() override {}
     void wake_supervisor() override {}
     void cycle_drawn(const CycleRecord&) override { ++cycles_drawn_; }

@@ -34,6 +34,7 @@ class FakeHost final : public CycleHost {
         }
     }
     void wait_for_wake_up() override {}
+    void keep_window_live() override { ++window_services; }
     void wake_up() override {}
     void wake_supervisor() override { ++supervisor_wakes; }
     void cycle_drawn(const CycleRecord& record) override {
@@ -46,6 +47,7 @@ class FakeHost final : public CycleHost {
     std::function<void(std::size_t waits)> after_wait;  // plays the supervisor
     int supervisor_wakes = 0;
     int cycles_drawn = 0;
+    int window_services = 0;  // between reads that drew nothing
     std::optional<CycleRecord> last_record;
 };
 
