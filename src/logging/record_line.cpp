@@ -50,7 +50,8 @@ bool channel_item_fits(int c, std::string_view item) {
     if (!value) {
         return false;
     }
-    // The replay's own rebuilding (replay_record.cpp), which would store -32768 instead.
+    // Rebuilt as the replay rebuilds it (replay_record.cpp), where a raw value beyond 16 bits
+    // would become -32768: a temperature nobody logged.
     const double raw = std::nearbyint(*value * channel.divisor + channel.replay_offset);
     return raw >= std::numeric_limits<std::int16_t>::min() &&
            raw <= std::numeric_limits<std::int16_t>::max();
@@ -80,6 +81,7 @@ std::optional<std::uint16_t> logged_count(std::string_view item) {
 }  // namespace
 
 std::optional<RecordLine> read_record_line(std::string_view line, std::string& fault) {
+    fault.clear();
     RecordLine record;
     std::size_t count = 0;
     for (std::size_t start = 0;; ++count) {
