@@ -1,6 +1,7 @@
 #include "app/replay_derivation.h"
 
 #include <string_view>
+#include <utility>
 
 #include "base/numbers.h"
 #include "logging/replay_record.h"
@@ -26,7 +27,7 @@ float logged_proof(std::string_view field) {
 std::optional<ReplayedRecord> ReplayDerivation::next(TextLogReader& log,
                                                      const OperatorState& parameters,
                                                      const std::function<void()>& before_read) {
-    ReplayedRecord replayed;
+    TextLogRecord fields;
     while (true) {
         if (before_read) {
             before_read();
@@ -34,18 +35,25 @@ std::optional<ReplayedRecord> ReplayDerivation::next(TextLogReader& log,
         if (log.at_end()) {
             return std::nullopt;
         }
-        replayed.fields = log.read_record();
-        if (const auto count = logged_record_count(replayed.fields[12])) {
+        fields = log.read_record();
+        if (const auto count = logged_record_count(fields[12])) {
             last_record_count_ = *count;
         }
         if (last_record_count_ >= 1) {
             break;
         }
     }
+    return derive(std::move(fields), static_cast<std::uint16_t>(last_record_count_), parameters);
+}
+
+ReplayedRecord ReplayDerivation::derive(TextLogRecord fields, std::uint16_t record_number,
+                                        const OperatorState& parameters) {
+    ReplayedRecord replayed;
+    replayed.fields = std::move(fields);
     refill_frame_from_record(frame_, replayed.fields);
     replayed.readouts = derive_cycle_values(frame_, derived_, parameters);
     CycleContext context;
-    context.record_number = static_cast<std::uint16_t>(last_record_count_);
+    context.record_number = record_number;
     context.device_time = replayed.fields[10].substr(0, longest_device_time);
     context.interval_s = read_number(replayed.fields[11]);
     context.proof = logged_proof(replayed.fields[9]);

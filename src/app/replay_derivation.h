@@ -34,6 +34,10 @@ class ReplayDerivation {
     std::optional<ReplayedRecord> next(TextLogReader& log, const OperatorState& parameters,
                                        const std::function<void()>& before_read = {});
 
+    // One record already read and accepted, shown under the record number given.
+    ReplayedRecord derive(TextLogRecord fields, std::uint16_t record_number,
+                          const OperatorState& parameters);
+
   private:
     TelemetryFrame& frame_;
     DerivedValues& derived_;

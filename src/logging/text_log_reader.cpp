@@ -1,6 +1,6 @@
 #include "logging/text_log_reader.h"
 
-#include <cerrno>
+#include "logging/log_line_reader.h"
 
 namespace stillmon {
 
@@ -127,19 +127,8 @@ TextLogRecord TextLogReader::read_record() {
 }
 
 std::unique_ptr<TextLogReader> open_text_log(const std::string& path, int& error) {
-    std::FILE* stream = std::fopen(path.c_str(), "rb");
-    if (stream != nullptr) {
-        const int first = std::getc(stream);
-        if (!std::ferror(stream)) {
-            std::ungetc(first, stream);
-            return std::make_unique<TextLogReader>(stream);
-        }
-    }
-    error = errno;
-    if (stream != nullptr) {
-        std::fclose(stream);
-    }
-    return nullptr;
+    std::FILE* stream = open_log_stream(path, error);
+    return stream != nullptr ? std::make_unique<TextLogReader>(stream) : nullptr;
 }
 
 }  // namespace stillmon

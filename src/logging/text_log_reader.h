@@ -50,8 +50,8 @@ class TextLogReader {
     bool lone_cr_read_ = false;
 };
 
-// Opens a saved log to read, or returns null with the system's error number in `error`. A
-// folder opens as a file would, so its first character is read here too; that reading fails.
+// Opens a saved log to read, or returns null with the system's error number in `error`
+// (open_log_stream).
 std::unique_ptr<TextLogReader> open_text_log(const std::string& path, int& error);
 
 }  // namespace stillmon

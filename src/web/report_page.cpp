@@ -65,6 +65,7 @@ std::string summary_rows(const RunSummary& summary) {
     const auto duration = summary.duration_s();
     const Row rows[] = {
         {"records", "Records", std::to_string(summary.records())},
+        {"skipped-lines", "Damaged log lines skipped", std::to_string(summary.skipped_lines())},
         {"start", "Device time at the start", or_dash(html_text(summary.first_device_time()))},
         {"end", "Device time at the end", or_dash(html_text(summary.last_device_time()))},
         {"duration", "Duration (device clock)", duration ? duration_text(*duration) : "&ndash;"},

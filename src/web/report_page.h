@@ -18,6 +18,7 @@ class ReportPage {
     explicit ReportPage(std::string log_name) : log_name_(std::move(log_name)) {}
 
     void add(const CycleRecord& record);
+    void count_skipped_line() { summary_.count_skipped_line(); }
     const RunSummary& summary() const { return summary_; }
     std::string html() const;
 

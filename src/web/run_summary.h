@@ -21,6 +21,9 @@ class RunSummary {
     void add(const CycleRecord& record);
 
     std::uint64_t records() const { return records_; }
+    // Lines of the log that held no whole record and were left out.
+    void count_skipped_line() { ++skipped_lines_; }
+    std::uint64_t skipped_lines() const { return skipped_lines_; }
     // As logged; empty before the first record.
     const std::string& first_device_time() const { return first_device_time_; }
     const std::string& last_device_time() const { return last_device_time_; }
@@ -39,6 +42,7 @@ class RunSummary {
 
   private:
     std::uint64_t records_ = 0;
+    std::uint64_t skipped_lines_ = 0;
     std::string first_device_time_;
     std::string last_device_time_;
     std::optional<int> last_clock_s_;

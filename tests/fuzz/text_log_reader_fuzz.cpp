@@ -2,6 +2,8 @@
 // fields longer than 4096 characters. The streaming reader must give exactly the fields of
 // the in-memory reading of the same rules, field by field and record by record, must agree
 // on where the log ends, and must move on by at least one byte with every field it reads.
+// Read line by line as the report reads it, a line taken as a whole record must be exactly
+// the record the replay reads from that line alone.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +13,9 @@
 #include "fuzz/fuzz_check.h"
 #include "fuzz/memory_stream.h"
 #include "fuzz/reference_text_log.h"
+#include "logging/log_line_reader.h"
+#include "logging/record_line.h"
+#include "logging/replay_record.h"
 #include "logging/text_log_reader.h"
 
 namespace stillmon::fuzz {
@@ -56,6 +61,25 @@ void compare_records(MemoryStream& input, std::string_view bytes) {
     }
 }
 
+void compare_record_lines(MemoryStream& input, std::string_view bytes) {
+    LogLineReader reader(input.open());
+    std::uint64_t lines = 0;
+    std::string fault;
+    while (const auto line = reader.next()) {
+        require(line->number == ++lines && lines <= bytes.size(), "lines counted from 1");
+        require(line->text.size() <= LogLineReader::longest_kept, "a line is held in bounds");
+        const auto record = read_record_line(line->text, fault);
+        if (record) {
+            MemoryStream alone(reinterpret_cast<const std::uint8_t*>(line->text.data()),
+                               line->text.size());
+            require(TextLogReader(alone.open()).read_record() == record->fields,
+                    "a whole record as the replay reads the line");
+            require(logged_record_count(record->fields[12]) == record->record_number,
+                    "the count as the replay reads it");
+        }
+    }
+}
+
 }  // namespace
 }  // namespace stillmon::fuzz
 
@@ -65,5 +89,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     compare_fields(input, bytes);
     compare_records(input, bytes);
+    compare_record_lines(input, bytes);
     return 0;
 }

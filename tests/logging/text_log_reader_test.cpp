@@ -1,11 +1,14 @@
 #include "logging/text_log_reader.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "logging/log_line_reader.h"
+#include "logging/record_line.h"
 #include "logging/replay_record.h"
 #include "support/memory_file.h"
 
@@ -171,6 +174,63 @@ TEST(ReplayRecord, RecordCountRoundsHalvesToEven) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(logged_record_count(c.field), c.count) << c.field;
+    }
+}
+
+TEST(LogLineReader, KeepsRecordLinesAndOnlyCountsThroughLongerOnes) {
+    const std::string commas(LogLineReader::longest_kept + 1, ',');
+    LogLineReader reader(testing::open_bytes_as_file("a\r\n\nb\rc\n" + commas + "\r\ncut"));
+    const std::vector<std::string> kept = {"a", "", "b\rc", "", "cut"};
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        const auto line = reader.next();
+        ASSERT_TRUE(line);
+        EXPECT_EQ(line->number, i + 1);
+        EXPECT_EQ(line->text, kept[i]);
+        EXPECT_EQ(line->too_long, i == 3);
+        EXPECT_EQ(line->ended, i != 4);
+    }
+    EXPECT_FALSE(reader.next());
+    EXPECT_EQ(reader.read_error(), 0);
+}
+
+TEST(RecordLine, TakesAWrittenLineAsTheReplayReadsItAndNamesWhatDamagesOne) {
+    const std::string line = std::string(example_line).substr(0, std::strlen(example_line) - 2);
+    std::string fault;
+    const auto record = read_record_line(line, fault);
+    ASSERT_TRUE(record) << fault;
+    EXPECT_EQ(record->fields, TextLogReader(testing::open_bytes_as_file(line)).read_record());
+    EXPECT_EQ(record->record_number, 1234);
+    EXPECT_FALSE(read_record_line(line.substr(0, 60), fault));
+    EXPECT_EQ(fault, "6 fields, not 13");
+
+    struct Damage {
+        const char* logged;
+        const char* instead;
+        const char* fault;
+    };
+    const Damage damages[] = {
+        {"Out W=0.1,", "Out W=0.1,,", "14 fields, not 13"},
+        {", Tank", "x, Tank", "text before the first comma"},
+        {"Tank =78.1", "Tank =1e400", "field 1 "},
+        {"Tank =78.1", "Tank =2048.0", "field 1 "},  // beyond 16 bits as a raw value
+        {"Tank =78.1", "Tank =78.1x", "field 1 "},
+        {"Tank =78.1", "Tank=78.1", "field 1 "},
+        {"Steam=97.5", "Steam=2047.9", "field 4 "},  // 16 bits only before the offset
+        {"Proof= 0.0", "Proof= 1e3", "field 9 "},
+        {"Proof= 0.0", "Proof= 400000000000000000000000000000000000000.0", "field 9 "},
+        {"14:30:45_7", "\"14:30:45_7\"", "field 10 "},
+        {"1.002", "1.", "field 11 "},
+        {"Num=1234", "1234", "field 12 "},
+        {"Num=1234", "Num=70000", "field 12 "},
+        {"Num=1234", "Num=-1", "field 12 "},
+        {"Num=1234", "Num=12.0", "field 12 "},
+    };
+    for (const Damage& damage : damages) {
+        std::string damaged = line;
+        const auto at = damaged.find(damage.logged);
+        damaged.replace(at, std::strlen(damage.logged), damage.instead);
+        EXPECT_FALSE(read_record_line(damaged, fault)) << damaged;
+        EXPECT_TRUE(fault.starts_with(damage.fault)) << damaged << ": " << fault;
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "report/interrupt_watch.h"
 #include "report/run_report.h"
 
 int main(int argc, char** argv) {
@@ -22,8 +23,9 @@ int main(int argc, char** argv) {
                    "Also write one row per record to this CSV file (RFC 4180, '.' decimal point)")
         ->type_name("RUN.csv");
     app.footer(
+        "Lines of the log that hold no whole record are skipped and named on stderr.\n"
         "Exit status: 0 the report was written; 1 the log cannot be read or a file cannot be\n"
-        "written; 2 bad options.");
+        "written; 2 bad options, or --out and --csv name the same file.");
     app.failure_message(CLI::FailureMessage::help);
     try {
         app.parse(argc, argv);
@@ -34,5 +36,8 @@ int main(int argc, char** argv) {
     if (files.html.empty()) {
         files.html = stillmon::report::default_report_path(files.log);
     }
-    return stillmon::report::write_run_report(files, std::cout, std::cerr);
+    // Never destroyed: the thread that takes an interrupt may use it until the process ends.
+    auto& temporaries = *new stillmon::report::TemporaryOutputs;
+    stillmon::report::remove_outputs_on_interrupt(temporaries);
+    return stillmon::report::write_run_report(files, temporaries, std::cout, std::cerr);
 }
