@@ -9,10 +9,9 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR
 install(FILES ${PROJECT_SOURCE_DIR}/docs/live-run.png ${PROJECT_SOURCE_DIR}/docs/live-page.png
               ${PROJECT_SOURCE_DIR}/docs/report.png DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 
-file(READ ${PROJECT_SOURCE_DIR}/LICENSE STILLMON_LICENSE_TEXT)
-configure_file(${PROJECT_SOURCE_DIR}/packaging/copyright.in
-               ${CMAKE_BINARY_DIR}/packaging/copyright @ONLY)
-install(FILES ${CMAKE_BINARY_DIR}/packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# Debian keeps the GPL's text in /usr/share/common-licenses: the copyright file refers to it
+# rather than holding LICENSE whole.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # A package whose newest changelog entry names another version confuses every tool that
 # reads it, so a version bump without an entry stops here.
