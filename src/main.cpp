@@ -310,7 +310,7 @@ bool console_input_ended(const MainScreen& screen) {
 }
 
 // The prompt keeps the window and the snapshot key served while it waits for a key.
-PromptKeys prompt_keys(MainScreen& screen) {
+PromptKeys prompt_keys(MainScreen& screen, OperatorState& state) {
     return {[&screen] { screen.keys.hand_to(KeyReader::prompt); },
             [&screen] {
                 std::optional<std::string> key = screen.keys.try_pop(KeyReader::prompt);
@@ -320,7 +320,11 @@ PromptKeys prompt_keys(MainScreen& screen) {
                 }
                 return key;
             },
-            [&screen] { return console_input_ended(screen); }};
+            [&screen] { return console_input_ended(screen); },
+            [&screen, &state] {
+                state.snapshot_request.store(true);
+                screen.host.take_snapshot_if_requested();
+            }};
 }
 
 [[noreturn]] void run_cycles(const RunPlan& plan, const RunSources& sources, MainScreen& screen,
@@ -333,7 +337,7 @@ PromptKeys prompt_keys(MainScreen& screen) {
     }
     process_end.close_all_and_exit(replay_to_end(
         [&] { return cycle.run_replay_cycle(*sources.replay_log); }, screen.surface,
-        [&screen] { screen.presenter.flush(); }, prompt_keys(screen),
+        [&screen] { screen.presenter.flush(); }, prompt_keys(screen, state),
         {plan.text_log_name, &std::cerr, screen.shown.headless() ? &std::cout : nullptr}));
 }
 

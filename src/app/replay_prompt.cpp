@@ -24,6 +24,10 @@ PromptAnswer ask_repeat(TextScreen& screen, const PromptKeys& keys) {
         if (*pressed == key::escape) {
             return PromptAnswer::quit;
         }
+        if (*pressed == key::snapshot && keys.snapshot) {
+            keys.snapshot();
+            continue;
+        }
         const auto first = static_cast<unsigned char>((*pressed)[0]);
         if (pressed->size() == 1 && first >= 0x20 && first != 0x7F) {
             screen.print(*pressed, false);

@@ -19,12 +19,15 @@ struct PromptKeys {
     std::function<std::optional<std::string>()> next_key;
     // True when no key can come any more (standard input at its end): counts as Enter.
     std::function<bool()> input_ended;
+    // Saves a snapshot: the end of a replay is the natural moment for a picture.
+    std::function<void()> snapshot;
 };
 
 enum class PromptAnswer { line_read, quit };
 
 // Prints "Repeat ? " at the current text position and reads one line: typed characters are
-// shown after the prompt, Enter ends the line, Esc quits. The answer itself is not used.
+// shown after the prompt, Enter ends the line, Esc quits, F12 saves a snapshot. The answer itself
+// is not used.
 PromptAnswer ask_repeat(TextScreen& screen, const PromptKeys& keys);
 
 // What a replay says on the console besides its window.
