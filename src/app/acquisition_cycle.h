@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string>
 
-#include "app/command_line.h"
 #include "app/cycle_host.h"
 #include "app/readouts.h"
 #include "app/replay_derivation.h"

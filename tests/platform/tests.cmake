@@ -12,7 +12,7 @@ target_link_libraries(stillmon_window_tests PRIVATE stillmon_window stillmon_war
 gtest_discover_tests(stillmon_window_tests PROPERTIES LABELS unit DISCOVERY_TIMEOUT 60)
 
 add_executable(window_probe ${CMAKE_CURRENT_LIST_DIR}/window_probe.cpp)
-target_link_libraries(window_probe PRIVATE stillmon_window stillmon_warnings)
+target_link_libraries(window_probe PRIVATE stillmon_startup stillmon_window stillmon_warnings)
 
 # Under the sanitizers, leaks inside the system libraries SDL brings along are not ours.
 set(STILLMON_WINDOW_E2E_ENVIRONMENT

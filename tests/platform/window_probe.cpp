@@ -16,7 +16,6 @@
 #include <string_view>
 
 #include "app/operator_keys.h"
-#include "app/window_or_headless.h"
 #include "base/key_queue.h"
 #include "base/operator_state.h"
 #include "display/chart_window.h"
@@ -26,6 +25,7 @@
 #include "display/surface.h"
 #include "display/window_presenter.h"
 #include "display/window_title.h"
+#include "startup/window_or_headless.h"
 
 namespace stillmon {
 namespace {

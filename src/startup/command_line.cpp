@@ -1,4 +1,4 @@
-#include "app/command_line.h"
+#include "startup/command_line.h"
 
 #include "base/number_forms.h"
 #include "base/numbers.h"

@@ -1,4 +1,4 @@
-#include "app/window_or_headless.h"
+#include "startup/window_or_headless.h"
 
 namespace stillmon {
 

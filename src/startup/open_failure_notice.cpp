@@ -1,4 +1,4 @@
-#include "app/open_failure_notice.h"
+#include "startup/open_failure_notice.h"
 
 namespace stillmon {
 

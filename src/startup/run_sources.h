@@ -4,12 +4,12 @@
 #include <memory>
 #include <ostream>
 
-#include "app/command_line.h"
-#include "app/open_failure_notice.h"
 #include "app/process_end.h"
 #include "link/device_link.h"
 #include "logging/cycle_logs.h"
 #include "logging/text_log_reader.h"
+#include "startup/command_line.h"
+#include "startup/open_failure_notice.h"
 
 namespace stillmon {
 

@@ -1,4 +1,4 @@
-#include "app/run_sources.h"
+#include "startup/run_sources.h"
 
 #include <filesystem>
 #include <string_view>

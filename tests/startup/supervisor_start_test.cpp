@@ -1,4 +1,4 @@
-#include "app/supervisor_start.h"
+#include "startup/supervisor_start.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <ostream>
+
+#include "app/cycle_host.h"
+#include "base/key_queue.h"
+#include "base/operator_state.h"
+#include "display/surface.h"
+#include "display/window_presenter.h"
+#include "web/live_view.h"
+
+namespace stillmon {
+
+// Saves the surface as a PNG file and names it on `console` (display/sdl_snapshot.h's
+// take_snapshot is the real one).
+using SnapshotSaver = std::function<bool(const Surface& surface, std::ostream& console)>;
+
+// The main thread's surroundings for the cycle: it sleeps in the window's event wait, woken
+// by the window's events, a frame read's answer and snapshot requests (carried out here, since
+// they need the surface). When the page is served, each cycle's record goes to the live view,
+// and so does a copy of the window's pixels, taken here between cycles.
+class MainThreadHost final : public CycleHost {
+  public:
+    struct Surroundings {
+        WindowPresenter& presenter;
+        const Surface& surface;
+        OperatorState& state;
+        KeyQueue& keys;
+        LiveView* view;  // null when no page is served
+        std::function<double()> now_s;
+        SnapshotSaver save_snapshot;
+        std::ostream& console;
+    };
+
+    explicit MainThreadHost(Surroundings surroundings) : at_(std::move(surroundings)) {}
+
+    double now_s() override { return at_.now_s(); }
+    void wait_ms(int duration_ms) override;
+    void wait_for_wake_up() override;
+    void keep_window_live() override;
+    void wake_up() override { at_.presenter.wake(); }
+    void wake_supervisor() override { at_.keys.wake_waiting(); }
+    void cycle_drawn(const CycleRecord& record) override;
+
+    void take_snapshot_if_requested();
+
+  private:
+    void publish_picture(bool about_to_wait);
+
+    Surroundings at_;
+    std::uint64_t picture_revision_ = ~std::uint64_t{0};
+    double picture_time_s_ = 0.0;
+};
+
+}  // namespace stillmon

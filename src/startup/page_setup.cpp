@@ -1,0 +1,31 @@
+#include "startup/page_setup.h"
+
+#include <iostream>
+#include <string>
+
+#include "app/link_supervisor.h"
+
+namespace stillmon {
+
+void serve_page(Page& page, const ServeAddress& address, const RunPlan& plan,
+                const ProgramPlatform& platform, const ThreadStarter& start) {
+    const bool live = plan.mode == RunMode::live;
+    page.view.emplace();
+    page.answers.emplace(*page.view,
+                         PageSource{live, live ? plan.port_argument : "replay",
+                                    live ? "port " + plan.port_argument : plan.text_log_name,
+                                    LinkSupervisor::stall_limit_s},
+                         platform.now_s, platform.encode_png);
+    std::string why_not;
+    page.server = platform.start_page_server(address, *page.answers, start, why_not);
+    if (!page.server) {
+        std::cerr << "stillmon: cannot serve the page on " << page_url(address) << ": " << why_not
+                  << std::endl;
+        return;
+    }
+    ServeAddress bound = address;
+    bound.port = page.server->port();
+    std::cout << page_served_line(page_url(bound)) << std::endl;
+}
+
+}  // namespace stillmon

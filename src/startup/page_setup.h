@@ -1,0 +1,31 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include "base/thread_starter.h"
+#include "startup/command_line.h"
+#include "startup/program_platform.h"
+#include "web/live_view.h"
+#include "web/page_answers.h"
+#include "web/page_server.h"
+#include "web/serve_address.h"
+
+namespace stillmon {
+
+// The page and what it reads, when --serve asks for it; without it no socket is opened.
+struct Page {
+    std::optional<LiveView> view;
+    std::optional<PageAnswers> answers;
+    std::unique_ptr<PageServer> server;
+
+    // The live view the cycle feeds; null when no page is served.
+    LiveView* served_view() { return server ? &*view : nullptr; }
+};
+
+// Serves the page on `address` and says where on the console ("Page served at ..."). A page
+// that cannot be served is said on stderr; the run goes on without it.
+void serve_page(Page& page, const ServeAddress& address, const RunPlan& plan,
+                const ProgramPlatform& platform, const ThreadStarter& start);
+
+}  // namespace stillmon

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "base/thread_starter.h"
+#include "base/window_picture.h"
+#include "link/device_link.h"
+#include "link/port_text.h"
+#include "startup/main_thread_host.h"
+#include "startup/window_or_headless.h"
+#include "web/page_answers.h"
+#include "web/page_server.h"
+#include "web/serve_address.h"
+
+namespace stillmon {
+
+// Makes the serial link, its thread from `start`; what the operator should know of it goes
+// to `say` (link/serial_port_link.h's make_serial_port_link is the real one).
+using SerialLinkMaker = std::function<std::unique_ptr<DeviceLink>(
+    const ThreadStarter& start, std::function<void(std::string_view)> say)>;
+
+// Binds and serves the page, or returns null with the reason (web/page_server.h's
+// start_page_server is the real one).
+using PageServerStarter = std::function<std::unique_ptr<PageServer>(
+    const ServeAddress& address, PageAnswers& answers, const ThreadStarter& start,
+    std::string& why_not)>;
+
+// The platform a run stands on: made by main.cpp, so that everything else is ours and
+// testable without a window, a serial device or a socket.
+struct ProgramPlatform {
+    std::string_view version;
+    WindowOpener open_window;
+    SerialLinkMaker make_link;
+    DeviceNaming device_naming;
+    PageServerStarter start_page_server;
+    PageAnswers::PictureEncoder encode_png;
+    SnapshotSaver save_snapshot;
+    std::function<double()> now_s;  // monotonic
+};
+
+}  // namespace stillmon

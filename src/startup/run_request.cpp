@@ -1,0 +1,66 @@
+#include "startup/run_request.h"
+
+namespace stillmon {
+
+namespace {
+
+void print_usage(const RequestAnswers& answers) {
+    answers.console
+        << "Usage: " << answers.program << " [--serve [ADDRESS:]PORT] [PORT [LOG]]\n"
+        << "  PORT  a digit 1-9: monitor the device on serial port comPORT (live mode);\n"
+        << "        anything else: replay the saved text log LOG.dat\n"
+        << "  LOG   live: base name of the logs (2-18 characters, else \"Debug_\"),\n"
+        << "        written as LOG+PORT.dat and LOG+PORT.bin\n"
+        << "Serial port N is the device in $STILLMON_COM<N>, else "
+        << device_naming_pattern(answers.naming) << ".\n"
+        << "Options, before or after PORT and LOG:\n"
+        << "  -h, --help  print this help and exit\n"
+        << "  --version   print the version and exit\n"
+        << "  --serve [ADDRESS:]PORT  serve a live page of the run over HTTP on ADDRESS\n"
+        << "              (default 127.0.0.1; 0.0.0.0: every interface) and PORT\n"
+        << "Keys, files and exit statuses: man stillmon. Esc or x quits (exit status 55).\n";
+}
+
+}  // namespace
+
+void print_short_usage(std::string_view program, std::ostream& errors) {
+    errors << "Usage: " << program << " [--serve [ADDRESS:]PORT] [PORT [LOG]]  (--help for more)\n";
+}
+
+std::optional<RunRequest> read_run_request(const std::vector<std::string>& arguments,
+                                           const RequestAnswers& answers, int& status) {
+    const CommandLine line = read_command_line(arguments);
+    status = 0;
+    if (line.help) {
+        print_usage(answers);
+        return std::nullopt;
+    }
+    if (line.version) {
+        answers.console << "stillmon " << answers.version << '\n';
+        return std::nullopt;
+    }
+    status = 2;
+    if (!line.unknown_option.empty()) {
+        answers.errors << "stillmon: unknown option " << line.unknown_option << '\n';
+        print_short_usage(answers.program, answers.errors);
+        return std::nullopt;
+    }
+    RunRequest request;
+    if (line.serve) {
+        request.serve = read_serve_address(*line.serve);
+        if (!request.serve) {
+            answers.errors << "stillmon: --serve takes [ADDRESS:]PORT, not " << *line.serve
+                           << '\n';
+            print_short_usage(answers.program, answers.errors);
+            return std::nullopt;
+        }
+    }
+    status = 0;
+    const auto& positional = line.positional;
+    request.any_positional = !positional.empty();
+    request.plan = plan_run(positional.size() > 0 ? positional[0] : "",
+                            positional.size() > 1 ? positional[1] : "");
+    return request;
+}
+
+}  // namespace stillmon

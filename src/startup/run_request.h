@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "link/port_text.h"
+#include "startup/command_line.h"
+#include "web/serve_address.h"
+
+namespace stillmon {
+
+// What the command line asks the program to run.
+struct RunRequest {
+    RunPlan plan;
+    bool any_positional = false;
+    std::optional<ServeAddress> serve;
+};
+
+// How the program answers a command line that asks for no run.
+struct RequestAnswers {
+    std::string_view program;  // argv[0], as the usage names it
+    std::string_view version;
+    DeviceNaming naming;  // how the usage names the serial devices
+    std::ostream& console;
+    std::ostream& errors;
+};
+
+// Reads the arguments after the program's name. --help and --version are answered on the
+// console, with nothing to run and `status` 0; an unknown option or a bad --serve address on
+// `errors`, followed by the short usage, with status 2.
+std::optional<RunRequest> read_run_request(const std::vector<std::string>& arguments,
+                                           const RequestAnswers& answers, int& status);
+
+// One line on `errors`: how to call the program, and that --help says more.
+void print_short_usage(std::string_view program, std::ostream& errors);
+
+}  // namespace stillmon
