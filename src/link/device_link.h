@@ -27,6 +27,10 @@ struct OpenResult {
     std::string device_path;  // set when opening failed
     std::string failure;      // why, in the system's words; set when opening failed
     bool denied = false;      // the device refused this user
+    // Who may open a device that refused this user: the members of `access_group`, or when
+    // that is empty only `owner`.
+    std::string access_group;
+    std::string owner;
 };
 
 // How a thread waits while read_frame waits for the device: it sits in `wait`, again and

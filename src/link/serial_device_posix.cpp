@@ -1,6 +1,9 @@
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -9,6 +12,7 @@
 #include <string>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "link/serial_device.h"
 
@@ -46,7 +50,33 @@ OpenedDevice failed(int fd, int error_number, const std::string& path, std::stri
         ::ioctl(fd, TIOCNXCL);
         ::close(fd);
     }
-    return {-1, {error_number, path, std::move(failure), false}};
+    return {-1, {error_number, path, std::move(failure), false, {}, {}}};
+}
+
+// Debian gives serial devices to the group dialout, but a device may belong to another group,
+// or be open to its owner alone.
+void name_who_may_open(const std::string& path, OpenResult& refused) {
+    struct stat device {};
+    if (::stat(path.c_str(), &device) != 0) {
+        return;
+    }
+    std::vector<char> buffer(16384);
+    if ((device.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP)) {
+        group group_entry{};
+        group* found = nullptr;
+        if (::getgrgid_r(device.st_gid, &group_entry, buffer.data(), buffer.size(), &found) == 0 &&
+            found != nullptr) {
+            refused.access_group = found->gr_name;
+            return;
+        }
+    }
+    passwd user_entry{};
+    passwd* found = nullptr;
+    refused.owner =
+        ::getpwuid_r(device.st_uid, &user_entry, buffer.data(), buffer.size(), &found) == 0 &&
+                found != nullptr
+            ? found->pw_name
+            : std::to_string(device.st_uid);
 }
 
 std::string system_reason() {
@@ -58,8 +88,12 @@ OpenedDevice open_device(const PortSettings& settings) {
         device_path_for_port(settings.port_number, std::getenv, serial_device_naming());
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        const bool denied = errno == EACCES || errno == EPERM;
-        return {-1, {link_error::cannot_open, path, system_reason(), denied}};
+        OpenResult refused{link_error::cannot_open, path, system_reason(), false, {}, {}};
+        if (errno == EACCES || errno == EPERM) {
+            refused.denied = true;
+            name_who_may_open(path, refused);
+        }
+        return {-1, refused};
     }
     // The advisory lock holds against every other program that asks, root included;
     // TIOCEXCL also keeps out programs that do not ask.

@@ -44,7 +44,7 @@ std::string system_reason() {
 
 OpenResult failed(HANDLE handle, int error_number, const std::string& path, std::string failure) {
     CloseHandle(handle);
-    return {error_number, path, std::move(failure), false};
+    return {error_number, path, std::move(failure), false, {}, {}};
 }
 
 }  // namespace
@@ -61,8 +61,9 @@ OpenResult open_serial_device(asio::serial_port& port, const PortSettings& setti
     HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        const bool denied = GetLastError() == ERROR_ACCESS_DENIED;
-        return {link_error::cannot_open, path, system_reason(), denied};
+        // Access is refused to a port another program holds: its reason says so, and no
+        // group would let this user in.
+        return {link_error::cannot_open, path, system_reason(), false, {}, {}};
     }
     DCB current{};
     current.DCBlength = sizeof(current);

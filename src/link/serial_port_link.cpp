@@ -78,7 +78,7 @@ class SerialPortLink final : public DeviceLink {
     OpenResult open(std::string_view port_text) override {
         const auto settings = parse_port_text(port_text);
         if (!settings) {
-            return {link_error::settings_rejected, {}, {}, false};
+            return {link_error::settings_rejected, {}, {}, false, {}, {}};
         }
         return run_on_io_thread([this, &settings] {
             close_port();

@@ -10,11 +10,13 @@ void OpenFailureNotice::note(const OpenResult& result) {
     if (!said_.insert(result.denied ? std::string("denied") : result.failure).second) {
         return;
     }
-    if (result.denied) {
+    if (result.denied && !result.access_group.empty()) {
         errors_ << "stillmon: no permission to open " << result.device_path
-                << "; add yourself to the group dialout: sudo usermod -aG dialout $USER, then "
-                   "log in again"
-                << std::endl;
+                << "; add yourself to the group " << result.access_group << ": sudo usermod -aG "
+                << result.access_group << " $USER, then log in again" << std::endl;
+    } else if (result.denied) {
+        errors_ << "stillmon: no permission to open " << result.device_path << "; only its owner, "
+                << result.owner << ", may open it" << std::endl;
     } else {
         errors_ << "stillmon: cannot open " << result.device_path << ": " << result.failure
                 << "; trying again" << std::endl;

@@ -13,8 +13,8 @@ namespace stillmon {
 // for a missing device, one held by another program and one that refuses this user. So each
 // reason is said once on `errors`, with the device's path: the supervisor retries the open
 // about every 600 ms while the device stays shut, and a reason said again tells nothing new.
-// A refusal of this user is said with its fix, since on Debian a serial device belongs to
-// the group dialout.
+// A refusal of this user is said with who may open the device: the group to join (on Debian
+// usually dialout), or its owner alone.
 class OpenFailureNotice {
   public:
     explicit OpenFailureNotice(std::ostream& errors) : errors_(errors) {}

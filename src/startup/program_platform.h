@@ -25,9 +25,9 @@ using SerialLinkMaker = std::function<std::unique_ptr<DeviceLink>(
 
 // Binds and serves the page, or returns null with the reason (web/page_server.h's
 // start_page_server is the real one).
-using PageServerStarter = std::function<std::unique_ptr<PageServer>(
-    const ServeAddress& address, PageAnswers& answers, const ThreadStarter& start,
-    std::string& why_not)>;
+using PageServerStarter =
+    std::function<std::unique_ptr<PageServer>(const ServeAddress& address, PageAnswers& answers,
+                                              const ThreadStarter& start, std::string& why_not)>;
 
 // The platform a run stands on: made by main.cpp, so that everything else is ours and
 // testable without a window, a serial device or a socket.

@@ -49,8 +49,7 @@ std::optional<RunRequest> read_run_request(const std::vector<std::string>& argum
     if (line.serve) {
         request.serve = read_serve_address(*line.serve);
         if (!request.serve) {
-            answers.errors << "stillmon: --serve takes [ADDRESS:]PORT, not " << *line.serve
-                           << '\n';
+            answers.errors << "stillmon: --serve takes [ADDRESS:]PORT, not " << *line.serve << '\n';
             print_short_usage(answers.program, answers.errors);
             return std::nullopt;
         }

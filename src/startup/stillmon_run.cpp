@@ -35,8 +35,8 @@ RunSources open_sources(const RunRequest& request, const char* program,
     RunSources sources = open_run_sources(
         plan,
         [&] {
-            return platform.make_link(start,
-                                      [](std::string_view said) { std::cerr << said << std::endl; });
+            return platform.make_link(
+                start, [](std::string_view said) { std::cerr << said << std::endl; });
         },
         process_end, open_failures, std::cout, std::cerr);
     std::cout << program_line(program, plan) << std::endl;

@@ -14,7 +14,8 @@ class RecordingLink final : public DeviceLink {
   public:
     OpenResult open(std::string_view port_text) override {
         calls.push_back("open " + std::string(port_text));
-        return {link_error::cannot_open, "/dev/ttyACM2", "No such file or directory"};
+        return {
+            link_error::cannot_open, "/dev/ttyACM2", "No such file or directory", false, {}, {}};
     }
     void close() override { calls.emplace_back("close"); }
     std::size_t read_frame(std::span<std::uint8_t, frame_size_bytes>, const ReadWaiting&) override {
