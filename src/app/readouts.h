@@ -36,40 +36,29 @@ struct ReadoutPlace {
     int row;
     int column;
     std::optional<int> colour;  // on black; none keeps the colours the last print left
-    // Its line in the readout table of README.md; empty: on the line of the entry above.
-    std::string_view readme;
 };
 
-// Where each readout goes, in the order of README.md's table (a unit test holds the two
-// together). Every readout ends its line: a long text runs on at column 1 of the next row and
-// later prints overwrite it, so the order of the prints, not of this table, decides what stays
-// visible. A place off the grid (the parameters in the 128-column window) is refused by the
+// Where each readout goes, in the order of README.md's table of readouts (a unit test holds
+// their places together). Every readout ends its line: a long text runs on at column 1 of the next
+// row and later prints overwrite it, so the order of the prints, not of this table, decides what
+// stays visible. A place off the grid (the parameters in the 128-column window) is refused by the
 // surface, and the text follows on the row below the previous print.
 inline constexpr ReadoutPlace readout_table[] = {
-    {Readout::channel_line_1, 1, 55, 15,
-     "channels 0–7: `Tank `, `1 st `, `2 st `, `Steam`, `TopHE`, `Centr`, `BotHE`, `Out W` (°C)"},
-    {Readout::record_line, 1, 23, 15,
-     "the record line: live, the text-log line (it covers the channel line); replay, the logged "
-     "time stamp, interval, record number and `D=` replay delay"},
-    {Readout::ratio_line, 2, 10, 12,
-     "at the end of each ratio period: denominator sum, numerator sum, reflux ratio (red)"},
-    {Readout::channel_line_2, 2, 33, 15,
-     "channels 8–11: the controller terms `PropR`, `IntgW`, `DiffY`, `Blue `"},
-    {Readout::channel_line_3, 2, 85, 15,
-     "channels 12–15: `FloW` (averaged), `Wolum`, `Targt`, `Valve` (averaged)"},
-    {Readout::valve_window, 2, 130, 13, "valve window, flow window, ratio period, correction gain"},
-    {Readout::flow_window, 2, 135, 10, ""},
-    {Readout::ratio_period, 2, 140, 12, ""},
-    {Readout::correction_gain, 2, 145, 11, ""},
-    {Readout::valve_sample, 3, 125, 13, "the newest valve sample and the valve average (magenta)"},
-    {Readout::valve_average, 3, 135, 13, ""},
-    {Readout::stage_line, 4, 10, 15,
-     "the stage line: `Proof Input=`, `Proof Output=`, `D Stage=`, `DLine St=`"},
-    {Readout::thread_start_error, 27, 30, std::nullopt,
-     "`ThreadCreate Error= ` when the link supervisor's thread cannot be started"},
-    {Readout::timing_error, 28, 30, std::nullopt,
-     "live: `Time Error= N` while frames arrive outside 0.71–0.99 s apart"},
-    {Readout::entry_text, 30, 50, std::nullopt, "live: the entry text"},
+    {Readout::channel_line_1, 1, 55, 15},
+    {Readout::record_line, 1, 23, 15},
+    {Readout::ratio_line, 2, 10, 12},
+    {Readout::channel_line_2, 2, 33, 15},
+    {Readout::channel_line_3, 2, 85, 15},
+    {Readout::valve_window, 2, 130, 13},
+    {Readout::flow_window, 2, 135, 10},
+    {Readout::ratio_period, 2, 140, 12},
+    {Readout::correction_gain, 2, 145, 11},
+    {Readout::valve_sample, 3, 125, 13},
+    {Readout::valve_average, 3, 135, 13},
+    {Readout::stage_line, 4, 10, 15},
+    {Readout::thread_start_error, 27, 30, std::nullopt},
+    {Readout::timing_error, 28, 30, std::nullopt},
+    {Readout::entry_text, 30, 50, std::nullopt},
 };
 
 constexpr const ReadoutPlace& place_of(Readout readout) {
