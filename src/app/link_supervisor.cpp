@@ -6,13 +6,9 @@
 
 namespace stillmon {
 
-LinkSupervisor::LinkSupervisor(RunMode mode, std::string port_text, OperatorState& state,
+LinkSupervisor::LinkSupervisor(RunMode mode, PortSettings port, OperatorState& state,
                                DeviceLink* link, Platform platform)
-    : mode_(mode),
-      port_text_(std::move(port_text)),
-      state_(state),
-      link_(link),
-      platform_(std::move(platform)) {}
+    : mode_(mode), port_(port), state_(state), link_(link), platform_(std::move(platform)) {}
 
 void LinkSupervisor::run() {
     while (true) {
@@ -57,7 +53,7 @@ void LinkSupervisor::watch_link() {
     // The last frame time stays as it is: while frames stay away this repeats every pass.
     link_->close();
     platform_.sleep_ms(reopen_pause_ms);
-    const OpenResult result = link_->open(port_text_);
+    const OpenResult result = link_->open(port_);
     if (platform_.reopened) {
         platform_.reopened(result);
     }

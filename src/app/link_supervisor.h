@@ -34,7 +34,7 @@ class LinkSupervisor {
     };
 
     // link may be null (replay mode has none).
-    LinkSupervisor(RunMode mode, std::string port_text, OperatorState& state, DeviceLink* link,
+    LinkSupervisor(RunMode mode, PortSettings port, OperatorState& state, DeviceLink* link,
                    Platform platform);
 
     // Never returns; the process ends from here (quit) or from the main thread.
@@ -48,7 +48,7 @@ class LinkSupervisor {
     void carry_out(const std::string& pressed);
 
     RunMode mode_;
-    std::string port_text_;
+    PortSettings port_;
     OperatorState& state_;
     DeviceLink* link_;
     Platform platform_;

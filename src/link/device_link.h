@@ -8,13 +8,14 @@
 #include <string_view>
 
 #include "base/telemetry_frame.h"
+#include "link/port_settings.h"
 
 namespace stillmon {
 
 // Error numbers of opening the link, as the start-up report shows them.
 namespace link_error {
 inline constexpr int none = 0;
-inline constexpr int settings_rejected = 1;    // settings cannot be applied or the text is bad
+inline constexpr int settings_rejected = 1;    // settings cannot be applied
 inline constexpr int cannot_open = 2;          // no such device or permission, or held
 inline constexpr int settings_unreadable = 8;  // current settings cannot be read
 }  // namespace link_error
@@ -50,7 +51,7 @@ class DeviceLink {
   public:
     virtual ~DeviceLink() = default;
 
-    virtual OpenResult open(std::string_view port_text) = 0;
+    virtual OpenResult open(const PortSettings& port) = 0;
     // Closing a link that is not open does nothing.
     virtual void close() = 0;
     // Waits for the next whole frame (frames are counted from the first byte after the open)

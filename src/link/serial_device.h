@@ -5,7 +5,7 @@
 #include <asio/serial_port.hpp>
 
 #include "link/device_link.h"
-#include "link/port_text.h"
+#include "link/port_settings.h"
 #include "link/serial_port_link.h"
 
 namespace stillmon {

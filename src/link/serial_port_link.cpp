@@ -16,7 +16,7 @@
 #include <asio.hpp>
 
 #include "link/frame_assembler.h"
-#include "link/port_text.h"
+#include "link/port_settings.h"
 #include "link/serial_device.h"
 
 namespace stillmon {
@@ -75,14 +75,10 @@ class SerialPortLink final : public DeviceLink {
         io_thread_.join();
     }
 
-    OpenResult open(std::string_view port_text) override {
-        const auto settings = parse_port_text(port_text);
-        if (!settings) {
-            return {link_error::settings_rejected, {}, {}, false, {}, {}};
-        }
-        return run_on_io_thread([this, &settings] {
+    OpenResult open(const PortSettings& port) override {
+        return run_on_io_thread([this, &port] {
             close_port();
-            OpenResult opened = open_serial_device(port_, *settings);
+            OpenResult opened = open_serial_device(port_, port);
             if (opened.error_number != link_error::none) {
                 return opened;
             }

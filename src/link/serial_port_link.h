@@ -6,7 +6,7 @@
 
 #include "base/thread_starter.h"
 #include "link/device_link.h"
-#include "link/port_text.h"
+#include "link/port_settings.h"
 
 namespace stillmon {
 

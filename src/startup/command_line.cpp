@@ -2,7 +2,7 @@
 
 #include "base/number_forms.h"
 #include "base/numbers.h"
-#include "link/port_text.h"
+#include "link/port_settings.h"
 
 namespace stillmon {
 
@@ -59,7 +59,7 @@ RunPlan plan_run(std::string_view port_argument, std::string_view log_name_argum
         plan.text_log_name += ".dat";
         plan.binary_log_name = base;
         plan.binary_log_name += ".bin";
-        plan.port_text = make_port_text(port_argument);
+        plan.port = PortSettings{port_argument[0] - '0'};
     } else {
         plan.text_log_name = log_name_argument;
         plan.text_log_name += ".dat";

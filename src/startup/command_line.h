@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/run_mode.h"
+#include "link/port_settings.h"
 
 namespace stillmon {
 
@@ -17,7 +18,7 @@ struct RunPlan {
     RunMode mode = RunMode::replay;
     std::string text_log_name;
     std::string binary_log_name;
-    std::string port_text;  // empty in replay mode
+    std::optional<PortSettings> port;  // live only
 };
 
 // The command line taken apart: options start with "--" and may stand anywhere; the first

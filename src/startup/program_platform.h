@@ -9,7 +9,7 @@
 #include "base/thread_starter.h"
 #include "base/window_picture.h"
 #include "link/device_link.h"
-#include "link/port_text.h"
+#include "link/port_settings.h"
 #include "startup/main_thread_host.h"
 #include "startup/window_or_headless.h"
 #include "web/page_answers.h"

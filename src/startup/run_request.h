@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "link/port_text.h"
+#include "link/port_settings.h"
 #include "startup/command_line.h"
 #include "web/serve_address.h"
 

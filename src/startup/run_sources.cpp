@@ -38,7 +38,7 @@ RunSources open_run_sources(const RunPlan& plan, const LinkMaker& make_link,
         return sources;
     }
     sources.link = make_link();
-    const OpenResult opened = sources.link->open(plan.port_text);
+    const OpenResult opened = sources.link->open(*plan.port);
     console << port_opened_line(plan, opened.error_number) << '\n';
     open_failures.note(opened);
     sources.logs = std::make_unique<CycleLogs>(

@@ -155,7 +155,7 @@ int run_stillmon(const char* program, const std::vector<std::string>& arguments,
     LiveView* view = page.served_view();
     MainScreen screen(plan.mode, state, platform, start, view, process_end);
     LinkSupervisor supervisor(
-        plan.mode, plan.port_text, state, sources.link.get(),
+        plan.mode, plan.port.value_or(PortSettings{}), state, sources.link.get(),
         supervisor_platform(screen, state, platform, process_end, open_failures, view));
     start_supervisor(supervisor, screen, process_end);
     run_cycles(plan, sources, screen, state, process_end);

@@ -12,8 +12,8 @@ namespace {
 // Records what the supervisor does to the link, in order.
 class RecordingLink final : public DeviceLink {
   public:
-    OpenResult open(std::string_view port_text) override {
-        calls.push_back("open " + std::string(port_text));
+    OpenResult open(const PortSettings& port) override {
+        calls.push_back("open com" + std::to_string(port.port_number));
         return {
             link_error::cannot_open, "/dev/ttyACM2", "No such file or directory", false, {}, {}};
     }
@@ -32,7 +32,7 @@ class RecordingLink final : public DeviceLink {
 struct Harness {
     explicit Harness(RunMode mode)
         : supervisor(
-              mode, "com3:115200", state, &link,
+              mode, PortSettings{3}, state, &link,
               {[this] { return now_s; },
                [this](int ms) {
                    sleeps.push_back(ms);
@@ -81,7 +81,7 @@ TEST(LinkSupervisor, ReopensAStalledLinkOnEveryPassUntilAFrameCompletes) {
     harness.link.unread = false;
     harness.state.last_frame_time_s.store(harness.now_s - 1.95);
     harness.supervisor.run_pass();  // 2.05 s since the last frame: stalled
-    EXPECT_EQ(harness.link.calls, (std::vector<std::string>{"close", "open com3:115200"}));
+    EXPECT_EQ(harness.link.calls, (std::vector<std::string>{"close", "open com3"}));
     EXPECT_EQ(harness.sleeps, (std::vector<int>{100, 100, 500}));
     harness.supervisor.run_pass();
     EXPECT_EQ(harness.link.calls.size(), 4u);
@@ -97,7 +97,7 @@ TEST(LinkSupervisor, ActsOnTheCyclesResetRequest) {
     harness.state.link_reset_requested.store(true);
     harness.supervisor.run_pass();
     EXPECT_EQ(harness.key_waits, std::vector<double>{0.0});
-    EXPECT_EQ(harness.link.calls, (std::vector<std::string>{"close", "open com3:115200"}));
+    EXPECT_EQ(harness.link.calls, (std::vector<std::string>{"close", "open com3"}));
     EXPECT_EQ(harness.reopened_paths, std::vector<std::string>{"/dev/ttyACM2"});
     EXPECT_FALSE(harness.state.link_reset_requested.load());
 }

@@ -43,7 +43,8 @@ TEST(CommandLine, LiveFileNamesUseABaseOfTwoToEighteenCharacters) {
         EXPECT_EQ(plan.mode, RunMode::live);
         EXPECT_EQ(plan.text_log_name, c.text_log);
         EXPECT_EQ(plan.binary_log_name, c.binary_log);
-        EXPECT_EQ(plan.port_text, "com3:115200,N,8,1,CS0,DS0,CD0,OP0,BIN");
+        ASSERT_TRUE(plan.port);
+        EXPECT_EQ(plan.port->port_number, 3);
     }
 }
 
@@ -52,7 +53,7 @@ TEST(CommandLine, ReplayNamesTheLogWithoutTheArgumentTest) {
     EXPECT_EQ(plan.mode, RunMode::replay);
     EXPECT_EQ(plan.text_log_name, "saved/Run3.dat");
     EXPECT_EQ(plan.binary_log_name, "saved/Run3.bin");
-    EXPECT_EQ(plan.port_text, "");
+    EXPECT_FALSE(plan.port);
     EXPECT_EQ(plan_run("", "").text_log_name, ".dat");
     EXPECT_EQ(plan_run("0", "R").text_log_name, "R.dat");
 }

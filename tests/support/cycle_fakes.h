@@ -58,7 +58,7 @@ class FakeLink final : public DeviceLink {
   public:
     explicit FakeLink(FakeHost& host) : host_(host) {}
 
-    OpenResult open(std::string_view) override { return {}; }
+    OpenResult open(const PortSettings&) override { return {}; }
     void close() override {}
     std::size_t read_frame(std::span<std::uint8_t, frame_size_bytes> into,
                            const ReadWaiting&) override {

@@ -1,26 +1,21 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 
 namespace stillmon {
 
-// "com" + port digit + ":115200,N,8,1,CS0,DS0,CD0,OP0,BIN" as start-up forms it.
-std::string make_port_text(std::string_view port_argument);
-
+// The serial line the device speaks: 115 200 baud, no parity, 8 data bits, 1 stop bit, raw
+// bytes, no flow control and no waiting for modem lines. Only the port is chosen, by the
+// digit on the command line.
 struct PortSettings {
-    int port_number = 0;  // the N of "comN"
-    int baud = 0;
+    int port_number = 0;  // serial port N, 1 to 9
+    int baud = 115200;
     char parity = 'N';  // N, E, O
     int data_bits = 8;
     int stop_bits = 1;
 };
-
-// Parses the port text; nullopt when the text cannot be parsed or names a setting
-// the link cannot apply.
-std::optional<PortSettings> parse_port_text(std::string_view port_text);
 
 // How a system names the device of serial port N: Linux numbers USB CDC devices from 0 as
 // /dev/ttyACM<N-1>; Windows shows them as COM ports, \\.\COM<N> (a form that reaches COM10
