@@ -24,7 +24,7 @@ stillmon::TelemetryFrame typical_frame() {
 }
 
 void BM_WriteCycleLogsCommitted(benchmark::State& state) {
-    const stillmon::testing::TempDirectory directory;
+    const stillmon::test_support::TempDirectory directory;
     stillmon::CycleLogs logs(
         directory.file("Bench3.dat"), directory.file("Bench3.bin"),
         [&state](std::string_view message) { state.SkipWithError(std::string(message).c_str()); });
@@ -39,7 +39,7 @@ BENCHMARK(BM_WriteCycleLogsCommitted)->Unit(benchmark::kMicrosecond);
 // The same bytes, composed the same way, into 8192-byte stream buffers that are flushed only
 // when full: the cost a cycle's logging has without the commit.
 void BM_WriteCycleLogsBuffered(benchmark::State& state) {
-    const stillmon::testing::TempDirectory directory;
+    const stillmon::test_support::TempDirectory directory;
     std::FILE* text = std::fopen(directory.file("Bench3.dat").c_str(), "ab");
     std::FILE* binary = std::fopen(directory.file("Bench3.bin").c_str(), "ab");
     if (text == nullptr || binary == nullptr) {

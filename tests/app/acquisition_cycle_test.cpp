@@ -17,8 +17,8 @@ namespace {
 
 using test_support::FakeHost;
 using test_support::FakeLink;
-using testing::read_file_bytes;
-using testing::TempDirectory;
+using test_support::read_file_bytes;
+using test_support::TempDirectory;
 
 TelemetryFrame device_frame(int record, int valve_high_byte = 0) {
     TelemetryFrame frame;
@@ -164,7 +164,7 @@ struct ReplayHarness {
         : log_text(std::move(text)),
           surface(large_screen),
           cycle(surface, state, host),
-          log(testing::open_bytes_as_file(log_text)) {}
+          log(test_support::open_bytes_as_file(log_text)) {}
 
     std::string log_text;
     Surface surface;

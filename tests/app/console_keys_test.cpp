@@ -122,8 +122,8 @@ class PseudoTerminal : public ::testing::Test {
         ASSERT_EQ(keyboard_.write_some(bytes), bytes.size());
     }
 
-    testing::DeviceTerminal keyboard_ = testing::open_device_terminal();
-    testing::TerminalReader console_{keyboard_.slave_path(), /*set_raw_mode=*/false};
+    test_support::DeviceTerminal keyboard_ = test_support::open_device_terminal();
+    test_support::TerminalReader console_{keyboard_.slave_path(), /*set_raw_mode=*/false};
     int terminal_ = console_.fd();
 };
 

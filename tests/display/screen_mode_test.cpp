@@ -36,11 +36,11 @@ TEST(ScreenMode, TheBuildsMachineNameIsTheDefault) {
 }
 
 TEST(ScreenMode, ReadsTheMachineNameFromTheEnvironment) {
-    const auto kept = testing::set_environment_variable("COMPUTERNAME", "Bench-7");
+    const auto kept = test_support::set_environment_variable("COMPUTERNAME", "Bench-7");
     EXPECT_EQ(computer_name_from_environment(), "Bench-7");
-    testing::set_environment_variable("COMPUTERNAME", std::nullopt);
+    test_support::set_environment_variable("COMPUTERNAME", std::nullopt);
     EXPECT_EQ(computer_name_from_environment(), "");
-    testing::set_environment_variable("COMPUTERNAME", kept);
+    test_support::set_environment_variable("COMPUTERNAME", kept);
 }
 
 }  // namespace

@@ -18,8 +18,8 @@ namespace stillmon {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::open_device_terminal;
-using testing::read_from_device;
+using test_support::open_device_terminal;
+using test_support::read_from_device;
 
 std::vector<std::uint8_t> counting_bytes(std::size_t count, std::uint8_t first) {
     std::vector<std::uint8_t> bytes(count);
@@ -126,7 +126,7 @@ TEST(SerialPortLink, ReadsOnAClosedOrUnpluggedLinkReturnAtOnce) {
     std::array<std::uint8_t, frame_size_bytes> frame{};
     EXPECT_EQ(link->read_frame(frame, {}), 0u);  // never opened
 
-    std::optional<testing::DeviceTerminal> device = open_device_terminal();
+    std::optional<test_support::DeviceTerminal> device = open_device_terminal();
     map_port_seven(device->slave_path());
     ASSERT_EQ(link->open(port_seven).error_number, link_error::none);
     device.reset();  // the device is unplugged

@@ -14,9 +14,9 @@
 namespace stillmon {
 namespace {
 
-using testing::numbered_frame;
-using testing::read_file_bytes;
-using testing::TempDirectory;
+using test_support::numbered_frame;
+using test_support::read_file_bytes;
+using test_support::TempDirectory;
 
 TEST(CycleLogs, AFullDiskIsReportedOnceAndTheCyclesGoOn) {
     TempDirectory directory;

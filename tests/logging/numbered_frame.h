@@ -4,7 +4,7 @@
 
 #include "base/telemetry_frame.h"
 
-namespace stillmon::testing {
+namespace stillmon::test_support {
 
 // A frame whose record number tells the cycles of a log test apart.
 inline TelemetryFrame numbered_frame(int record) {
@@ -17,4 +17,4 @@ inline TelemetryFrame numbered_frame(int record) {
     return frame;
 }
 
-}  // namespace stillmon::testing
+}  // namespace stillmon::test_support

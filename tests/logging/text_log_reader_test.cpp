@@ -16,7 +16,7 @@ namespace stillmon {
 namespace {
 
 std::vector<std::string> fields_of(const std::string& text, int count) {
-    TextLogReader reader(testing::open_bytes_as_file(text));
+    TextLogReader reader(test_support::open_bytes_as_file(text));
     std::vector<std::string> fields;
     for (int i = 0; i < count; ++i) {
         fields.push_back(reader.read_field());
@@ -74,7 +74,7 @@ TEST(ReadField, ACarriageReturnAloneAfterAQuotedOrFullFieldEndsAnEmptyField) {
 
 TEST(TextLogReader, ACarriageReturnAloneAfterTheLastQuotedFieldIsOneMoreField) {
     std::string text = "\"q\"\r";
-    TextLogReader reader(testing::open_bytes_as_file(text));
+    TextLogReader reader(test_support::open_bytes_as_file(text));
     EXPECT_EQ(reader.read_field(), "q");
     EXPECT_FALSE(reader.at_end());
     EXPECT_EQ(reader.read_field(), "");
@@ -95,7 +95,7 @@ TEST(ReadField, StopsAfter4096CharactersAndGoesOnWithTheRest) {
 TEST(ReadRecord, SurplusFieldsLendToTheNextRecordAndShortLinesBorrow) {
     std::string text = "0,1,2,3,4,5,6,7,8,9,10,11,12,13,14\r\n";
     text += "a,b,c,d,e,f,g,h,i,j,k\r\n";
-    TextLogReader reader(testing::open_bytes_as_file(text));
+    TextLogReader reader(test_support::open_bytes_as_file(text));
     const TextLogRecord first = reader.read_record();
     EXPECT_EQ(first[12], "12");
     const TextLogRecord second = reader.read_record();
@@ -120,7 +120,7 @@ const char* const example_line =
 
 TEST(ReplayRecord, RefillsChannelsZeroToSevenWithOffsets) {
     std::string text = example_line;
-    TextLogReader reader(testing::open_bytes_as_file(text));
+    TextLogReader reader(test_support::open_bytes_as_file(text));
     const TextLogRecord record = reader.read_record();
     EXPECT_EQ(record[10], "14:30:45_7");
     EXPECT_EQ(record[11], "1.002");
@@ -179,7 +179,7 @@ TEST(ReplayRecord, RecordCountRoundsHalvesToEven) {
 
 TEST(LogLineReader, KeepsRecordLinesAndOnlyCountsThroughLongerOnes) {
     const std::string commas(LogLineReader::longest_kept + 1, ',');
-    LogLineReader reader(testing::open_bytes_as_file("a\r\n\nb\rc\n" + commas + "\r\ncut"));
+    LogLineReader reader(test_support::open_bytes_as_file("a\r\n\nb\rc\n" + commas + "\r\ncut"));
     const std::vector<std::string> kept = {"a", "", "b\rc", "", "cut"};
     for (std::size_t i = 0; i < kept.size(); ++i) {
         const auto line = reader.next();
@@ -198,7 +198,7 @@ TEST(RecordLine, TakesAWrittenLineAsTheReplayReadsItAndNamesWhatDamagesOne) {
     std::string fault;
     const auto record = read_record_line(line, fault);
     ASSERT_TRUE(record) << fault;
-    EXPECT_EQ(record->fields, TextLogReader(testing::open_bytes_as_file(line)).read_record());
+    EXPECT_EQ(record->fields, TextLogReader(test_support::open_bytes_as_file(line)).read_record());
     EXPECT_EQ(record->record_number, 1234);
     EXPECT_FALSE(read_record_line(line.substr(0, 60), fault));
     EXPECT_EQ(fault, "6 fields, not 13");

@@ -40,7 +40,7 @@ class SnapshotTest : public ::testing::Test {
         return surface;
     }
 
-    testing::TempDirectory directory_;
+    test_support::TempDirectory directory_;
 };
 
 // The PNG read back through SDL_image, as RGB colours per pixel.

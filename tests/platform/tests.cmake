@@ -4,10 +4,10 @@
 # Unit tests of the SDL-facing code that need no display.
 add_executable(stillmon_window_tests
   ${CMAKE_CURRENT_LIST_DIR}/sdl_key_translation_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/sdl_snapshot_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/../support/temp_directory.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/sdl_snapshot_test.cpp)
 target_include_directories(stillmon_window_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(stillmon_window_tests PRIVATE stillmon_window stillmon_warnings
+target_link_libraries(stillmon_window_tests PRIVATE stillmon_window stillmon_test_support
+                      stillmon_warnings
                       GTest::gtest GTest::gtest_main)
 gtest_discover_tests(stillmon_window_tests PROPERTIES LABELS unit DISCOVERY_TIMEOUT 60)
 

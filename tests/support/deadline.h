@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-namespace stillmon::testing {
+namespace stillmon::test_support {
 
 using TestClock = std::chrono::steady_clock;
 
@@ -13,4 +13,4 @@ inline int milliseconds_left(TestClock::time_point deadline) {
     return left > 0 ? static_cast<int>(left) : 0;
 }
 
-}  // namespace stillmon::testing
+}  // namespace stillmon::test_support

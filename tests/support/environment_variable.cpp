@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-namespace stillmon::testing {
+namespace stillmon::test_support {
 
 namespace {
 
@@ -31,4 +31,4 @@ std::optional<std::string> set_environment_variable(const std::string& name,
     return kept;
 }
 
-}  // namespace stillmon::testing
+}  // namespace stillmon::test_support

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-namespace stillmon::testing {
+namespace stillmon::test_support {
 
 std::FILE* open_bytes_as_file(std::string_view bytes) {
     std::FILE* file = std::tmpfile();
@@ -13,4 +13,4 @@ std::FILE* open_bytes_as_file(std::string_view bytes) {
     return file;
 }
 
-}  // namespace stillmon::testing
+}  // namespace stillmon::test_support

@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <utility>
 
-namespace stillmon::testing {
+namespace stillmon::test_support {
 
 DeviceTerminal open_device_terminal() {
     std::string error;
@@ -110,4 +110,4 @@ bool TerminalReader::write_byte(std::uint8_t byte) {
     return ::write(fd_, &byte, 1) == 1;
 }
 
-}  // namespace stillmon::testing
+}  // namespace stillmon::test_support

@@ -11,7 +11,7 @@
 #include "stillsim/pseudo_terminal.h"
 #include "support/deadline.h"
 
-namespace stillmon::testing {
+namespace stillmon::test_support {
 
 // Both ends of a pseudo-terminal for tests. The device end is the simulator's own: raw at
 // 115200 baud, the master never blocking, what it writes kept for whoever opens the slave.
@@ -56,4 +56,4 @@ class TerminalReader {
     int fd_ = -1;
 };
 
-}  // namespace stillmon::testing
+}  // namespace stillmon::test_support

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <stdexcept>
 
-namespace stillmon::testing {
+namespace stillmon::test_support {
 
 TempDirectory::TempDirectory() {
     // A random name the directory's creation claims: creating fails when another test took
@@ -36,4 +36,4 @@ std::string read_file_bytes(const std::string& path) {
     return bytes.str();
 }
 
-}  // namespace stillmon::testing
+}  // namespace stillmon::test_support

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-namespace stillmon::testing {
+namespace stillmon::test_support {
 
 // A fresh directory under the system's temporary directory, removed with its contents.
 class TempDirectory {
@@ -22,4 +22,4 @@ class TempDirectory {
 
 std::string read_file_bytes(const std::string& path);
 
-}  // namespace stillmon::testing
+}  // namespace stillmon::test_support

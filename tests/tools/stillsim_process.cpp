@@ -14,7 +14,7 @@
 
 extern char** environ;
 
-namespace stillmon::testing {
+namespace stillmon::test_support {
 
 SimulatorProcess::SimulatorProcess(const std::vector<std::string>& arguments) {
     std::array<int, 2> pipe_fds{};
@@ -125,4 +125,4 @@ std::optional<std::string> SimulatorProcess::wait_for_line(const std::string& te
     return std::nullopt;
 }
 
-}  // namespace stillmon::testing
+}  // namespace stillmon::test_support

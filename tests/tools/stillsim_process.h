@@ -8,7 +8,7 @@
 
 #include "support/deadline.h"
 
-namespace stillmon::testing {
+namespace stillmon::test_support {
 
 // A running build/stillsim with its standard output on a pipe. Stopped (SIGTERM, then
 // SIGKILL) and reaped on every path out of a test.
@@ -40,4 +40,4 @@ class SimulatorProcess {
     std::vector<std::string> lines_;
 };
 
-}  // namespace stillmon::testing
+}  // namespace stillmon::test_support

@@ -23,7 +23,7 @@
 #include "support/pseudo_terminal.h"
 #include "support/temp_directory.h"
 
-namespace stillmon::testing {
+namespace stillmon::test_support {
 namespace {
 
 using std::chrono::milliseconds;
@@ -381,4 +381,4 @@ TEST(Stillsim, LeavesAFileThatIsNotALinkAlone) {
 }
 
 }  // namespace
-}  // namespace stillmon::testing
+}  // namespace stillmon::test_support

@@ -19,12 +19,10 @@ set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${stillsim_model_label
 
 add_executable(stillsim_run_tests
   ${CMAKE_CURRENT_SOURCE_DIR}/tools/stillsim_process.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/tools/stillsim_run_test.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/support/pseudo_terminal.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/support/temp_directory.cpp)
+  ${CMAKE_CURRENT_SOURCE_DIR}/tools/stillsim_run_test.cpp)
 target_include_directories(stillsim_run_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}
                            ${CMAKE_CURRENT_SOURCE_DIR}/tools)
-target_link_libraries(stillsim_run_tests PRIVATE stillmon_core stillsim_terminal
+target_link_libraries(stillsim_run_tests PRIVATE stillmon_test_support
                       stillmon_warnings GTest::gtest GTest::gtest_main)
 target_compile_definitions(stillsim_run_tests PRIVATE STILLSIM_PROGRAM="$<TARGET_FILE:stillsim>")
 add_dependencies(stillsim_run_tests stillsim)
