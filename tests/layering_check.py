@@ -10,7 +10,7 @@ import pathlib
 import re
 import sys
 
-LEVEL = {"base": 0, "process": 1, "logging": 1, "link": 1, "display": 1, "web": 1, "app": 2,
+LEVEL = {"base": 0, "process": 1, "logging": 1, "link": 1, "display": 1, "web": 1, "console": 1, "app": 2,
          "startup": 3}
 TOP = 4  # src/main.cpp and tools/
 # Platform headers and the only files that may include them.

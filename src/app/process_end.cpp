@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/console_keys.h"
+#include "console/console_keys.h"
 
 namespace stillmon {
 

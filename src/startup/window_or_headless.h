@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "app/console_keys.h"
 #include "base/key_queue.h"
 #include "base/thread_starter.h"
+#include "console/console_keys.h"
 #include "display/chart_window.h"
 #include "display/screen_geometry.h"
 

@@ -1,4 +1,4 @@
-#include "app/console_key_decoder.h"
+#include "console/console_key_decoder.h"
 
 #include <array>
 #include <string_view>

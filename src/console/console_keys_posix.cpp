@@ -1,4 +1,4 @@
-#include "app/console_keys.h"
+#include "console/console_keys.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "app/console_key_decoder.h"
+#include "console/console_key_decoder.h"
 
 namespace stillmon {
 

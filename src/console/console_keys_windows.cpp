@@ -1,4 +1,4 @@
-#include "app/console_keys.h"
+#include "console/console_keys.h"
 
 namespace stillmon {
 
