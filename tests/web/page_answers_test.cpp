@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "web/loopback_host.h"
 #include "web/serve_address.h"
 
 namespace stillmon {
@@ -25,7 +26,7 @@ struct Answers {
 
     PageAnswer get(const std::string& path, std::optional<std::string> since = std::nullopt,
                    const std::string& method = "GET") {
-        return answers.answer({method, path, std::move(since), 200, false});
+        return answers.answer({method, path, std::move(since), 200, false, {}, {}});
     }
 
     LiveView view{100};
@@ -47,10 +48,30 @@ TEST(PageAnswers, RefusesWhatItDoesNotServe) {
     const PageAnswer post = page.get("/", std::nullopt, "POST");
     EXPECT_EQ(post.status, 405);
     EXPECT_EQ(post.headers.back(), (std::pair<std::string, std::string>{"Allow", "GET, HEAD"}));
-    EXPECT_EQ(page.answers.answer({"GET", "/", {}, 0, true}).status, 413);
-    EXPECT_EQ(page.answers.answer({"GET", "/", {}, 8193, false}).status, 431);
+    EXPECT_EQ(page.answers.answer({"GET", "/", {}, 0, true, {}, {}}).status, 413);
+    EXPECT_EQ(page.answers.answer({"GET", "/", {}, 8193, false, {}, {}}).status, 431);
     EXPECT_EQ(page.get("/window.png").status, 503);  // no picture yet
     EXPECT_EQ(page.get("/", std::nullopt, "HEAD").status, 200);
+}
+
+TEST(PageAnswers, APageOnLoopbackAnswersOnlyALoopbackHost) {
+    for (const char* host : {"localhost", "LocalHost:8080", "127.0.0.1", "127.200.3.4:80", "::1",
+                             "[::1]", "[::1]:8080"}) {
+        EXPECT_TRUE(names_loopback(host)) << host;
+    }
+    for (const char* host :
+         {"", "evil.example", "localhost.evil.example", "127.0.0.1.nip.io", "128.0.0.1", "127.0.0",
+          "127.0.0.1.5", "127.0.0.256", "[::1", "0.0.0.0", "[::2]:80", "192.168.1.20:8080"}) {
+        EXPECT_FALSE(names_loopback(host)) << host;
+    }
+    Answers page;
+    PageRequest request{"GET", "/", {}, 200, false, "evil.example:8080", "127.0.0.1"};
+    EXPECT_EQ(page.answers.answer(request).status, 421);
+    request.host = std::nullopt;  // HTTP/1.0
+    EXPECT_EQ(page.answers.answer(request).status, 200);
+    request.host = "evil.example";
+    request.served_host = "0.0.0.0";  // served to the network on purpose: any name reaches it
+    EXPECT_EQ(page.answers.answer(request).status, 200);
 }
 
 TEST(PageAnswers, ServeTheViewsCyclesPictureAndLinkState) {
