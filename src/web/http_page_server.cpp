@@ -126,7 +126,12 @@ class DeadlineStream final : public httplib::Stream {
         : socket_(socket), head_by_(head_by) {}
 
     bool is_readable() const override { return wait_for(socket_, POLLIN, head_by_); }
-    bool is_writable() const override { return wait_for(socket_, POLLOUT, *answer_by_); }
+    bool is_writable() const override {
+        if (!answer_by_) {
+            answer_by_ = Clock::now() + std::chrono::seconds(PageServer::answer_s);
+        }
+        return wait_for(socket_, POLLOUT, *answer_by_);
+    }
 
     // Buffered: httplib reads the head a byte at a time.
     ssize_t read(char* ptr, size_t size) override {
@@ -149,9 +154,6 @@ class DeadlineStream final : public httplib::Stream {
     }
 
     ssize_t write(const char* ptr, size_t size) override {
-        if (!answer_by_) {
-            answer_by_ = Clock::now() + std::chrono::seconds(PageServer::answer_s);
-        }
         if (!is_writable()) {
             return -1;
         }
@@ -166,7 +168,7 @@ class DeadlineStream final : public httplib::Stream {
   private:
     socket_t socket_;
     Clock::time_point head_by_;
-    std::optional<Clock::time_point> answer_by_;
+    mutable std::optional<Clock::time_point> answer_by_;  // from the answer's first byte
     std::array<char, 4096> buffer_{};
     std::size_t taken_ = 0;
     std::size_t filled_ = 0;

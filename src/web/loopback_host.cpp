@@ -46,7 +46,8 @@ bool is_loopback_ipv4(std::string_view host) {
 bool names_loopback(std::string_view host) {
     host = without_port(host);
     const auto is_localhost = [](std::string_view name) {
-        return name.size() == 9 && std::equal(name.begin(), name.end(), "localhost", [](char a, char b) {
+        return name.size() == 9 &&
+               std::equal(name.begin(), name.end(), "localhost", [](char a, char b) {
                    return std::tolower(static_cast<unsigned char>(a)) == b;
                });
     };
