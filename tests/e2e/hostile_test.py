@@ -59,7 +59,7 @@ class Hostile(sh.ProgramTestCase):
         return monitor, url, (parts.hostname, parts.port)
 
     def connect(self, address, count):
-        sockets = [socket.create_connection(address, timeout=10) for _ in range(count)]
+        sockets = [socket.create_connection(address) for _ in range(count)]
         self.addCleanup(lambda: [each.close() for each in sockets])
         return list(sockets)
 
@@ -78,24 +78,20 @@ class Hostile(sh.ProgramTestCase):
         _, url, address = self.serve()
         slow = self.connect(address, 8)  # as many as the server has workers
         started = time.monotonic()
-        for byte in b"GET /api/latest HTTP/1.1\r\nHost: 127.0.0.1\r\nX-Pad: " + b"y" * 60:
+        while slow and time.monotonic() - started < 15:
             for each in select.select(slow, [], [], 1.0)[0]:
                 slow.remove(each)  # closed by the server
             with contextlib.suppress(ConnectionError):  # closed since: seen at the next select
                 for each in slow:
-                    each.send(bytes([byte]))
-            if not slow:
-                break
-        self.assertEqual(slow, [], "every slow request dropped")
+                    each.send(b"y")  # a request line without end
         self.assertLess(time.monotonic() - started, 8)
         self.assertEqual(answers(url), 200)
 
     def test_a_loopback_page_answers_only_a_loopback_host(self):
         _, url, (_, port) = self.serve()
         # A page on loopback read through DNS rebinding comes with the attacker's name.
-        for host, status in ((f"rebound.example:{port}", 421), ("rebound.example", 421),
-                             (f"localhost:{port}", 200), (f"[::1]:{port}", 200),
-                             (f"127.0.0.1:{port}", 200)):
+        for host, status in ((f"rebound.example:{port}", 421), (f"localhost:{port}", 200),
+                             (f"[::1]:{port}", 200), ("127.0.0.1", 200)):
             with self.subTest(host=host):
                 self.assertEqual(answers(url, headers={"Host": host}), status)
 
