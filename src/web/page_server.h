@@ -21,8 +21,8 @@ class PageServer {
     // Connections held at once, queued or being answered; one more is closed as soon as it is
     // accepted. The run needs a few dozen descriptors of the usual 1024 (logs, the serial
     // device and its re-opens, the display): 64 leaves it hundreds whatever clients do. It is
-    // still three times the 20 polling clients the page is measured with, and a worker's queue
-    // of 8 is as much as it can answer within request_s when each waits out its deadline.
+    // still three times the 20 polling clients the page is measured with, or ten browsers
+    // each opening its six connections at once.
     static constexpr int connection_limit = 64;
     // The whole request head within this of the connection's accept, however it trickles in:
     // a browser sends it in one packet.
