@@ -81,7 +81,8 @@ void BM_HistoryAnswer(benchmark::State& state) {
     PageAnswers answers(view, {true, "3", "port 3", 2.0}, [] { return 0.0; }, {});
     const std::string path = state.range(0) == 0 ? "/api/history" : "/api/latest";
     for (auto _ : state) {
-        benchmark::DoNotOptimize(answers.answer({"GET", path, "0", 100, false}).body->size());
+        benchmark::DoNotOptimize(
+            answers.answer({"GET", path, "0", 100, false, {}, {}}).body->size());
     }
 }
 BENCHMARK(BM_HistoryAnswer)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);

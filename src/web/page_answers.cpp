@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "web/json_text.h"
+#include "web/loopback_host.h"
 #include "web/metrics_text.h"
 #include "web/page_template.h"
 #include "web/record_json.h"
@@ -50,6 +51,9 @@ PageAnswers::PageAnswers(const LiveView& view, PageSource source, std::function<
 PageAnswer PageAnswers::answer(const PageRequest& request) {
     if (request.head_bytes > longest_head_bytes) {
         return text_answer(431, "Request head over 8 KiB\n");
+    }
+    if (!host_header_accepted(request.served_host, request.host)) {
+        return text_answer(421, "This page answers only to its loopback address\n");
     }
     if (request.method != "GET" && request.method != "HEAD") {
         PageAnswer refused = text_answer(405, "Only GET and HEAD\n");

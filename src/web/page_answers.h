@@ -22,6 +22,8 @@ struct PageRequest {
     std::optional<std::string> since;  // the query's "since", when there is one
     std::size_t head_bytes = 0;        // request line and header lines with their line ends
     bool has_body = false;             // a Content-Length above 0, or a chunked body
+    std::optional<std::string> host;   // the Host header, when there is one
+    std::string served_host;           // the address the page is served on
 };
 
 struct PageAnswer {
@@ -45,7 +47,8 @@ struct PageSource {
 //   /api/latest           the newest cycle and the link's state, as JSON
 //   /api/history?since=N  the cycles after index N (at most history_per_answer of them)
 //   /metrics              Prometheus' text format
-// and refusals, the first that applies: 431 for a head over 8 KiB, 405 for other methods, 413
+// and refusals, the first that applies: 431 for a head over 8 KiB, 421 for a Host other than
+// loopback on a page served on loopback (host_header_accepted), 405 for other methods, 413
 // for a body, 404 for other paths, 400 for a "since" that is not a whole number. Any number of
 // server threads may ask at once; the picture is encoded once per copy, by the first that asks for
 // it.

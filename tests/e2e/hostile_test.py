@@ -3,13 +3,17 @@ whatever they do, the run goes on and keeps logging. Each runs stillmon without 
 against the device simulator; program paths come in STILLMON and STILLSIM.
 """
 
+import contextlib
 import http.client
 import os
 import pathlib
 import re
+import select
 import signal
+import socket
 import subprocess
 import termios
+import time
 import unittest
 import urllib.parse
 
@@ -27,6 +31,14 @@ def record_numbers(lines):
     return [int(line.rsplit("Num=", 1)[1]) for line in lines]
 
 
+def answers(url, path="/api/latest", headers=None):
+    """The status of one request; None when the server closed the connection unanswered."""
+    try:
+        return request(url, path=path, headers=headers, timeout_s=2)[0]
+    except (ConnectionError, http.client.HTTPException, TimeoutError):
+        return None
+
+
 class Hostile(sh.ProgramTestCase):
     def setUp(self):
         super().setUp()
@@ -38,6 +50,50 @@ class Hostile(sh.ProgramTestCase):
                              options=options, stdin=stdin)
         self.addCleanup(monitor.stop)
         return monitor
+
+    def serve(self):
+        """A monitor serving its page on loopback, its page's URL and (host, port)."""
+        monitor = self.start_monitor("--serve", "127.0.0.1:0")
+        url = monitor.output.wait_for(r"^Page served at (http://\S+)$").group(1)
+        parts = urllib.parse.urlsplit(url)
+        return monitor, url, (parts.hostname, parts.port)
+
+    def connect(self, address, count):
+        sockets = [socket.create_connection(address) for _ in range(count)]
+        self.addCleanup(lambda: [each.close() for each in sockets])
+        return list(sockets)
+
+    def test_connections_beyond_the_limit_are_closed_and_the_run_goes_on(self):
+        monitor, url, address = self.serve()
+        self.connect(address, 300)
+        # Held, each took a descriptor and 2 s of a worker, until the device could not be
+        # opened again.
+        descriptors = pathlib.Path(f"/proc/{monitor.pid}/fd")
+        harness.wait_until(lambda: len(list(descriptors.iterdir())) < 150, 5, what="closes")
+        logged = len(monitor.wait_for_cycles(1))
+        harness.wait_until(lambda: answers(url) == 200, 10, what="the page to answer")
+        monitor.wait_for_cycles(logged + 2)
+
+    def test_requests_dribbled_a_byte_a_second_are_dropped_within_seconds(self):
+        _, url, address = self.serve()
+        slow = self.connect(address, 8)  # as many as the server has workers
+        started = time.monotonic()
+        while slow and time.monotonic() - started < 15:
+            for each in select.select(slow, [], [], 1.0)[0]:
+                slow.remove(each)  # closed by the server
+            with contextlib.suppress(ConnectionError):  # closed since: seen at the next select
+                for each in slow:
+                    each.send(b"y")  # a request line without end
+        self.assertLess(time.monotonic() - started, 8)
+        self.assertEqual(answers(url), 200)
+
+    def test_a_loopback_page_answers_only_a_loopback_host(self):
+        _, url, (_, port) = self.serve()
+        # A page on loopback read through DNS rebinding comes with the attacker's name.
+        for host, status in ((f"rebound.example:{port}", 421), (f"localhost:{port}", 200),
+                             (f"[::1]:{port}", 200), ("127.0.0.1", 200)):
+            with self.subTest(host=host):
+                self.assertEqual(answers(url, headers={"Host": host}), status)
 
     def test_a_replay_of_a_fifo_without_a_writer_ends_on_sigterm(self):
         os.mkfifo(os.path.join(self.dir, "Fifo.dat"))
@@ -51,8 +107,7 @@ class Hostile(sh.ProgramTestCase):
         self.assertEqual(replay.wait(10), 143)
 
     def test_the_page_serves_no_range_lists_and_a_second_run_on_its_port_goes_on(self):
-        first = self.start_monitor("--serve", "127.0.0.1:0")
-        url = first.output.wait_for(r"^Page served at (http://\S+)$").group(1)
+        first, url, _ = self.serve()
         parts = urllib.parse.urlsplit(url)
         status, _, whole = request(url)
         connection = http.client.HTTPConnection(parts.hostname, parts.port, timeout=10)

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "web/loopback_host.h"
 #include "web/serve_address.h"
 
 namespace stillmon {
@@ -25,7 +26,7 @@ struct Answers {
 
     PageAnswer get(const std::string& path, std::optional<std::string> since = std::nullopt,
                    const std::string& method = "GET") {
-        return answers.answer({method, path, std::move(since), 200, false});
+        return answers.answer({method, path, std::move(since), 200, false, {}, {}});
     }
 
     LiveView view{100};
@@ -47,10 +48,25 @@ TEST(PageAnswers, RefusesWhatItDoesNotServe) {
     const PageAnswer post = page.get("/", std::nullopt, "POST");
     EXPECT_EQ(post.status, 405);
     EXPECT_EQ(post.headers.back(), (std::pair<std::string, std::string>{"Allow", "GET, HEAD"}));
-    EXPECT_EQ(page.answers.answer({"GET", "/", {}, 0, true}).status, 413);
-    EXPECT_EQ(page.answers.answer({"GET", "/", {}, 8193, false}).status, 431);
+    EXPECT_EQ(page.answers.answer({"GET", "/", {}, 0, true, {}, {}}).status, 413);
+    EXPECT_EQ(page.answers.answer({"GET", "/", {}, 8193, false, {}, {}}).status, 431);
     EXPECT_EQ(page.get("/window.png").status, 503);  // no picture yet
     EXPECT_EQ(page.get("/", std::nullopt, "HEAD").status, 200);
+}
+
+TEST(PageAnswers, APageOnLoopbackAnswersOnlyALoopbackHost) {
+    for (const char* host : {"LocalHost:80", "127.200.3.4", "[::1]:80", "::1"}) {
+        EXPECT_TRUE(names_loopback(host)) << host;
+    }
+    for (const char* host : {"", "localhost.evil.example", "127.0.0.1.nip.io", "128.0.0.1",
+                             "127.0.0", "127.0.0.256", "[::1", "0.0.0.0"}) {
+        EXPECT_FALSE(names_loopback(host)) << host;
+    }
+    EXPECT_FALSE(host_header_accepted("127.0.0.1", "evil.example:80"));
+    EXPECT_TRUE(host_header_accepted("127.0.0.1", std::nullopt));  // HTTP/1.0
+    EXPECT_TRUE(host_header_accepted("0.0.0.0", "evil.example"));  // served to the network
+    Answers page;
+    EXPECT_EQ(page.answers.answer({"GET", "/", {}, 0, false, "evil", "::1"}).status, 421);
 }
 
 TEST(PageAnswers, ServeTheViewsCyclesPictureAndLinkState) {
