@@ -1,16 +1,16 @@
 #!/usr/bin/env python3
 """Fails when a source file includes a folder that is not below its own.
 
-src/base is the bottom; process, logging, link, display and web stand on base alone and never
-include each other; app stands on all of them; startup on app; src/main.cpp and the tools are on
-top. The
-platform libraries stay in the files that wrap them. Usage: layering_check.py [REPOSITORY]
+src/base is the bottom, src/system (the operating system's primitives) just above it; process,
+logging, link, display, web and console stand on those alone and never include each other; app
+stands on all of them; startup on app; src/main.cpp and the tools are on top. The platform
+libraries stay in the files that wrap them. Usage: layering_check.py [REPOSITORY]
 """
 import pathlib
 import re
 import sys
 
-LEVEL = {"base": 0, "process": 1, "logging": 1, "link": 1, "display": 1, "web": 1, "console": 1, "app": 2,
+LEVEL = {"base": 0, "system": 0.5, "process": 1, "logging": 1, "link": 1, "display": 1, "web": 1, "console": 1, "app": 2,
          "startup": 3}
 TOP = 4  # src/main.cpp and tools/
 # Platform headers and the only files that may include them.

@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "base/telemetry_frame.h"
-#include "logging/append_file.h"
 #include "logging/log_lines.h"
+#include "system/append_file.h"
 
 namespace stillmon {
 

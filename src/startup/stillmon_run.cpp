@@ -6,8 +6,6 @@
 #include <thread>
 
 #include "app/acquisition_cycle.h"
-#include "app/ending_signals.h"
-#include "app/free_memory.h"
 #include "app/link_supervisor.h"
 #include "app/process_end.h"
 #include "app/replay_prompt.h"
@@ -18,6 +16,8 @@
 #include "startup/run_request.h"
 #include "startup/run_sources.h"
 #include "startup/supervisor_start.h"
+#include "system/ending_signals.h"
+#include "system/free_memory.h"
 
 namespace stillmon {
 
@@ -144,7 +144,8 @@ int run_stillmon(const char* program, const std::vector<std::string>& arguments,
     const ThreadStarter start = ending_thread_starter(process_end, std::cerr);
     // Before anything is opened: a log that blocks its opening (a FIFO without a writer)
     // must not keep Ctrl+C and SIGTERM from ending the program.
-    watch_ending_signals(process_end, start);
+    watch_ending_signals(
+        [&process_end](int exit_status) { process_end.close_all_and_exit(exit_status); }, start);
     OpenFailureNotice open_failures(std::cerr);
     const RunSources sources =
         open_sources(*request, program, platform, process_end, open_failures, start);

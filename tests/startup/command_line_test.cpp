@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/free_memory.h"
+#include "system/free_memory.h"
 
 namespace stillmon {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/free_memory.h"
+#include "system/free_memory.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "logging/append_file.h"
+#include "system/append_file.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

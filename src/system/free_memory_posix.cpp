@@ -1,7 +1,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/free_memory.h"
+#include "system/free_memory.h"
 
 namespace stillmon {
 

@@ -1,12 +1,13 @@
 #pragma once
 
-#include "app/process_end.h"
+#include <functional>
+
 #include "base/thread_starter.h"
 
 namespace stillmon {
 
 // How the operating system asks the program to stop (signals on Linux, console events on
-// Windows) ends it as the quit key does, through ProcessEnd, so no logged cycle is lost: an
+// Windows) ends it as the quit key does, closing what is open, so no logged cycle is lost: an
 // interrupt with status 130, a request to terminate or a closed terminal with 143 (129 for a
 // hang-up and 131 for Ctrl+\ on Linux), as shells report signals.
 
@@ -18,8 +19,11 @@ void ignore_closed_console();
 // so that every thread inherits it.
 void hold_ending_signals();
 
-// From here on a request to stop ends the process through `process_end`, which outlives
-// the process. A thread the watch needs comes from `start`.
-void watch_ending_signals(ProcessEnd& process_end, const ThreadStarter& start);
+// What a request to stop calls with the exit status; it ends the process and never returns.
+using EndOfProcess = std::function<void(int status)>;
+
+// From here on a request to stop ends the process through `end`. A thread the watch needs
+// comes from `start`.
+void watch_ending_signals(EndOfProcess end, const ThreadStarter& start);
 
 }  // namespace stillmon

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/free_memory.h"
+#include "system/free_memory.h"
 
 namespace stillmon {
 

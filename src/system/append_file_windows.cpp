@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <io.h>
 
-#include "logging/append_file.h"
+#include "system/append_file.h"
 
 #include <algorithm>
 

@@ -1,7 +1,9 @@
 #include <pthread.h>
 #include <signal.h>
 
-#include "app/ending_signals.h"
+#include <utility>
+
+#include "system/ending_signals.h"
 
 namespace stillmon {
 
@@ -31,13 +33,13 @@ void hold_ending_signals() {
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 }
 
-void watch_ending_signals(ProcessEnd& process_end, const ThreadStarter& start) {
-    start([&process_end] {
+void watch_ending_signals(EndOfProcess end, const ThreadStarter& start) {
+    start([end = std::move(end)] {
         const sigset_t signals = ending_signal_set();
         int signal_number = 0;
         while (sigwait(&signals, &signal_number) != 0) {
         }
-        process_end.close_all_and_exit(128 + signal_number);
+        end(128 + signal_number);
     }).detach();
 }
 
