@@ -5,7 +5,7 @@
 
 #include "app/cycle_host.h"
 #include "app/readouts.h"
-#include "app/replay_derivation.h"
+#include "replay/replay_derivation.h"
 #include "base/operator_state.h"
 #include "base/telemetry_frame.h"
 #include "display/strip_chart.h"

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "app/replay_derivation.h"
+#include "replay/replay_derivation.h"
 #include "base/operator_state.h"
 #include "logging/log_line_reader.h"
 #include "logging/record_csv.h"

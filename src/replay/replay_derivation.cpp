@@ -1,4 +1,4 @@
-#include "app/replay_derivation.h"
+#include "replay/replay_derivation.h"
 
 #include <string_view>
 #include <utility>
