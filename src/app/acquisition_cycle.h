@@ -5,7 +5,6 @@
 
 #include "app/cycle_host.h"
 #include "app/readouts.h"
-#include "replay/replay_derivation.h"
 #include "base/operator_state.h"
 #include "base/telemetry_frame.h"
 #include "display/strip_chart.h"
@@ -15,6 +14,7 @@
 #include "logging/log_lines.h"
 #include "logging/text_log_reader.h"
 #include "process/derived_values.h"
+#include "replay/replay_derivation.h"
 
 namespace stillmon {
 

@@ -5,11 +5,11 @@
 #include <string_view>
 #include <system_error>
 
-#include "replay/replay_derivation.h"
 #include "base/operator_state.h"
 #include "logging/log_line_reader.h"
 #include "logging/record_csv.h"
 #include "logging/record_line.h"
+#include "replay/replay_derivation.h"
 #include "web/report_page.h"
 
 namespace stillmon::report {
