@@ -19,7 +19,7 @@ import urllib.parse
 
 import harness
 import stillmon_harness as sh
-from page_test import request
+from page_client import request
 
 
 def resident_megabytes(pid):

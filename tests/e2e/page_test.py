@@ -7,8 +7,6 @@ Program paths come in STILLMON and STILLSIM. STILLMON_PAGE_LOAD_S sets the load 
 (default 60 s); STILLMON_PAGE_SCREENSHOTS names a folder to keep the page's screenshot in.
 """
 
-import http.client
-import json
 import os
 import re
 import shutil
@@ -29,30 +27,12 @@ except ImportError:
 import browser
 import harness
 import stillmon_harness as sh
+from page_client import get_json, request
 import text_log
 
 RECORD_KEYS = {"index", "record", "device_time", "interval", "temperatures", "proof",
                "liquid_strength", "vapour_strength", "whole_stages", "stages", "valve", "flow",
                "reflux_ratio", "timing_errors"}
-
-
-def request(url, method="GET", path=None, headers=None, body=None, timeout_s=10):
-    """(status, headers, body) of one request on a connection of its own."""
-    parts = urllib.parse.urlsplit(url)
-    connection = http.client.HTTPConnection(parts.hostname, parts.port, timeout=timeout_s)
-    try:
-        connection.request(method, path or parts.path or "/", body=body, headers=headers or {})
-        response = connection.getresponse()
-        return response.status, dict(response.getheaders()), response.read()
-    finally:
-        connection.close()
-
-
-def get_json(url, path):
-    status, _, body = request(url, path=path)
-    if status != 200:
-        raise harness.HarnessError(f"{path}: status {status}")
-    return json.loads(body)
 
 
 def logged(line):

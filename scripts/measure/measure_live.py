@@ -2,7 +2,7 @@
 CPU use per cycle and over the whole run, per thread, and resident memory. Not a test; run
 it by hand:
 
-    python3 tests/e2e/measure_live.py --stillmon build/stillmon --stillsim build/stillsim \
+    python3 scripts/measure/measure_live.py --stillmon build/stillmon --stillsim build/stillsim \
         --minutes 10
 
 A second phase keeps the device silent (a pseudo-terminal nobody writes to): the main
@@ -13,10 +13,15 @@ time splits into a cost per second of waiting and a cost per cycle of its own wo
 
 import argparse
 import os
+import sys
 import time
 
-import harness
-import stillmon_harness
+# The end-to-end tests' harness (X servers, programs, the simulator) serves here too.
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
+
+import harness  # noqa: E402
+import stillmon_harness  # noqa: E402
 
 
 def thread_cpu_seconds(pid):

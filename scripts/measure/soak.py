@@ -1,7 +1,7 @@
 """A long live run of stillmon against the simulator with faults at random: stalls, hang-ups,
 dropped bytes and slow period bursts. scripts/soak runs it; it is not part of the test suite.
 
-    python3 tests/e2e/soak.py --stillmon build/stillmon --stillsim build/stillsim --minutes 30
+    python3 scripts/measure/soak.py --stillmon build/stillmon --stillsim build/stillsim --minutes 30
 
 At the end stillmon is quit with `x` and the run is checked:
 - frames: every frame the simulator sent whole is in both logs exactly once, in order, and
@@ -28,9 +28,13 @@ import subprocess
 import sys
 import time
 
-import harness
-import measure_live
-import stillmon_harness as sh
+# The end-to-end tests' harness (X servers, programs, the simulator) serves here too.
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "e2e"))
+
+import harness  # noqa: E402
+import measure_live  # noqa: E402
+import stillmon_harness as sh  # noqa: E402
 
 QUIT_STATUS = 55
 # A frame the monitor had this long before its port closed was in its hands, not in flight.
