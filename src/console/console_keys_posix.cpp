@@ -8,7 +8,10 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdlib>
+#include <mutex>
+#include <thread>
 #include <utility>
 
 #include "console/console_key_decoder.h"
@@ -66,6 +69,35 @@ void switch_to_key_input(int fd) {
     mode.c_cc[VTIME] = 0;
     tcsetattr(fd, TCSANOW, &mode);
 }
+
+// The POSIX reader: a thread polls the descriptor and a pipe that wakes it to end.
+class ConsoleKeyReader final : public ConsoleKeys {
+  public:
+    ConsoleKeyReader(KeyQueue& keys, int fd, const ThreadStarter& start,
+                     std::function<void()> wake);
+    ~ConsoleKeyReader() override;
+
+    ConsoleKeyReader(const ConsoleKeyReader&) = delete;
+    ConsoleKeyReader& operator=(const ConsoleKeyReader&) = delete;
+
+    bool ended() const override;
+    bool wait_until_ended(Clock::time_point deadline) const override;
+
+  private:
+    void read_until_end();
+    void mark_ended();
+    void wake_reader() const;
+
+    KeyQueue& keys_;
+    int fd_;
+    std::function<void()> wake_;
+    int wake_read_fd_ = -1;
+    int wake_write_fd_ = -1;
+    mutable std::mutex mutex_;
+    mutable std::condition_variable ended_changed_;
+    bool ended_ = false;
+    std::thread thread_;
+};
 
 }  // namespace
 
@@ -191,8 +223,9 @@ void ConsoleKeyReader::read_until_end() {
     mark_ended();
 }
 
-bool console_keys_available() {
-    return true;
+std::unique_ptr<ConsoleKeys> start_console_keys(KeyQueue& keys, int fd, const ThreadStarter& start,
+                                                std::function<void()> wake) {
+    return std::make_unique<ConsoleKeyReader>(keys, fd, start, std::move(wake));
 }
 
 }  // namespace stillmon

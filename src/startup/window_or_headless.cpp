@@ -11,16 +11,16 @@ WindowOrHeadless open_window_or_headless(const WindowOpener& open_window,
     if (opened.window) {
         return opened;
     }
-    if (!console_keys_available()) {
+    auto headless = std::make_unique<HeadlessChartWindow>();
+    // The main thread sleeps in the window's wait: console keys end it as window keys do.
+    opened.console_keys =
+        start_console_keys(keys, console_fd, start, [window = headless.get()] { window->wake(); });
+    if (!opened.console_keys) {
         opened.why_no_window = why_not;
         return opened;
     }
     console << "No display (" << why_not << "): running without a window; keys from the console"
             << std::endl;
-    auto headless = std::make_unique<HeadlessChartWindow>();
-    // The main thread sleeps in the window's wait: console keys end it as window keys do.
-    opened.console_keys = std::make_unique<ConsoleKeyReader>(
-        keys, console_fd, start, [window = headless.get()] { window->wake(); });
     opened.window = std::move(headless);
     return opened;
 }

@@ -27,7 +27,7 @@ struct WindowOrHeadless {
     // Null only where the console cannot give the keys and no window opened: the run cannot
     // go on then, for why_no_window.
     std::unique_ptr<ChartWindow> window;
-    std::unique_ptr<ConsoleKeyReader> console_keys;  // only without a window
+    std::unique_ptr<ConsoleKeys> console_keys;  // only without a window
     std::string why_no_window;
 
     bool headless() const { return console_keys != nullptr; }

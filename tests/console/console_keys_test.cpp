@@ -61,41 +61,41 @@ std::vector<std::string> take(KeyQueue& keys, int count) {
     return taken;
 }
 
-TEST(ConsoleKeyReader, QueuesDecodedKeysFromItsInput) {
+TEST(ConsoleKeys, QueuesDecodedKeysFromItsInput) {
     Pipe input;
     KeyQueue keys;
-    ConsoleKeyReader reader(keys, input.read_end);
+    const auto reader = start_console_keys(keys, input.read_end);
     input.write_text("q1\x1B[A\n\x1B[24~");
     EXPECT_EQ(take(keys, 5),
               (std::vector<std::string>{"q", "1", std::string(key::up), std::string(key::enter),
                                         std::string(key::snapshot)}));
 }
 
-TEST(ConsoleKeyReader, GivesALoneEscOnceNothingFollowsIt) {
+TEST(ConsoleKeys, GivesALoneEscOnceNothingFollowsIt) {
     Pipe input;
     KeyQueue keys;
-    ConsoleKeyReader reader(keys, input.read_end);
+    const auto reader = start_console_keys(keys, input.read_end);
     input.write_text("\x1B");
     EXPECT_EQ(keys.wait_pop(deadline()), std::string(key::escape));
-    EXPECT_FALSE(reader.ended());
+    EXPECT_FALSE(reader->ended());
 }
 
-TEST(ConsoleKeyReader, EndsAtEndOfInputAfterTheLastKeys) {
+TEST(ConsoleKeys, EndsAtEndOfInputAfterTheLastKeys) {
     Pipe input;
     KeyQueue keys;
-    ConsoleKeyReader reader(keys, input.read_end);
+    const auto reader = start_console_keys(keys, input.read_end);
     input.write_text("7\x1B");
     input.close_writing();
-    EXPECT_TRUE(reader.wait_until_ended(deadline()));
+    EXPECT_TRUE(reader->wait_until_ended(deadline()));
     EXPECT_EQ(keys.try_pop(), "7");
     EXPECT_EQ(keys.try_pop(), std::string(key::escape));
     EXPECT_FALSE(keys.try_pop().has_value());
 }
 
-TEST(ConsoleKeyReader, StopsWhenDestroyedWhileWaitingForInput) {
+TEST(ConsoleKeys, StopsWhenDestroyedWhileWaitingForInput) {
     Pipe input;
     KeyQueue keys;
-    auto reader = std::make_unique<ConsoleKeyReader>(keys, input.read_end);
+    auto reader = start_console_keys(keys, input.read_end);
     input.write_text("a");
     ASSERT_EQ(keys.wait_pop(deadline()), "a");  // the reader's thread is now waiting
     auto destroyed = std::async(std::launch::async, [&reader] { reader.reset(); });
@@ -129,7 +129,7 @@ class PseudoTerminal : public ::testing::Test {
 
 TEST_F(PseudoTerminal, ReaderTakesKeysAsPressedWithoutEchoAndKeepsCtrlC) {
     KeyQueue keys;
-    ConsoleKeyReader reader(keys, terminal_);
+    const auto reader = start_console_keys(keys, terminal_);
     const termios during = mode();
     EXPECT_EQ(during.c_lflag & ICANON, 0u);
     EXPECT_EQ(during.c_lflag & ECHO, 0u);
@@ -144,7 +144,7 @@ TEST_F(PseudoTerminal, ReaderTakesKeysAsPressedWithoutEchoAndKeepsCtrlC) {
 TEST_F(PseudoTerminal, ReaderPutsTheTerminalBackWhenItEnds) {
     {
         KeyQueue keys;
-        ConsoleKeyReader reader(keys, terminal_);
+        const auto reader = start_console_keys(keys, terminal_);
         EXPECT_EQ(mode().c_lflag & ECHO, 0u);
     }
     const termios after = mode();
@@ -154,7 +154,7 @@ TEST_F(PseudoTerminal, ReaderPutsTheTerminalBackWhenItEnds) {
 
 TEST_F(PseudoTerminal, RestoreConsoleModeWorksWithoutTheReadersDestructor) {
     KeyQueue keys;
-    ConsoleKeyReader reader(keys, terminal_);
+    const auto reader = start_console_keys(keys, terminal_);
     restore_console_mode();
     EXPECT_NE(mode().c_lflag & ECHO, 0u);
     EXPECT_NE(mode().c_lflag & ICANON, 0u);
