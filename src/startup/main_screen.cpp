@@ -21,13 +21,14 @@ WindowOrHeadless window_or_end(WindowOrHeadless shown, ProcessEnd& process_end) 
 
 }  // namespace
 
-MainScreen::MainScreen(RunMode mode, OperatorState& state, const ProgramPlatform& platform,
-                       const ThreadStarter& start, LiveView* view, ProcessEnd& process_end)
+MainScreen::MainScreen(RunMode mode, std::string_view title_address, OperatorState& state,
+                       const ProgramPlatform& platform, const ThreadStarter& start, LiveView* view,
+                       ProcessEnd& process_end)
     : surface(choose_screen_geometry(computer_name_from_environment())),
-      shown(window_or_end(
-          open_window_or_headless(platform.open_window, surface.geometry(), window_title(mode),
-                                  keys, std::cout, STDIN_FILENO, start),
-          process_end)),
+      shown(window_or_end(open_window_or_headless(platform.open_window, surface.geometry(),
+                                                  window_title(mode, title_address), keys,
+                                                  std::cout, STDIN_FILENO, start),
+                          process_end)),
       presenter(*shown.window, surface),
       host({presenter, surface, state, keys, view, platform.now_s, platform.save_snapshot,
             std::cout}) {

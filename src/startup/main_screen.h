@@ -19,8 +19,10 @@ namespace stillmon {
 // or without a display the console. Where neither can be had, the run ends with status 1,
 // its logs closed.
 struct MainScreen {
-    MainScreen(RunMode mode, OperatorState& state, const ProgramPlatform& platform,
-               const ThreadStarter& start, LiveView* view, ProcessEnd& process_end);
+    // The window's title names `title_address`.
+    MainScreen(RunMode mode, std::string_view title_address, OperatorState& state,
+               const ProgramPlatform& platform, const ThreadStarter& start, LiveView* view,
+               ProcessEnd& process_end);
 
     // Without a window, input that has ended counts once its queued keys are taken.
     bool console_input_ended() const;

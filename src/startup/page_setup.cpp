@@ -25,7 +25,8 @@ void serve_page(Page& page, const ServeAddress& address, const RunPlan& plan,
     }
     ServeAddress bound = address;
     bound.port = page.server->port();
-    std::cout << page_served_line(page_url(bound)) << std::endl;
+    page.url = page_url(bound);
+    std::cout << page_served_line(page.url) << std::endl;
 }
 
 }  // namespace stillmon

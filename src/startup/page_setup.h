@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "base/thread_starter.h"
 #include "startup/command_line.h"
@@ -18,6 +19,7 @@ struct Page {
     std::optional<LiveView> view;
     std::optional<PageAnswers> answers;
     std::unique_ptr<PageServer> server;
+    std::string url;  // where it is served, once it is
 
     // The live view the cycle feeds; null when no page is served.
     LiveView* served_view() { return server ? &*view : nullptr; }

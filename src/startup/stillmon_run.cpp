@@ -18,6 +18,7 @@
 #include "startup/supervisor_start.h"
 #include "system/ending_signals.h"
 #include "system/free_memory.h"
+#include "system/installed_documentation.h"
 
 namespace stillmon {
 
@@ -154,7 +155,9 @@ int run_stillmon(const char* program, const std::vector<std::string>& arguments,
         serve_page(page, *request->serve, plan, platform, start);
     }
     LiveView* view = page.served_view();
-    MainScreen screen(plan.mode, state, platform, start, view, process_end);
+    const std::string_view title_address =
+        page.server ? std::string_view(page.url) : installed_documentation();
+    MainScreen screen(plan.mode, title_address, state, platform, start, view, process_end);
     LinkSupervisor supervisor(
         plan.mode, plan.port.value_or(PortSettings{}), state, sources.link.get(),
         supervisor_platform(screen, state, platform, process_end, open_failures, view));

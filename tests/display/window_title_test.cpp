@@ -14,11 +14,6 @@ TEST(WindowTitle, NamesTheModeBeforeTheWebAddress) {
               "Saved Log Data Out to Graf on https://a.example");
 }
 
-TEST(WindowTitle, UsesTheProgramsOwnWebAddressByDefault) {
-    EXPECT_EQ(window_title(RunMode::live),
-              std::string("USB CDC USART out to Graf on ") + std::string(title_web_address));
-}
-
 TEST(WindowTitle, KeepsAtMost127Characters) {
     struct Case {
         std::size_t length;

@@ -71,6 +71,7 @@ class PageInBrowser(PageTestCase):
         monitor, url = self.start_live("--skip", "3600", "--speed", "10")
         # A ratio period of 3 cycles (y lowers it from 97), so the reflux chart has points soon.
         window = monitor.window()
+        self.assertEqual(self.x.window_name(window), "USB CDC USART out to Graf on " + url)
         self.x.focus(window)
         self.x.type_text(window, "y" * 95)
         monitor.wait_for_cycles(8)

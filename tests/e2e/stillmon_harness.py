@@ -24,7 +24,8 @@ import text_log
 STILLMON = os.environ.get("STILLMON", "")
 STILLSIM = os.environ.get("STILLSIM", "")
 
-LIVE_TITLE = "USB CDC USART out to Graf on https://stillmon.example.org"
+# Without a served page the title names the installed documentation.
+LIVE_TITLE = "USB CDC USART out to Graf on file:///usr/share/doc/stillmon/README.md"
 
 FRAME_BYTES = 38
 DEFAULT_VALVE_WINDOW = 20

@@ -13,8 +13,8 @@ import harness
 
 PROBE = os.environ.get("WINDOW_PROBE", "")
 SMALL_MACHINE = os.environ.get("STILLMON_SMALL_SCREEN_NAME", "STILLMON-SMALL")
-LIVE_TITLE = "USB CDC USART out to Graf on https://stillmon.example.org"
-REPLAY_TITLE = "Saved Log Data Out to Graf on https://stillmon.example.org"
+LIVE_TITLE = "USB CDC USART out to Graf on http://127.0.0.1:8080/"
+REPLAY_TITLE = "Saved Log Data Out to Graf on http://127.0.0.1:8080/"
 
 
 def key_line(*byte_values):

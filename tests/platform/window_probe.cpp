@@ -176,7 +176,8 @@ int run(const ProbeOptions& options) {
         options.small ? small_screen : choose_screen_geometry(computer_name_from_environment());
     KeyQueue keys;
     const WindowOrHeadless opened = open_window_or_headless(
-        open_sdl_window, geometry, window_title(options.title_mode), keys, std::cout);
+        open_sdl_window, geometry, window_title(options.title_mode, "http://127.0.0.1:8080/"), keys,
+        std::cout);
     std::cout << (opened.headless() ? "headless " : "window ") << geometry.width << "x"
               << geometry.height << std::endl;
 
