@@ -148,7 +148,7 @@ class DeadlineStream final : public httplib::Stream {
             filled_ = static_cast<std::size_t>(got);
         }
         const std::size_t given = std::min(size, filled_ - taken_);
-        std::memcpy(ptr, buffer_.data() + taken_, given);
+        std::copy_n(buffer_.begin() + static_cast<std::ptrdiff_t>(taken_), given, ptr);
         taken_ += given;
         return static_cast<ssize_t>(given);
     }
@@ -183,7 +183,7 @@ class MemoryStream final : public httplib::Stream {
     bool is_writable() const override { return true; }
     ssize_t read(char* ptr, size_t size) override {
         const std::size_t given = std::min(size, request_.size());
-        std::memcpy(ptr, request_.data(), given);
+        std::copy_n(request_.begin(), given, ptr);
         request_.remove_prefix(given);
         return static_cast<ssize_t>(given);
     }
