@@ -22,17 +22,14 @@ double monotonic_seconds() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const stillmon::ProgramPlatform platform{
-        STILLMON_VERSION,
-        stillmon::open_sdl_window,
-        [](const stillmon::ThreadStarter& start, std::function<void(std::string_view)> say) {
-            return stillmon::make_serial_port_link(start, std::move(say));
-        },
-        stillmon::serial_device_naming(),
-        stillmon::start_page_server,
-        stillmon::encode_picture_png,
-        stillmon::take_snapshot,
-        monotonic_seconds};
+    const stillmon::ProgramPlatform platform{STILLMON_VERSION,
+                                             stillmon::open_sdl_window,
+                                             stillmon::make_serial_port_link,
+                                             stillmon::serial_device_naming(),
+                                             stillmon::start_page_server,
+                                             stillmon::encode_picture_png,
+                                             stillmon::take_snapshot,
+                                             monotonic_seconds};
     const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
     return stillmon::run_stillmon(argc > 0 ? argv[0] : "stillmon", arguments, platform);
 }

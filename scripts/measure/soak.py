@@ -134,7 +134,7 @@ def check_frames(report, lines, records, quit_mark, problems):
     whole = report.of_kind("whole")
     position = {details[1]: i for i, (_, _, details) in enumerate(whole)}
     short_records = {details[1] for _, _, details in report.of_kind("short")}
-    logged = [int(line.rsplit("Num=", 1)[1]) for line in lines]
+    logged = sh.record_numbers(lines)
     binary_numbers = [int(number) for number, _ in records]
     if logged != binary_numbers:
         problems.append(f"the text log ({len(logged)} lines) and the binary log "
@@ -330,7 +330,7 @@ def run(arguments, out):
         ("faults", ", ".join(f"{kind} {count}" for kind, count in report.faults.items())),
         ("re-opens", str(len(report.of_kind("attached")) - 1)),
     ]
-    back = recoveries(report, {int(line.rsplit("Num=", 1)[1]) for line in lines})
+    back = recoveries(report, set(sh.record_numbers(lines)))
     if back:
         rows.append(("recoveries", f"{len(back)} after stalls and hang-ups: frames lost "
                                    f"{sum(n for _, n in back)} (at most {max(n for _, n in back)}"

@@ -27,10 +27,6 @@ def resident_megabytes(pid):
     return int(re.search(r"VmRSS:\s+(\d+)", status).group(1)) / 1024
 
 
-def record_numbers(lines):
-    return [int(line.rsplit("Num=", 1)[1]) for line in lines]
-
-
 def answers(url, path="/api/latest", headers=None):
     """The status of one request; None when the server closed the connection unanswered."""
     try:
@@ -169,13 +165,13 @@ class Hostile(sh.ProgramTestCase):
         monitor = self.start_monitor()
         monitor.wait_for_cycles(2)
         monitor.process.send_signal(signal.SIGSTOP)
-        last = record_numbers(monitor.logged_lines())[-1]
+        last = sh.record_numbers(monitor.logged_lines())[-1]
         # Stopped well past the stall limit, as after a suspended laptop.
         self.simulator.wait_for(rf"\(record {last + 4}\) sent")
         monitor.process.send_signal(signal.SIGCONT)
         # Seen from the supervisor, frames had stopped: it re-opened the port and threw away
         # what waited in it.
-        numbers = record_numbers(monitor.wait_for_cycles(last + 6))
+        numbers = sh.record_numbers(monitor.wait_for_cycles(last + 6))
         self.assertEqual(numbers, list(range(1, len(numbers) + 1)))
         self.assertEqual(self.simulator.events("^reader (attached|left)"), ["reader attached"])
 

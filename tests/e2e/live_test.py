@@ -101,7 +101,7 @@ class LiveStartup(LiveTestCase):
         self.assertLess(time.monotonic() - plugged_at, 3)
         frames = sh.plain_frames(1, 2)
         self.send_frames(device, frames)
-        self.assertEqual(record_numbers(monitor.wait_for_cycles(2)), [1, 2])
+        self.assertEqual(sh.record_numbers(monitor.wait_for_cycles(2)), [1, 2])
         self.assertEqual(self.quit_with(monitor, "x"), 55)
         # The reason is said once, however often the open is tried.
         self.assertEqual(monitor.errors.all(), [
@@ -152,7 +152,7 @@ class LiveStartup(LiveTestCase):
         self.assertEqual(simulator.events("^reader (attached|left)"), ["reader attached"])
         second.stop()
         first.stop()
-        self.assertEqual(record_numbers(lines), list(range(1, len(lines) + 1)))
+        self.assertEqual(sh.record_numbers(lines), list(range(1, len(lines) + 1)))
         self.assertEqual(len(sh.split_binary_log(sh.read_bytes(first.binary_log))),
                          len(sh.read_text_log(first.text_log)))
 
@@ -351,7 +351,7 @@ class LiveEnds(LiveTestCase):
         self.assertIn("stillmon: writing disk/Run3.dat again", errors)
         text = sh.read_bytes(monitor.text_log)
         self.assertTrue(whole_lines(text), text[-80:])
-        numbers = record_numbers(sh.read_text_log(monitor.text_log))
+        numbers = sh.record_numbers(sh.read_text_log(monitor.text_log))
         self.assertEqual(numbers, sorted(set(numbers)))
         records = sh.split_binary_log(sh.read_bytes(monitor.binary_log))
         self.assertTrue(all(len(frame) == 38 for _, frame in records))
@@ -466,10 +466,6 @@ class LiveTiming(LiveTestCase):
         self.assertEqual(self.quit_with(monitor, "x"), 55)
 
 
-def record_numbers(lines):
-    return [int(line.rsplit("Num=", 1)[1]) for line in lines]
-
-
 class LiveStall(LiveTestCase):
     def test_a_silent_device_gets_its_link_reopened_and_the_cycle_goes_on(self):
         simulator = self.start_simulator("--verbose", "--stall-after", "3", "--stall-for", "4.5")
@@ -490,7 +486,7 @@ class LiveStall(LiveTestCase):
                 self.assertEqual(what_back, "reader attached")
                 self.assertTrue(0.45 <= back - left <= 1.5, times)
         # Reading goes on with the frames that came after the stall.
-        numbers = record_numbers(lines)
+        numbers = sh.record_numbers(lines)
         self.assertEqual(numbers[:3], [1, 2, 3])
         self.assertGreater(numbers[-1], 4)
         self.assertLess(time.monotonic() - stalled_at, 20)
@@ -563,7 +559,7 @@ class LiveHonestLogs(LiveTestCase):
         self.assertEqual(self.quit_with(monitor, "x"), 55)
 
         lines = sh.read_text_log(monitor.text_log)
-        self.assertEqual(record_numbers(lines),
+        self.assertEqual(sh.record_numbers(lines),
                          [sh.elements_from_frame(f)[18] for f in whole])
         records = sh.split_binary_log(sh.read_bytes(monitor.binary_log))
         self.assertEqual([frame for _, frame in records], sh.expected_logged_frames(whole))

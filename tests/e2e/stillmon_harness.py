@@ -312,6 +312,11 @@ def read_bytes(path):
         return b""
 
 
+def record_numbers(lines):
+    """The record numbers (Num=) of text-log lines."""
+    return [int(line.rsplit("Num=", 1)[1]) for line in lines]
+
+
 def read_text_log(path):
     """Complete lines (those ending CR LF), decoded, without their line ends."""
     data = read_bytes(path)

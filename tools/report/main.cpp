@@ -4,8 +4,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "report/interrupt_watch.h"
 #include "report/run_report.h"
+#include "system/ending_signals.h"
 
 int main(int argc, char** argv) {
     stillmon::report::ReportFiles files;
@@ -37,7 +37,12 @@ int main(int argc, char** argv) {
         files.html = stillmon::report::default_report_path(files.log);
     }
     // Never destroyed: the thread that takes an interrupt may use it until the process ends.
+    // From here on an interrupt, SIGTERM, SIGHUP or Ctrl+\ removes the outputs not yet moved
+    // into place and ends with 128 + the signal, as shells report it.
     auto& temporaries = *new stillmon::report::TemporaryOutputs;
-    stillmon::report::remove_outputs_on_interrupt(temporaries);
+    stillmon::hold_ending_signals();
+    stillmon::watch_ending_signals(
+        [&temporaries](int status) { temporaries.remove_all_and_exit(status); },
+        stillmon::start_thread);
     return stillmon::report::write_run_report(files, temporaries, std::cout, std::cerr);
 }

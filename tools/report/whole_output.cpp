@@ -32,11 +32,11 @@ void report_error(std::ostream& errors, std::string_view what, const std::string
 std::FILE* TemporaryOutputs::create_beside(const std::string& target, std::string& temporary,
                                            int& error) {
     const std::lock_guard lock(files_mutex_);
-    std::error_code ignored;
+    std::FILE* file = nullptr;
     do {
         temporary = target + random_suffix();
-    } while (std::filesystem::exists(temporary, ignored));
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+        file = std::fopen(temporary.c_str(), "wbx");  // a new file, or none
+    } while (file == nullptr && errno == EEXIST);
     if (file == nullptr) {
         error = errno;
         return nullptr;
@@ -59,15 +59,14 @@ bool TemporaryOutputs::move_all_into_place(std::string& failed_target, int& erro
         std::error_code reason;
         if (moved) {
             std::filesystem::rename(temporary, target, reason);
-        }
-        if (!moved || reason) {
-            if (moved) {
-                failed_target = target;
-                error = reason.value();
-                moved = false;
+            if (!reason) {
+                continue;
             }
-            std::remove(temporary.c_str());
+            failed_target = target;
+            error = reason.value();
+            moved = false;
         }
+        std::remove(temporary.c_str());  // after a failure, the rest stay unmoved
     }
     files_.clear();
     return moved;

@@ -13,7 +13,7 @@ namespace stillmon::report {
 // The outputs of a run while they are written: each goes to a temporary file beside its
 // target and replaces it only once every output is complete, so that a run that fails or is
 // interrupted leaves the files of those names as they were. Shared with the thread that
-// takes an interrupt (interrupt_watch.h); each step that creates, moves or removes files
+// takes an interrupt (system/ending_signals.h); each step that creates, moves or removes files
 // holds the lock, so an interrupt never finds an output half moved into place.
 class TemporaryOutputs {
   public:
