@@ -12,7 +12,7 @@ import re
 import sys
 
 LEVEL = {"base": 0, "system": 0.5,
-         "process": 1, "logging": 1, "link": 1, "display": 1, "web": 1, "console": 1,
+         "process": 1, "logging": 1, "link": 1, "display": 1, "web": 1, "console": 1, "alarms": 1,
          "replay": 2, "app": 3, "startup": 4}
 TOP = 5  # src/main.cpp and tools/
 # Platform headers and the only files that may include them.
@@ -20,6 +20,7 @@ PLATFORM = {"SDL": re.compile(r"src/display/sdl_\w+\.(h|cpp)$"),
             "asio": re.compile(r"src/link/serial_(\w+\.cpp|device\.h)$"),
             "httplib": re.compile(r"src/web/http_\w+\.cpp$"),
             "X11": re.compile(r"src/display/display_server_posix\.cpp$"),
+            "toml++": re.compile(r"src/startup/alarm_config\.cpp$"),
             # The Windows side of a seam, in a file of its own beside the POSIX one.
             "windows": re.compile(r"_windows\.cpp$")}
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.MULTILINE)

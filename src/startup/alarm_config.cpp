@@ -1,0 +1,260 @@
+#include "startup/alarm_config.h"
+
+#include <toml++/toml.h>
+
+#include <charconv>
+#include <cmath>
+#include <initializer_list>
+#include <set>
+#include <sstream>
+
+namespace stillmon {
+
+namespace {
+
+// Thrown where the file says something the program does not accept; caught once, at the top.
+struct ConfigFault {
+    toml::source_position where;
+    std::string what;
+};
+
+[[noreturn]] void fault(const toml::node& at, std::string what) {
+    throw ConfigFault{at.source().begin, std::move(what)};
+}
+
+std::string quoted(std::string_view text) {
+    return '"' + std::string(text) + '"';
+}
+
+// Keys of `table` that are not among `known` are refused, with where they are said.
+void refuse_unknown_keys(const toml::table& table, std::initializer_list<std::string_view> known,
+                         const std::string& where) {
+    for (const auto& [key, node] : table) {
+        bool found = false;
+        for (const std::string_view name : known) {
+            found = found || key.str() == name;
+        }
+        if (!found) {
+            throw ConfigFault{key.source().begin,
+                              "unknown key " + quoted(key.str()) + where};
+        }
+    }
+}
+
+double number(const toml::node& node, std::string_view key, const std::string& where) {
+    if (const auto value = node.value<double>(); value && (node.is_number())) {
+        return *value;
+    }
+    fault(node, quoted(key) + where + " must be a number");
+}
+
+std::string text(const toml::node& node, std::string_view key, const std::string& where) {
+    if (const auto value = node.value<std::string>()) {
+        return *value;
+    }
+    fault(node, quoted(key) + where + " must be a text");
+}
+
+double duration(const toml::node& node, std::string_view key, const std::string& where) {
+    if (const auto seconds = read_duration(text(node, key, where))) {
+        return *seconds;
+    }
+    fault(node, quoted(key) + where + " must be a duration such as \"30s\", \"2m\" or \"500ms\"");
+}
+
+bool good_name(std::string_view name) {
+    return !name.empty() &&
+           name.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                  "0123456789-_") == std::string_view::npos;
+}
+
+const toml::table& table_of(const toml::node& node, std::string_view what) {
+    if (const toml::table* table = node.as_table()) {
+        return *table;
+    }
+    fault(node, std::string(what) + " must be a table");
+}
+
+AlarmRule read_alarm(const toml::table& table, std::size_t number_in_file,
+                     std::set<std::string>& names) {
+    std::string where = " in alarm " + std::to_string(number_in_file);
+    AlarmRule rule;
+    const toml::node* name = table.get("name");
+    if (name == nullptr) {
+        fault(table, "alarm " + std::to_string(number_in_file) + " needs a \"name\"");
+    }
+    rule.name = text(*name, "name", where);
+    if (!good_name(rule.name)) {
+        fault(*name, "the alarm name " + quoted(rule.name) +
+                         " may hold only letters, digits, \"-\" and \"_\"");
+    }
+    if (!names.insert(rule.name).second) {
+        fault(*name, "a second alarm named " + quoted(rule.name));
+    }
+    where = " in alarm " + quoted(rule.name);
+    refuse_unknown_keys(table,
+                        {"name", "value", "above", "below", "clear", "for", "severity", "repeat"},
+                        where);
+
+    const toml::node* value = table.get("value");
+    if (value == nullptr) {
+        fault(table, "alarm " + quoted(rule.name) + " needs a \"value\"");
+    }
+    const auto watched = alarm_value_named(text(*value, "value", where));
+    if (!watched) {
+        fault(*value, "unknown value " + quoted(*value->value<std::string>()) + where);
+    }
+    rule.value = *watched;
+
+    const toml::node* above = table.get("above");
+    const toml::node* below = table.get("below");
+    if ((above == nullptr) == (below == nullptr)) {
+        fault(table, "alarm " + quoted(rule.name) + " needs either \"above\" or \"below\"");
+    }
+    rule.above = above != nullptr;
+    rule.threshold = rule.above ? number(*above, "above", where) : number(*below, "below", where);
+    rule.clear = rule.threshold;
+    if (const toml::node* clear = table.get("clear")) {
+        rule.clear = number(*clear, "clear", where);
+        if (rule.above ? rule.clear > rule.threshold : rule.clear < rule.threshold) {
+            fault(*clear, quoted("clear") + where + " must not be " +
+                              (rule.above ? "above \"above\"" : "below \"below\""));
+        }
+    }
+    if (const toml::node* for_node = table.get("for")) {
+        rule.for_s = duration(*for_node, "for", where);
+    }
+    if (const toml::node* repeat = table.get("repeat")) {
+        rule.repeat_s = duration(*repeat, "repeat", where);
+        if (*rule.repeat_s <= 0.0) {
+            fault(*repeat, quoted("repeat") + where + " must be longer than 0");
+        }
+    }
+    if (const toml::node* severity = table.get("severity")) {
+        const std::string level = text(*severity, "severity", where);
+        if (level != "warning" && level != "critical") {
+            fault(*severity, quoted("severity") + where + " must be \"warning\" or \"critical\"");
+        }
+        rule.severity = level == "critical" ? AlarmSeverity::critical : AlarmSeverity::warning;
+    }
+    return rule;
+}
+
+template <typename Read>
+void read_each(const toml::node& node, std::string_view what, Read read) {
+    const toml::array* entries = node.as_array();
+    if (entries == nullptr) {
+        fault(node, std::string(what) + " must be a list of tables ([[" + std::string(what) + "]])");
+    }
+    std::size_t number_in_file = 0;
+    for (const toml::node& entry : *entries) {
+        read(table_of(entry, what), ++number_in_file);
+    }
+}
+
+WebhookTarget read_webhook(const toml::table& table, std::size_t number_in_file) {
+    const std::string where = " in webhook " + std::to_string(number_in_file);
+    refuse_unknown_keys(table, {"url", "format"}, where);
+    WebhookTarget target;
+    const toml::node* url = table.get("url");
+    if (url == nullptr) {
+        fault(table, "webhook " + std::to_string(number_in_file) + " needs a \"url\"");
+    }
+    target.url = text(*url, "url", where);
+    if (!target.url.starts_with("http://") && !target.url.starts_with("https://")) {
+        fault(*url, quoted("url") + where + " must start with http:// or https://");
+    }
+    if (const toml::node* format = table.get("format")) {
+        const std::string name = text(*format, "format", where);
+        if (name != "json" && name != "ntfy") {
+            fault(*format, quoted("format") + where + " must be \"json\" or \"ntfy\"");
+        }
+        target.format = name == "ntfy" ? WebhookTarget::Format::ntfy : WebhookTarget::Format::json;
+    }
+    return target;
+}
+
+CommandTarget read_command(const toml::table& table, std::size_t number_in_file) {
+    const std::string where = " in command " + std::to_string(number_in_file);
+    refuse_unknown_keys(table, {"run"}, where);
+    const toml::node* run = table.get("run");
+    const toml::array* words = run != nullptr ? run->as_array() : nullptr;
+    if (words == nullptr || words->empty()) {
+        fault(run != nullptr ? *run : static_cast<const toml::node&>(table),
+              quoted("run") + where + " must be a list of texts, the program first");
+    }
+    CommandTarget target;
+    for (const toml::node& word : *words) {
+        target.argv.push_back(text(word, "run", where));
+    }
+    return target;
+}
+
+AlarmConfig read_config(const toml::table& file) {
+    refuse_unknown_keys(file, {"arm_after", "alarm", "notify"}, "");
+    AlarmConfig config;
+    if (const toml::node* arm_after = file.get("arm_after")) {
+        config.arm_after_s = duration(*arm_after, "arm_after", "");
+    }
+    if (const toml::node* alarms = file.get("alarm")) {
+        std::set<std::string> names;
+        read_each(*alarms, "alarm", [&](const toml::table& table, std::size_t number_in_file) {
+            config.alarms.push_back(read_alarm(table, number_in_file, names));
+        });
+    }
+    if (const toml::node* notify = file.get("notify")) {
+        const toml::table& targets = table_of(*notify, "notify");
+        refuse_unknown_keys(targets, {"webhook", "command"}, " in notify");
+        if (const toml::node* webhooks = targets.get("webhook")) {
+            read_each(*webhooks, "notify.webhook", [&](const toml::table& table, std::size_t n) {
+                config.webhooks.push_back(read_webhook(table, n));
+            });
+        }
+        if (const toml::node* commands = targets.get("command")) {
+            read_each(*commands, "notify.command", [&](const toml::table& table, std::size_t n) {
+                config.commands.push_back(read_command(table, n));
+            });
+        }
+    }
+    return config;
+}
+
+std::string located(std::string_view path, const toml::source_position& where,
+                    std::string_view what) {
+    std::ostringstream line;
+    line << path << ':' << where.line << ':' << where.column << ": " << what;
+    return line.str();
+}
+
+}  // namespace
+
+std::optional<double> read_duration(std::string_view text) {
+    double amount = 0.0;
+    const auto [end, problem] = std::from_chars(text.data(), text.data() + text.size(), amount);
+    if (problem != std::errc{} || end == text.data() || !std::isfinite(amount) || amount < 0.0) {
+        return std::nullopt;
+    }
+    const std::string_view unit(end, static_cast<std::size_t>(text.data() + text.size() - end));
+    for (const auto& [name, seconds] : {std::pair<std::string_view, double>{"ms", 0.001},
+                                        {"s", 1.0}, {"m", 60.0}, {"h", 3600.0}}) {
+        if (unit == name) {
+            return amount * seconds;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<AlarmConfig> read_alarm_config(std::string_view text, std::string_view path,
+                                             std::string& error) {
+    try {
+        const toml::table file = toml::parse(text, path);
+        return read_config(file);
+    } catch (const toml::parse_error& problem) {
+        error = located(path, problem.source().begin, problem.description());
+    } catch (const ConfigFault& problem) {
+        error = located(path, problem.where, problem.what);
+    }
+    return std::nullopt;
+}
+
+}  // namespace stillmon

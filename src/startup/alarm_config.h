@@ -1,0 +1,40 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "alarms/alarm_rule.h"
+
+namespace stillmon {
+
+// Where alarm changes are sent.
+struct WebhookTarget {
+    enum class Format { json, ntfy };
+    std::string url;  // http:// or https://
+    Format format = Format::json;
+};
+
+struct CommandTarget {
+    std::vector<std::string> argv;  // run directly, never through a shell
+};
+
+// The configuration file (--config): the alarms and where they are notified.
+struct AlarmConfig {
+    double arm_after_s = 0.0;  // nothing fires this long after the run starts
+    std::vector<AlarmRule> alarms;
+    std::vector<WebhookTarget> webhooks;
+    std::vector<CommandTarget> commands;
+};
+
+// Reads the TOML text of the file `path`. Anything the program would not understand (a key
+// or table it does not know, a wrong type, a value out of range) is an error: a typo must
+// never silently disable an alarm. The error is one line, "PATH:LINE:COLUMN: what is wrong".
+std::optional<AlarmConfig> read_alarm_config(std::string_view text, std::string_view path,
+                                             std::string& error);
+
+// "30s", "2m", "500ms", "1h", "1.5m": the seconds; nothing for any other text.
+std::optional<double> read_duration(std::string_view text);
+
+}  // namespace stillmon

@@ -1,0 +1,106 @@
+#include "startup/alarm_config.h"
+
+#include <gtest/gtest.h>
+
+namespace stillmon {
+namespace {
+
+TEST(AlarmConfig, ReadsTheAlarmsAndTheirTargets) {
+    std::string error;
+    const auto config = read_alarm_config(R"(arm_after = "2m"
+[[alarm]]
+name = "steam-hot"
+value = "steam"
+above = 80
+clear = 78.0
+for = "30s"
+severity = "critical"
+repeat = "10m"
+
+[[alarm]]
+name = "cold_water"
+value = "out_water"
+below = 10.0
+
+[[notify.webhook]]
+url = "https://ntfy.sh/my-still"
+format = "ntfy"
+
+[[notify.command]]
+run = ["/usr/local/bin/page-me", "--still", "north"]
+)",
+                                          "still.toml", error);
+    ASSERT_TRUE(config) << error;
+    EXPECT_EQ(config->arm_after_s, 120.0);
+    ASSERT_EQ(config->alarms.size(), 2u);
+    const AlarmRule& hot = config->alarms[0];
+    EXPECT_EQ(hot.name, "steam-hot");
+    EXPECT_EQ(hot.value, AlarmValue::steam);
+    EXPECT_TRUE(hot.above);
+    EXPECT_EQ(hot.threshold, 80.0);
+    EXPECT_EQ(hot.clear, 78.0);
+    EXPECT_EQ(hot.for_s, 30.0);
+    EXPECT_EQ(hot.severity, AlarmSeverity::critical);
+    EXPECT_EQ(hot.repeat_s, 600.0);
+    const AlarmRule& cold = config->alarms[1];
+    EXPECT_FALSE(cold.above);
+    EXPECT_EQ(cold.clear, 10.0);  // the threshold, when no "clear" is given
+    EXPECT_FALSE(cold.repeat_s);
+    ASSERT_EQ(config->webhooks.size(), 1u);
+    EXPECT_EQ(config->webhooks[0].format, WebhookTarget::Format::ntfy);
+    ASSERT_EQ(config->commands.size(), 1u);
+    EXPECT_EQ(config->commands[0].argv.size(), 3u);
+}
+
+// A mistake never silently disables an alarm: each is named with its line and column.
+TEST(AlarmConfig, RefusesWhatItDoesNotUnderstand) {
+    const std::string alarm = "[[alarm]]\nname = \"steam-hot\"\nvalue = \"steam\"\n";
+    const std::pair<std::string, std::string> cases[] = {
+        {alarm + "abvoe = 80.0\n", "still.toml:4:1: unknown key \"abvoe\" in alarm \"steam-hot\""},
+        {alarm + "above = \"80\"\n",
+         "still.toml:4:9: \"above\" in alarm \"steam-hot\" must be a number"},
+        {alarm, "still.toml:1:1: alarm \"steam-hot\" needs either \"above\" or \"below\""},
+        {alarm + "above = 1\nbelow = 0\n",
+         "still.toml:1:1: alarm \"steam-hot\" needs either \"above\" or \"below\""},
+        {alarm + "above = 80.0\nclear = 81.0\n",
+         "still.toml:5:9: \"clear\" in alarm \"steam-hot\" must not be above \"above\""},
+        {alarm + "above = 80.0\nfor = \"30 s\"\n",
+         "still.toml:5:7: \"for\" in alarm \"steam-hot\" must be a duration such as \"30s\", "
+         "\"2m\" or \"500ms\""},
+        {alarm + "above = 80.0\nseverity = \"loud\"\n",
+         "still.toml:5:12: \"severity\" in alarm \"steam-hot\" must be \"warning\" or \"critical\""},
+        {"[[alarm]]\nname = \"x\"\nvalue = \"stem\"\nabove = 1\n",
+         "still.toml:3:9: unknown value \"stem\" in alarm \"x\""},
+        {"[[alarm]]\nname = \"steam hot\"\n",
+         "still.toml:2:8: the alarm name \"steam hot\" may hold only letters, digits, \"-\" and "
+         "\"_\""},
+        {alarm + "above = 1\n" + alarm + "above = 2\n",
+         "still.toml:6:8: a second alarm named \"steam-hot\""},
+        {"arm_afterr = \"2m\"\n", "still.toml:1:1: unknown key \"arm_afterr\""},
+        {"[[notify.webhook]]\nurl = \"ftp://x\"\n",
+         "still.toml:2:7: \"url\" in webhook 1 must start with http:// or https://"},
+        {"[[notify.command]]\nrun = \"page-me\"\n",
+         "still.toml:2:7: \"run\" in command 1 must be a list of texts, the program first"},
+        {"[notify]\nemail = \"me\"\n", "still.toml:2:1: unknown key \"email\" in notify"},
+        {"above = = 1\n", "still.toml:1:9: "},  // not TOML: toml++'s own words follow
+    };
+    for (const auto& [text, expected] : cases) {
+        std::string error;
+        EXPECT_FALSE(read_alarm_config(text, "still.toml", error)) << text;
+        EXPECT_EQ(error.substr(0, expected.size()), expected) << text;
+        EXPECT_GT(error.size(), expected.size() - 1) << text;
+    }
+}
+
+TEST(AlarmConfig, ReadsDurations) {
+    EXPECT_EQ(read_duration("500ms"), 0.5);
+    EXPECT_EQ(read_duration("30s"), 30.0);
+    EXPECT_EQ(read_duration("1.5m"), 90.0);
+    EXPECT_EQ(read_duration("2h"), 7200.0);
+    for (const char* bad : {"", "30", "s", "-1s", "30 s", "infs", "nanm", "3d"}) {
+        EXPECT_FALSE(read_duration(bad)) << bad;
+    }
+}
+
+}  // namespace
+}  // namespace stillmon
