@@ -35,8 +35,7 @@ void refuse_unknown_keys(const toml::table& table, std::initializer_list<std::st
             found = found || key.str() == name;
         }
         if (!found) {
-            throw ConfigFault{key.source().begin,
-                              "unknown key " + quoted(key.str()) + where};
+            throw ConfigFault{key.source().begin, "unknown key " + quoted(key.str()) + where};
         }
     }
 }
@@ -63,9 +62,9 @@ double duration(const toml::node& node, std::string_view key, const std::string&
 }
 
 bool good_name(std::string_view name) {
-    return !name.empty() &&
-           name.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
-                                  "0123456789-_") == std::string_view::npos;
+    return !name.empty() && name.find_first_not_of(
+                                "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                "0123456789-_") == std::string_view::npos;
 }
 
 const toml::table& table_of(const toml::node& node, std::string_view what) {
@@ -92,9 +91,8 @@ AlarmRule read_alarm(const toml::table& table, std::size_t number_in_file,
         fault(*name, "a second alarm named " + quoted(rule.name));
     }
     where = " in alarm " + quoted(rule.name);
-    refuse_unknown_keys(table,
-                        {"name", "value", "above", "below", "clear", "for", "severity", "repeat"},
-                        where);
+    refuse_unknown_keys(
+        table, {"name", "value", "above", "below", "clear", "for", "severity", "repeat"}, where);
 
     const toml::node* value = table.get("value");
     if (value == nullptr) {
@@ -144,7 +142,8 @@ template <typename Read>
 void read_each(const toml::node& node, std::string_view what, Read read) {
     const toml::array* entries = node.as_array();
     if (entries == nullptr) {
-        fault(node, std::string(what) + " must be a list of tables ([[" + std::string(what) + "]])");
+        fault(node,
+              std::string(what) + " must be a list of tables ([[" + std::string(what) + "]])");
     }
     std::size_t number_in_file = 0;
     for (const toml::node& entry : *entries) {
@@ -236,7 +235,9 @@ std::optional<double> read_duration(std::string_view text) {
     }
     const std::string_view unit(end, static_cast<std::size_t>(text.data() + text.size() - end));
     for (const auto& [name, seconds] : {std::pair<std::string_view, double>{"ms", 0.001},
-                                        {"s", 1.0}, {"m", 60.0}, {"h", 3600.0}}) {
+                                        {"s", 1.0},
+                                        {"m", 60.0},
+                                        {"h", 3600.0}}) {
         if (unit == name) {
             return amount * seconds;
         }

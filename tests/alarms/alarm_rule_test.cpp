@@ -34,16 +34,15 @@ TEST(AlarmTracker, FiresAfterItsDelayClearsWithHysteresisAndRepeatsUntilAcknowle
     constexpr AlarmState on = AlarmState::firing;
     AlarmTracker alarm(steam_hot());
     const Step steps[] = {
-        {0, 95.0, false, none, normal},        // not armed yet: a hot start-up fires nothing
-        {10, 95.0, true, none, pending},       // armed, past the threshold: waiting for 30 s
-        {20, 79.0, true, none, normal},        // back under it: the wait starts again
-        {30, 80.5, true, none, pending},
-        {59, 80.5, true, none, pending},
-        {60, 80.5, true, firing, on},      // 30 s past the threshold
+        {0, 95.0, false, none, normal},   // not armed yet: a hot start-up fires nothing
+        {10, 95.0, true, none, pending},  // armed, past the threshold: waiting for 30 s
+        {20, 79.0, true, none, normal},   // back under it: the wait starts again
+        {30, 80.5, true, none, pending},    {59, 80.5, true, none, pending},
+        {60, 80.5, true, firing, on},        // 30 s past the threshold
         {61, std::nullopt, true, none, on},  // no value: as it was
-        {70, 79.0, true, none, on},        // under the threshold but above "clear"
-        {660, 79.0, true, repeat, on},     // ten minutes unacknowledged
-        {661, 78.0, true, cleared, normal},    // at "clear"
+        {70, 79.0, true, none, on},          // under the threshold but above "clear"
+        {660, 79.0, true, repeat, on},       // ten minutes unacknowledged
+        {661, 78.0, true, cleared, normal},  // at "clear"
     };
     for (const Step& step : steps) {
         EXPECT_EQ(alarm.observe(step.value, step.at_s, step.armed), step.change) << step.at_s;

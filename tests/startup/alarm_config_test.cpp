@@ -68,7 +68,8 @@ TEST(AlarmConfig, RefusesWhatItDoesNotUnderstand) {
          "still.toml:5:7: \"for\" in alarm \"steam-hot\" must be a duration such as \"30s\", "
          "\"2m\" or \"500ms\""},
         {alarm + "above = 80.0\nseverity = \"loud\"\n",
-         "still.toml:5:12: \"severity\" in alarm \"steam-hot\" must be \"warning\" or \"critical\""},
+         "still.toml:5:12: \"severity\" in alarm \"steam-hot\" must be \"warning\" or "
+         "\"critical\""},
         {"[[alarm]]\nname = \"x\"\nvalue = \"stem\"\nabove = 1\n",
          "still.toml:3:9: unknown value \"stem\" in alarm \"x\""},
         {"[[alarm]]\nname = \"steam hot\"\n",
