@@ -64,8 +64,7 @@ std::optional<double> alarm_value_of(AlarmValue value, const CycleRecord& record
     return std::nullopt;
 }
 
-AlarmBoard::AlarmBoard(const std::vector<AlarmRule>& rules, double arm_after_s,
-                       double run_start_s)
+AlarmBoard::AlarmBoard(const std::vector<AlarmRule>& rules, double arm_after_s, double run_start_s)
     : armed_at_s_(run_start_s + arm_after_s) {
     trackers_.reserve(rules.size());
     for (const AlarmRule& rule : rules) {

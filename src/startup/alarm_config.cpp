@@ -2,11 +2,15 @@
 
 #include <toml++/toml.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <set>
 #include <sstream>
+#include <system_error>
 
 namespace stillmon {
 
@@ -243,6 +247,19 @@ std::optional<double> read_duration(std::string_view text) {
         }
     }
     return std::nullopt;
+}
+
+std::optional<AlarmConfig> read_alarm_config_file(const std::string& path, std::string& error) {
+    errno = 0;
+    std::ifstream file(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(file)),
+                           std::istreambuf_iterator<char>());
+    if (!file.is_open() || file.bad()) {
+        error =
+            path + ": cannot be read: " + std::generic_category().message(errno != 0 ? errno : EIO);
+        return std::nullopt;
+    }
+    return read_alarm_config(text, path, error);
 }
 
 std::optional<AlarmConfig> read_alarm_config(std::string_view text, std::string_view path,

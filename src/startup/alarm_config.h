@@ -34,6 +34,9 @@ struct AlarmConfig {
 std::optional<AlarmConfig> read_alarm_config(std::string_view text, std::string_view path,
                                              std::string& error);
 
+// Reads the file itself; a file that cannot be read is an error too ("PATH: why").
+std::optional<AlarmConfig> read_alarm_config_file(const std::string& path, std::string& error);
+
 // "30s", "2m", "500ms", "1h", "1.5m": the seconds; nothing for any other text.
 std::optional<double> read_duration(std::string_view text);
 

@@ -34,6 +34,10 @@ CommandLine read_command_line(const std::vector<std::string>& arguments) {
             line.serve = arguments[++i];
         } else if (argument.starts_with("--serve=")) {
             line.serve = argument.substr(8);
+        } else if (argument == "--config" && i + 1 < arguments.size()) {
+            line.config = arguments[++i];
+        } else if (argument.starts_with("--config=")) {
+            line.config = argument.substr(9);
         } else {
             note_unknown(argument);
         }

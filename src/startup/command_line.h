@@ -29,8 +29,9 @@ struct CommandLine {
     std::vector<std::string> positional;
     bool help = false;
     bool version = false;
-    std::optional<std::string> serve;  // --serve's value as typed
-    std::string unknown_option;        // the first option not known, or "--serve" without value
+    std::optional<std::string> serve;   // --serve's value as typed
+    std::optional<std::string> config;  // --config's file
+    std::string unknown_option;         // the first option not known, or one without its value
 };
 
 CommandLine read_command_line(const std::vector<std::string>& arguments);

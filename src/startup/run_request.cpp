@@ -18,6 +18,7 @@ void print_usage(const RequestAnswers& answers) {
         << "  --version   print the version and exit\n"
         << "  --serve [ADDRESS:]PORT  serve a live page of the run over HTTP on ADDRESS\n"
         << "              (default 127.0.0.1; 0.0.0.0: every interface) and PORT\n"
+        << "  --config FILE  read alarms and where they are notified from the TOML FILE\n"
         << "Keys, files and exit statuses: man stillmon. Esc or x quits (exit status 55).\n";
 }
 
@@ -51,6 +52,14 @@ std::optional<RunRequest> read_run_request(const std::vector<std::string>& argum
         if (!request.serve) {
             answers.errors << "stillmon: --serve takes [ADDRESS:]PORT, not " << *line.serve << '\n';
             print_short_usage(answers.program, answers.errors);
+            return std::nullopt;
+        }
+    }
+    if (line.config) {
+        std::string error;
+        request.alarms = read_alarm_config_file(*line.config, error);
+        if (!request.alarms) {
+            answers.errors << "stillmon: " << error << '\n';
             return std::nullopt;
         }
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "link/port_settings.h"
+#include "startup/alarm_config.h"
 #include "startup/command_line.h"
 #include "web/serve_address.h"
 
@@ -17,6 +18,7 @@ struct RunRequest {
     RunPlan plan;
     bool any_positional = false;
     std::optional<ServeAddress> serve;
+    std::optional<AlarmConfig> alarms;  // --config's, read before anything is opened
 };
 
 // How the program answers a command line that asks for no run.
@@ -30,7 +32,8 @@ struct RequestAnswers {
 
 // Reads the arguments after the program's name. --help and --version are answered on the
 // console, with nothing to run and `status` 0; an unknown option or a bad --serve address on
-// `errors`, followed by the short usage, with status 2.
+// `errors`, followed by the short usage, with status 2. A configuration file that cannot be
+// read or holds a mistake is said in one line on `errors`, with status 2.
 std::optional<RunRequest> read_run_request(const std::vector<std::string>& arguments,
                                            const RequestAnswers& answers, int& status);
 

@@ -36,7 +36,8 @@ TEST(AlarmBoard, WatchesCyclesAndTheSilenceBetweenThemAndSaysEachChange) {
 
     events = board.between_cycles(10.5, 1100.5);  // the device went silent after record 7
     ASSERT_EQ(events.size(), 1u);
-    EXPECT_EQ(alarm_event_line(events[0]), "stillmon: alarm device-silent firing: frame_age 10.5 above 10");
+    EXPECT_EQ(alarm_event_line(events[0]),
+              "stillmon: alarm device-silent firing: frame_age 10.5 above 10");
 
     events = board.acknowledge_all();
     ASSERT_EQ(events.size(), 2u);

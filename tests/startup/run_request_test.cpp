@@ -59,6 +59,14 @@ TEST(RunRequest, AnswersWhatAsksForNoRunOnceAndWithItsStatus) {
     }
 }
 
+TEST(RunRequest, AConfigurationFileWithAMistakeEndsTheRunBeforeItStarts) {
+    const Answered missing = answer({"--config", "/nonexistent/still.toml", "3"});
+    EXPECT_FALSE(missing.request);
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.errors,
+              "stillmon: /nonexistent/still.toml: cannot be read: No such file or directory\n");
+}
+
 TEST(RunRequest, PlansTheRunItAsksFor) {
     const Answered live = answer({"--serve", "8080", "3", "Run"});
     ASSERT_TRUE(live.request);
