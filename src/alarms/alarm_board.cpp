@@ -72,19 +72,20 @@ AlarmBoard::AlarmBoard(const std::vector<AlarmRule>& rules, double arm_after_s, 
     }
 }
 
-std::vector<AlarmEvent> AlarmBoard::after_cycle(const CycleRecord& record, double frame_age_s,
-                                                double now_s) {
+std::vector<AlarmEvent> AlarmBoard::after_cycle(const CycleRecord& record,
+                                                std::optional<double> frame_age_s, double now_s) {
     last_record_number_ = record.record_number;
     last_device_time_ = record.device_time;
     return observe(&record, frame_age_s, now_s);
 }
 
-std::vector<AlarmEvent> AlarmBoard::between_cycles(double frame_age_s, double now_s) {
+std::vector<AlarmEvent> AlarmBoard::between_cycles(std::optional<double> frame_age_s,
+                                                   double now_s) {
     return observe(nullptr, frame_age_s, now_s);
 }
 
-std::vector<AlarmEvent> AlarmBoard::observe(const CycleRecord* record, double frame_age_s,
-                                            double now_s) {
+std::vector<AlarmEvent> AlarmBoard::observe(const CycleRecord* record,
+                                            std::optional<double> frame_age_s, double now_s) {
     std::vector<AlarmEvent> events;
     const bool armed = now_s >= armed_at_s_;
     for (AlarmTracker& tracker : trackers_) {

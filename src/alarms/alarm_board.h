@@ -30,9 +30,10 @@ class AlarmBoard {
   public:
     AlarmBoard(const std::vector<AlarmRule>& rules, double arm_after_s, double run_start_s);
 
-    std::vector<AlarmEvent> after_cycle(const CycleRecord& record, double frame_age_s,
-                                        double now_s);
-    std::vector<AlarmEvent> between_cycles(double frame_age_s, double now_s);
+    // The frame age is nothing where it means nothing (a replay).
+    std::vector<AlarmEvent> after_cycle(const CycleRecord& record,
+                                        std::optional<double> frame_age_s, double now_s);
+    std::vector<AlarmEvent> between_cycles(std::optional<double> frame_age_s, double now_s);
     // Acknowledges every firing alarm (the operator's key).
     std::vector<AlarmEvent> acknowledge_all();
 
@@ -41,7 +42,8 @@ class AlarmBoard {
     bool sounding() const;
 
   private:
-    std::vector<AlarmEvent> observe(const CycleRecord* record, double frame_age_s, double now_s);
+    std::vector<AlarmEvent> observe(const CycleRecord* record, std::optional<double> frame_age_s,
+                                    double now_s);
 
     std::vector<AlarmTracker> trackers_;
     double armed_at_s_;

@@ -75,6 +75,11 @@ void LinkSupervisor::carry_out(const std::string& pressed) {
                 platform_.snapshot();
             }
             break;
+        case KeyAction::Kind::acknowledge_alarms:
+            if (platform_.wake_main_thread) {
+                platform_.wake_main_thread();  // the alarms are its own
+            }
+            break;
         case KeyAction::Kind::none:
             break;
     }

@@ -31,6 +31,7 @@ class LinkSupervisor {
         std::function<void(int)> quit;   // closes the link and logs, ends the process
         std::function<void()> snapshot;  // asks the main thread for a PNG
         std::function<void(const OpenResult&)> reopened;  // told how each re-open went
+        std::function<void()> wake_main_thread;           // to carry out what a key asked
     };
 
     // link may be null (replay mode has none).

@@ -40,6 +40,10 @@ KeyAction apply_operator_key(OperatorState& state, std::string_view pressed) {
     if (pressed == key::snapshot) {
         return {Kind::snapshot};
     }
+    if (pressed == key::acknowledge_alarms) {
+        state.alarm_acknowledge_request.store(true);
+        return {Kind::acknowledge_alarms};
+    }
     if (pressed.size() == 1) {
         switch (pressed[0]) {
             case 's':

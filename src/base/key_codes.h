@@ -25,7 +25,8 @@ inline constexpr std::string_view delete_key = "\xFFS";
 inline constexpr std::string_view window_close = "\xFFk";  // the window's close control
 // F1..F10 are 0xFF followed by 0x3B..0x44; F11 and F12 by 0x85 and 0x86.
 std::string function_key(int number);
-inline constexpr std::string_view snapshot = "\xFF\x86";  // F12
+inline constexpr std::string_view snapshot = "\xFF\x86";            // F12
+inline constexpr std::string_view acknowledge_alarms = "\xFF\x3C";  // F2
 }  // namespace key
 
 }  // namespace stillmon

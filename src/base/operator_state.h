@@ -30,6 +30,9 @@ struct OperatorState {
     std::atomic<bool> link_reset_requested{false};
     // Raised by the supervisor (snapshot key), taken by the main thread, which owns the surface.
     std::atomic<bool> snapshot_request{false};
+    // Raised by the supervisor (acknowledge key), taken by the main thread, which owns the
+    // alarms.
+    std::atomic<bool> alarm_acknowledge_request{false};
 
     // Clock reading of the last completed frame, seconds. Written by the cycle, read by the
     // supervisor's stall test.

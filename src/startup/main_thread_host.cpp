@@ -1,29 +1,72 @@
 #include "startup/main_thread_host.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace stillmon {
 
 using SteadyClock = std::chrono::steady_clock;
 
+namespace {
+
+// A silent device's alarm fires within this much of its threshold.
+constexpr auto alarm_look_interval = std::chrono::milliseconds(200);
+
+}  // namespace
+
 void MainThreadHost::wait_ms(int duration_ms) {
     publish_picture(true);
     const auto deadline = SteadyClock::now() + std::chrono::milliseconds(duration_ms);
     do {
-        at_.presenter.wait_until(deadline);
+        at_.presenter.wait_until(
+            alarms_ == nullptr ? deadline
+                               : std::min(deadline, SteadyClock::now() + alarm_look_interval));
         take_snapshot_if_requested();
+        look_at_alarms(nullptr);
     } while (SteadyClock::now() < deadline);
 }
 
 void MainThreadHost::wait_for_wake_up() {
     publish_picture(true);
-    at_.presenter.wait_until(SteadyClock::time_point::max());
+    // With alarms to watch the wait ends in time to look at them: the frame read that waits
+    // simply waits again.
+    at_.presenter.wait_until(alarms_ == nullptr ? SteadyClock::time_point::max()
+                                                : SteadyClock::now() + alarm_look_interval);
     take_snapshot_if_requested();
+    look_at_alarms(nullptr);
 }
 
 void MainThreadHost::keep_window_live() {
     at_.presenter.service();
     take_snapshot_if_requested();
+}
+
+void MainThreadHost::watch_alarms(AlarmBoard& board, bool live, std::ostream& errors) {
+    alarms_ = &board;
+    alarms_live_ = live;
+    alarm_errors_ = &errors;
+}
+
+void MainThreadHost::look_at_alarms(const CycleRecord* record) {
+    const bool acknowledge = at_.state.alarm_acknowledge_request.exchange(false);
+    if (alarms_ == nullptr) {
+        return;
+    }
+    const double now = at_.now_s();
+    const std::optional<double> frame_age =
+        alarms_live_ ? std::optional(now - at_.state.last_frame_time_s.load()) : std::nullopt;
+    std::vector<AlarmEvent> events = record != nullptr
+                                         ? alarms_->after_cycle(*record, frame_age, now)
+                                         : alarms_->between_cycles(frame_age, now);
+    if (acknowledge) {
+        const std::vector<AlarmEvent> acknowledged = alarms_->acknowledge_all();
+        events.insert(events.end(), acknowledged.begin(), acknowledged.end());
+    }
+    for (const AlarmEvent& event : events) {
+        if (const std::string line = alarm_event_line(event); !line.empty()) {
+            *alarm_errors_ << line << std::endl;
+        }
+    }
 }
 
 void MainThreadHost::cycle_drawn(const CycleRecord& record) {
@@ -33,6 +76,7 @@ void MainThreadHost::cycle_drawn(const CycleRecord& record) {
     at_.presenter.cycle_drawn();
     publish_picture(false);
     take_snapshot_if_requested();
+    look_at_alarms(&record);
 }
 
 void MainThreadHost::take_snapshot_if_requested() {

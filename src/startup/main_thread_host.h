@@ -4,6 +4,7 @@
 #include <functional>
 #include <ostream>
 
+#include "alarms/alarm_board.h"
 #include "app/cycle_host.h"
 #include "base/key_queue.h"
 #include "base/operator_state.h"
@@ -46,10 +47,19 @@ class MainThreadHost final : public CycleHost {
 
     void take_snapshot_if_requested();
 
+    // From here on the alarms are evaluated after each cycle and, at least every 200 ms,
+    // between cycles (the frame age, where `live`); each change is said on `errors`.
+    void watch_alarms(AlarmBoard& board, bool live, std::ostream& errors);
+
   private:
+    void look_at_alarms(const CycleRecord* record);
+
     void publish_picture(bool about_to_wait);
 
     Surroundings at_;
+    AlarmBoard* alarms_ = nullptr;
+    bool alarms_live_ = false;
+    std::ostream* alarm_errors_ = nullptr;
     std::uint64_t picture_revision_ = ~std::uint64_t{0};
     double picture_time_s_ = 0.0;
 };

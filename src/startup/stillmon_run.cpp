@@ -72,7 +72,8 @@ LinkSupervisor::Platform supervisor_platform(MainScreen& screen, OperatorState& 
                 if (view != nullptr) {
                     view->count_link_reopen();
                 }
-            }};
+            },
+            [&screen] { screen.presenter.wake(); }};
 }
 
 // Without its thread nothing would take the operator's keys: the failure is shown on the
@@ -161,6 +162,11 @@ int run_stillmon(const char* program, const std::vector<std::string>& arguments,
     LinkSupervisor supervisor(
         plan.mode, plan.port.value_or(PortSettings{}), state, sources.link.get(),
         supervisor_platform(screen, state, platform, process_end, open_failures, view));
+    std::optional<AlarmBoard> alarms;
+    if (request->alarms) {
+        alarms.emplace(request->alarms->alarms, request->alarms->arm_after_s, platform.now_s());
+        screen.host.watch_alarms(*alarms, plan.mode == RunMode::live, std::cerr);
+    }
     start_supervisor(supervisor, screen, process_end);
     run_cycles(plan, sources, screen, state, process_end);
 }

@@ -31,24 +31,24 @@ class RecordingLink final : public DeviceLink {
 
 struct Harness {
     explicit Harness(RunMode mode)
-        : supervisor(
-              mode, PortSettings{3}, state, &link,
-              {[this] { return now_s; },
-               [this](int ms) {
-                   sleeps.push_back(ms);
-                   now_s += ms / 1000.0;
-               },
-               [this](double wait_s) -> std::optional<std::string> {
-                   key_waits.push_back(wait_s);
-                   if (keys.empty()) {
-                       return std::nullopt;
-                   }
-                   std::string next = keys.front();
-                   keys.pop_front();
-                   return next;
-               },
-               [this](int status) { quits.push_back(status); }, [this] { ++snapshots; },
-               [this](const auto& opened) { reopened_paths.push_back(opened.device_path); }}) {}
+        : supervisor(mode, PortSettings{3}, state, &link,
+                     {[this] { return now_s; },
+                      [this](int ms) {
+                          sleeps.push_back(ms);
+                          now_s += ms / 1000.0;
+                      },
+                      [this](double wait_s) -> std::optional<std::string> {
+                          key_waits.push_back(wait_s);
+                          if (keys.empty()) {
+                              return std::nullopt;
+                          }
+                          std::string next = keys.front();
+                          keys.pop_front();
+                          return next;
+                      },
+                      [this](int status) { quits.push_back(status); }, [this] { ++snapshots; },
+                      [this](const auto& opened) { reopened_paths.push_back(opened.device_path); },
+                      [this] { ++main_thread_wakes; }}) {}
 
     OperatorState state;
     RecordingLink link;
@@ -58,6 +58,7 @@ struct Harness {
     std::deque<std::string> keys;
     std::vector<int> quits;
     int snapshots = 0;
+    int main_thread_wakes = 0;
     std::vector<std::string> reopened_paths;  // the devices the re-opens tried
     LinkSupervisor supervisor;
 };
@@ -124,11 +125,13 @@ TEST(LinkSupervisor, TakesOneKeyPerPass) {
 TEST(LinkSupervisor, QuitAndSnapshotKeysReachThePlatform) {
     Harness harness(RunMode::live);
     harness.state.last_frame_time_s.store(harness.now_s + 1000);
-    harness.keys = {"\xFF\x86", "x", "\x1B", "l"};
-    for (int pass = 0; pass < 4; ++pass) {
+    harness.keys = {"\xFF\x86", "x", "\x1B", "l", "\xFF\x3C"};
+    for (int pass = 0; pass < 5; ++pass) {
         harness.supervisor.run_pass();
     }
     EXPECT_EQ(harness.snapshots, 1);
+    EXPECT_EQ(harness.main_thread_wakes, 1);  // F2: the alarms are the main thread's
+    EXPECT_TRUE(harness.state.alarm_acknowledge_request.load());
     EXPECT_EQ(harness.quits, (std::vector<int>{55, 55}));
     EXPECT_EQ(harness.link.calls, std::vector<std::string>{"write 106"});
     EXPECT_EQ(harness.state.entry_text(), "");
