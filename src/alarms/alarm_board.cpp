@@ -68,7 +68,7 @@ AlarmBoard::AlarmBoard(const std::vector<AlarmRule>& rules, double arm_after_s, 
     : armed_at_s_(run_start_s + arm_after_s) {
     trackers_.reserve(rules.size());
     for (const AlarmRule& rule : rules) {
-        trackers_.emplace_back(rule);
+        trackers_.emplace_back(rule, run_start_s);
     }
 }
 

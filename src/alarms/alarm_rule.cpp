@@ -78,6 +78,7 @@ AlarmChange AlarmTracker::observe(std::optional<double> value, double now_s, boo
             }
             state_ = AlarmState::firing;
             acknowledged_ = false;
+            ++fired_count_;
             since_s_ = notified_s_ = now_s;
             return AlarmChange::firing;
         case AlarmState::firing:

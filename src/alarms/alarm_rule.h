@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -51,7 +52,9 @@ enum class AlarmChange { none, firing, repeat, cleared, acknowledged };
 // One alarm's state through a run. Pure: the caller says when and what it observed.
 class AlarmTracker {
   public:
-    explicit AlarmTracker(AlarmRule rule) : rule_(std::move(rule)) {}
+    // `start_s`: when the run began, the normal state's first start.
+    explicit AlarmTracker(AlarmRule rule, double start_s = 0.0)
+        : rule_(std::move(rule)), since_s_(start_s) {}
 
     // An observation at `now_s` (monotonic seconds). Before the run is `armed` nothing
     // fires; a value the cycle does not have leaves the alarm as it was, but for its repeats.
@@ -64,6 +67,7 @@ class AlarmTracker {
     bool acknowledged() const { return acknowledged_; }
     double since_s() const { return since_s_; }  // of the current state
     std::optional<double> last_value() const { return last_value_; }
+    std::uint64_t fired_count() const { return fired_count_; }
 
   private:
     bool past_threshold(double value) const;
@@ -75,6 +79,7 @@ class AlarmTracker {
     double since_s_ = 0.0;
     double notified_s_ = 0.0;
     std::optional<double> last_value_;
+    std::uint64_t fired_count_ = 0;
 };
 
 // The name the configuration file and the notifications give the value ("steam", ...).

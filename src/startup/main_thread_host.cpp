@@ -41,10 +41,10 @@ void MainThreadHost::keep_window_live() {
     take_snapshot_if_requested();
 }
 
-void MainThreadHost::watch_alarms(AlarmBoard& board, bool live, std::ostream& errors) {
+void MainThreadHost::watch_alarms(AlarmBoard& board, bool live, AlarmOutputs& outputs) {
     alarms_ = &board;
     alarms_live_ = live;
-    alarm_errors_ = &errors;
+    alarm_outputs_ = &outputs;
 }
 
 void MainThreadHost::look_at_alarms(const CycleRecord* record) {
@@ -62,11 +62,7 @@ void MainThreadHost::look_at_alarms(const CycleRecord* record) {
         const std::vector<AlarmEvent> acknowledged = alarms_->acknowledge_all();
         events.insert(events.end(), acknowledged.begin(), acknowledged.end());
     }
-    for (const AlarmEvent& event : events) {
-        if (const std::string line = alarm_event_line(event); !line.empty()) {
-            *alarm_errors_ << line << std::endl;
-        }
-    }
+    alarm_outputs_->looked(*alarms_, events);
 }
 
 void MainThreadHost::cycle_drawn(const CycleRecord& record) {

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "alarms/alarm_board.h"
+#include "startup/alarm_outputs.h"
 #include "app/cycle_host.h"
 #include "base/key_queue.h"
 #include "base/operator_state.h"
@@ -48,8 +49,8 @@ class MainThreadHost final : public CycleHost {
     void take_snapshot_if_requested();
 
     // From here on the alarms are evaluated after each cycle and, at least every 200 ms,
-    // between cycles (the frame age, where `live`); each change is said on `errors`.
-    void watch_alarms(AlarmBoard& board, bool live, std::ostream& errors);
+    // between cycles (the frame age, where `live`); what each look found goes to `outputs`.
+    void watch_alarms(AlarmBoard& board, bool live, AlarmOutputs& outputs);
 
   private:
     void look_at_alarms(const CycleRecord* record);
@@ -59,7 +60,7 @@ class MainThreadHost final : public CycleHost {
     Surroundings at_;
     AlarmBoard* alarms_ = nullptr;
     bool alarms_live_ = false;
-    std::ostream* alarm_errors_ = nullptr;
+    AlarmOutputs* alarm_outputs_ = nullptr;
     std::uint64_t picture_revision_ = ~std::uint64_t{0};
     double picture_time_s_ = 0.0;
 };

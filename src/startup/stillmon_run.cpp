@@ -10,6 +10,7 @@
 #include "app/process_end.h"
 #include "app/replay_prompt.h"
 #include "base/operator_state.h"
+#include "startup/alarm_outputs.h"
 #include "startup/main_screen.h"
 #include "startup/open_failure_notice.h"
 #include "startup/page_setup.h"
@@ -163,9 +164,12 @@ int run_stillmon(const char* program, const std::vector<std::string>& arguments,
         plan.mode, plan.port.value_or(PortSettings{}), state, sources.link.get(),
         supervisor_platform(screen, state, platform, process_end, open_failures, view));
     std::optional<AlarmBoard> alarms;
+    AlarmOutputs alarm_outputs(std::cerr, [&platform] {
+        return ClockPair{platform.now_s(), std::chrono::system_clock::now()};
+    });
     if (request->alarms) {
         alarms.emplace(request->alarms->alarms, request->alarms->arm_after_s, platform.now_s());
-        screen.host.watch_alarms(*alarms, plan.mode == RunMode::live, std::cerr);
+        screen.host.watch_alarms(*alarms, plan.mode == RunMode::live, alarm_outputs);
     }
     start_supervisor(supervisor, screen, process_end);
     run_cycles(plan, sources, screen, state, process_end);

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+#include <ostream>
+#include <vector>
+
+#include "alarms/alarm_board.h"
+#include "alarms/alarm_notices.h"
+
+namespace stillmon {
+
+// Everything the alarms reach: each change is said on stderr and passed on as a notice to
+// whoever takes notices (the events file, the notifications, the page's chart marks); after
+// every look the board's state goes to whoever shows it (the window's row and tone, the page).
+class AlarmOutputs {
+  public:
+    using NoticeTaker = std::function<void(const AlarmNotice&)>;
+    using StateTaker = std::function<void(const AlarmBoard&, const ClockPair& now)>;
+
+    AlarmOutputs(std::ostream& errors, std::function<ClockPair()> clocks)
+        : errors_(errors), clocks_(std::move(clocks)) {}
+
+    void take_notices(NoticeTaker taker) { notice_takers_.push_back(std::move(taker)); }
+    void take_state(StateTaker taker) { state_takers_.push_back(std::move(taker)); }
+
+    // Main thread, after every look at the board; `events` are the changes it found.
+    void looked(const AlarmBoard& board, const std::vector<AlarmEvent>& events);
+
+  private:
+    std::ostream& errors_;
+    std::function<ClockPair()> clocks_;
+    std::vector<NoticeTaker> notice_takers_;
+    std::vector<StateTaker> state_takers_;
+};
+
+}  // namespace stillmon
