@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "display/sdl_alarm_tone.h"
 #include "display/sdl_snapshot.h"
 #include "display/sdl_window.h"
 #include "link/serial_port_link.h"
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
                                              stillmon::start_page_server,
                                              stillmon::encode_picture_png,
                                              stillmon::take_snapshot,
+                                             stillmon::make_sdl_alarm_tone,
                                              monotonic_seconds};
     const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
     return stillmon::run_stillmon(argc > 0 ? argv[0] : "stillmon", arguments, platform);

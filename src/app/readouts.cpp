@@ -112,6 +112,11 @@ void print_timing_errors(TextScreen& screen, int errors_in_a_row) {
     screen.print("   ", true);
 }
 
+void print_alarm_row(TextScreen& screen, std::string_view text, ShrinkingText& previous) {
+    go_to(screen, Readout::alarm_row);
+    screen.print(previous.covering(text), true);
+}
+
 void print_entry_text(TextScreen& screen, std::string_view entry) {
     go_to(screen, Readout::entry_text);
     screen.print(entry, false);

@@ -28,6 +28,7 @@ enum class Readout {
     stage_line,
     thread_start_error,
     timing_error,
+    alarm_row,
     entry_text,
 };
 
@@ -58,6 +59,7 @@ inline constexpr ReadoutPlace readout_table[] = {
     {Readout::stage_line, 4, 10, 15},
     {Readout::thread_start_error, 27, 30, std::nullopt},
     {Readout::timing_error, 28, 30, std::nullopt},
+    {Readout::alarm_row, 29, 30, 12},
     {Readout::entry_text, 30, 50, std::nullopt},
 };
 
@@ -88,6 +90,10 @@ void print_cycle_readouts(TextScreen& screen, const CycleReadouts& readouts,
 // blank before and after.
 void print_status_panel(TextScreen& screen, const ChannelLines& lines, std::string_view record_line,
                         const OperatorState& state);
+
+// The firing alarms' names, "ALARM steam-hot, device-silent", in red; a shorter text covers
+// what a longer one left, and an empty one blanks the row.
+void print_alarm_row(TextScreen& screen, std::string_view text, ShrinkingText& previous);
 
 // `Time Error= N` for the Nth frame in a row outside the expected interval; 0 blanks it.
 void print_timing_errors(TextScreen& screen, int errors_in_a_row);

@@ -28,6 +28,10 @@ PromptAnswer ask_repeat(TextScreen& screen, const PromptKeys& keys) {
             keys.snapshot();
             continue;
         }
+        if (*pressed == key::acknowledge_alarms && keys.acknowledge_alarms) {
+            keys.acknowledge_alarms();
+            continue;
+        }
         const auto first = static_cast<unsigned char>((*pressed)[0]);
         if (pressed->size() == 1 && first >= 0x20 && first != 0x7F) {
             screen.print(*pressed, false);

@@ -21,12 +21,14 @@ struct PromptKeys {
     std::function<bool()> input_ended;
     // Saves a snapshot: the end of a replay is the natural moment for a picture.
     std::function<void()> snapshot;
+    // Acknowledges the firing alarms: a tone must not sound on while the prompt waits.
+    std::function<void()> acknowledge_alarms;
 };
 
 enum class PromptAnswer { line_read, quit };
 
 // Prints "Repeat ? " at the current text position and reads one line: typed characters are
-// shown after the prompt, Enter ends the line, Esc quits, F12 saves a snapshot. The answer itself
+// shown after the prompt, Enter ends the line, Esc quits, F12 saves a snapshot, F2 acknowledges the alarms. The answer itself
 // is not used.
 PromptAnswer ask_repeat(TextScreen& screen, const PromptKeys& keys);
 

@@ -8,7 +8,7 @@ struct ScreenGeometry {
     int height;           // pixel rows
     int chart_left_edge;  // leftmost column of the scrolling history
     int text_rows;        // rows of the 8x16 text grid
-    int text_columns() const { return width / 8; }
+    constexpr int text_columns() const { return width / 8; }
 };
 
 inline constexpr ScreenGeometry large_screen{1280, 1024, 95, 64};

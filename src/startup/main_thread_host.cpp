@@ -69,10 +69,11 @@ void MainThreadHost::cycle_drawn(const CycleRecord& record) {
     if (at_.view != nullptr) {
         at_.view->publish_cycle(record, at_.now_s());
     }
+    // Before the presentation, so that the alarm row belongs to the cycle's picture.
+    look_at_alarms(&record);
     at_.presenter.cycle_drawn();
     publish_picture(false);
     take_snapshot_if_requested();
-    look_at_alarms(&record);
 }
 
 void MainThreadHost::take_snapshot_if_requested() {

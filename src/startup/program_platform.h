@@ -8,6 +8,7 @@
 
 #include "base/thread_starter.h"
 #include "base/window_picture.h"
+#include "display/alarm_tone.h"
 #include "link/device_link.h"
 #include "link/port_settings.h"
 #include "startup/main_thread_host.h"
@@ -39,6 +40,7 @@ struct ProgramPlatform {
     PageServerStarter start_page_server;
     PageAnswers::PictureEncoder encode_png;
     SnapshotSaver save_snapshot;
+    AlarmToneMaker make_alarm_tone;
     std::function<double()> now_s;  // monotonic
 };
 

@@ -11,6 +11,7 @@
 #include "app/replay_prompt.h"
 #include "base/operator_state.h"
 #include "startup/alarm_outputs.h"
+#include "startup/alarm_window.h"
 #include "startup/main_screen.h"
 #include "startup/open_failure_notice.h"
 #include "startup/page_setup.h"
@@ -101,6 +102,10 @@ PromptKeys prompt_keys(MainScreen& screen, OperatorState& state) {
             [&screen, &state] {
                 state.snapshot_request.store(true);
                 screen.host.take_snapshot_if_requested();
+            },
+            [&screen, &state] {
+                state.alarm_acknowledge_request.store(true);
+                screen.presenter.wake();
             }};
 }
 
@@ -167,8 +172,18 @@ int run_stillmon(const char* program, const std::vector<std::string>& arguments,
     AlarmOutputs alarm_outputs(std::cerr, [&platform] {
         return ClockPair{platform.now_s(), std::chrono::system_clock::now()};
     });
+    std::optional<AlarmWindow> alarm_window;
     if (request->alarms) {
         alarms.emplace(request->alarms->alarms, request->alarms->arm_after_s, platform.now_s());
+        alarm_window.emplace(screen.surface,
+                             platform.make_alarm_tone
+                                 ? platform.make_alarm_tone([](const std::string& said) {
+                                       std::cerr << said << std::endl;
+                                   })
+                                 : nullptr);
+        alarm_outputs.take_state([&alarm_window](const AlarmBoard& board, const ClockPair&) {
+            alarm_window->show(board);
+        });
         screen.host.watch_alarms(*alarms, plan.mode == RunMode::live, alarm_outputs);
     }
     start_supervisor(supervisor, screen, process_end);

@@ -24,24 +24,27 @@ struct ScriptedKeys {
                     keys.pop_front();
                     return next;
                 },
-                [this] { return ended && keys.empty(); }, [this] { ++snapshots; }};
+                [this] { return ended && keys.empty(); }, [this] { ++snapshots; },
+                [this] { ++acknowledgements; }};
     }
     std::deque<std::string> keys;
     bool ended = false;
     bool claimed = false;
     int polls = 0;
     int snapshots = 0;
+    int acknowledgements = 0;
 };
 
 TEST(ReplayPrompt, ShowsTypedCharactersAfterThePromptUntilEnter) {
     Surface surface(large_screen);
     surface.set_text_position(40, 1);
     ScriptedKeys keys;
-    keys.keys = {"y", "e", "\xFFH", "\x08", "\xFF\x86", "s", "\r", "n"};
+    keys.keys = {"y", "e", "\xFFH", "\x08", "\xFF\x86", "\xFF\x3C", "s", "\r", "n"};
     EXPECT_EQ(ask_repeat(surface, keys.prompt_keys()), PromptAnswer::line_read);
     EXPECT_EQ(surface.text_of_row(40).substr(0, 12), "Repeat ? yes");
-    EXPECT_EQ(keys.snapshots, 1);     // F12 saves a picture, as it does during the run
-    EXPECT_EQ(keys.keys.size(), 1u);  // the key after Enter stays for others
+    EXPECT_EQ(keys.snapshots, 1);         // F12 saves a picture, as it does during the run
+    EXPECT_EQ(keys.acknowledgements, 1);  // F2 stops the alarms' tone at the prompt too
+    EXPECT_EQ(keys.keys.size(), 1u);      // the key after Enter stays for others
 }
 
 TEST(ReplayPrompt, EscapeQuitsAndEndOfInputCountsAsEnter) {
