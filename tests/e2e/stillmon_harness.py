@@ -252,13 +252,14 @@ def plain_frames(first_record, count):
 class Monitor(harness.Program):
     """stillmon in live mode on port `port` of the device at `device_path`: in a window on
     the X server `x`, or without one when `x` is None; run by the command prefix `as_user`
-    when given; `options` go before the positional arguments. A `launcher` (such as Wine)
+    when given; `options` go before the positional arguments, `environment` adds variables. A `launcher` (such as Wine)
     runs another build of it instead: its command(arguments) and env(environment) give the
     command line and environment, and the port is its own to map (`device_path` None)."""
 
     def __init__(self, x, directory, device_path, port="3", log_name="Run", as_user=(),
-                 options=(), launcher=None, stdin=subprocess.DEVNULL):
+                 options=(), launcher=None, stdin=subprocess.DEVNULL, environment=None):
         device = {f"STILLMON_COM{port}": device_path} if device_path else {}
+        device.update(environment or {})
         env = x.env(**device) if x else harness.environment_without_display(**device)
         env.pop("COMPUTERNAME", None)
         arguments = [*options, port, log_name]

@@ -45,3 +45,6 @@ stillmon_add_e2e_suites(report_test report 180 ReportOfSavedRun)
 
 # Hostile page clients, devices and inputs: the run goes on and keeps logging.
 stillmon_add_e2e_suites(hostile_test hostile 180 Hostile)
+
+# The alarms: the window's row and tone.
+stillmon_add_e2e_suites(alarm_window_test alarm_window 120 AlarmWindow)
