@@ -21,7 +21,12 @@ function(stillmon_install_compressed source destination)
   install(FILES ${copy}.gz DESTINATION ${destination})
 endfunction()
 
-# Installs man/NAME.1 as share/man/man1/NAME.1.gz.
+# Installs man/NAME.1 as share/man/man1/NAME.1.gz (or man/NAME.SECTION in its section).
 function(stillmon_add_man_page name)
-  stillmon_install_compressed(${PROJECT_SOURCE_DIR}/man/${name}.1 ${CMAKE_INSTALL_MANDIR}/man1)
+  set(section 1)
+  if(ARGC GREATER 1)
+    set(section ${ARGV1})
+  endif()
+  stillmon_install_compressed(${PROJECT_SOURCE_DIR}/man/${name}.${section}
+                              ${CMAKE_INSTALL_MANDIR}/man${section})
 endfunction()

@@ -8,6 +8,8 @@ include(GNUInstallDirs)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/docs/live-run.png ${PROJECT_SOURCE_DIR}/docs/live-page.png
               ${PROJECT_SOURCE_DIR}/docs/report.png DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/examples/stillmon.toml
+        DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
 # Debian keeps the GPL's text in /usr/share/common-licenses: the copyright file refers to it
 # rather than holding LICENSE whole.

@@ -24,16 +24,21 @@ for program in "$bin"/*; do
   pairs+=("$program" "$page")
 done
 python3 "$tests/man_options_check.py" "${pairs[@]}"
+config_page=$root/usr/share/man/man5/stillmon.toml.5.gz
+warnings=$(man --warnings -l "$config_page" 2>&1 >/dev/null) && [ -z "$warnings" ] ||
+  fail "$config_page: $warnings"
 man -l "$pages/stillmon.1.gz" | grep -q 'sudo usermod -aG dialout' || fail "no word on dialout"
 
 # A saved log replayed without a display ends at the prompt, which the end of input answers.
 mkdir "$root/run" && cd "$root/run"
 PYTHONPATH=$tests/e2e python3 -c 'import text_log
 open("Run.dat", "wb").write(text_log.generated_log(20).encode())'
-env -u DISPLAY -u WAYLAND_DISPLAY "$bin/stillmon" 0 Run </dev/null >console 2>errors ||
+# The example configuration is read as installed; nothing fires in its first two minutes.
+example=$root/usr/share/doc/stillmon/examples/stillmon.toml
+env -u DISPLAY -u WAYLAND_DISPLAY "$bin/stillmon" --config "$example" 0 Run </dev/null >console 2>errors ||
   fail "the replay ended with status $?: $(cat errors)"
 grep -q '^Repeat ? ' console && [ ! -s errors ] || fail "the replay did not end: $(cat console errors)"
 "$bin/stillmon-report" Run.dat --csv Run.csv 2>errors || fail "no report: $(cat errors)"
 [ "$(grep -c Num= Run.dat)" -eq "$(($(wc -l <Run.csv) - 1))" ] && grep -q 'StillmonCharts.create' Run.html ||
   fail "the report or its CSV lacks records"
-echo "package check: stillmon $version unpacked: versions, pages, options, a replay and a report are right"
+echo "package check: stillmon $version unpacked: versions, pages, options, the example configuration, a replay and a report are right"

@@ -93,6 +93,15 @@ TEST(AlarmConfig, RefusesWhatItDoesNotUnderstand) {
     }
 }
 
+// The example the package installs is one a distiller can start from as it is.
+TEST(AlarmConfig, ReadsTheInstalledExample) {
+    std::string error;
+    const auto config = read_alarm_config_file(STILLMON_EXAMPLE_CONFIG, error);
+    ASSERT_TRUE(config) << error;
+    EXPECT_EQ(config->alarms.size(), 4u);
+    EXPECT_EQ(config->webhooks.size(), 1u);
+}
+
 TEST(AlarmConfig, ReadsDurations) {
     EXPECT_EQ(read_duration("500ms"), 0.5);
     EXPECT_EQ(read_duration("30s"), 30.0);
