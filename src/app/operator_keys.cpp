@@ -40,7 +40,7 @@ KeyAction apply_operator_key(OperatorState& state, std::string_view pressed) {
     if (pressed == key::snapshot) {
         return {Kind::snapshot};
     }
-    if (pressed == key::acknowledge_alarms) {
+    if (pressed == key::acknowledge_alarms && state.alarms_configured.load()) {
         state.alarm_acknowledge_request.store(true);
         return {Kind::acknowledge_alarms};
     }

@@ -33,6 +33,9 @@ struct OperatorState {
     // Raised by the supervisor (acknowledge key), taken by the main thread, which owns the
     // alarms.
     std::atomic<bool> alarm_acknowledge_request{false};
+    // Set at start-up when alarms are configured; without them the acknowledge key is an
+    // ordinary key, typed into the entry text as before alarms existed.
+    std::atomic<bool> alarms_configured{false};
 
     // Clock reading of the last completed frame, seconds. Written by the cycle, read by the
     // supervisor's stall test.

@@ -175,6 +175,7 @@ int run_stillmon(const char* program, const std::vector<std::string>& arguments,
     std::optional<AlarmWindow> alarm_window;
     if (request->alarms) {
         alarms.emplace(request->alarms->alarms, request->alarms->arm_after_s, platform.now_s());
+        state.alarms_configured.store(true);
         alarm_window.emplace(screen.surface,
                              platform.make_alarm_tone
                                  ? platform.make_alarm_tone([](const std::string& said) {

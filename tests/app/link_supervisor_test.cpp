@@ -125,7 +125,12 @@ TEST(LinkSupervisor, TakesOneKeyPerPass) {
 TEST(LinkSupervisor, QuitAndSnapshotKeysReachThePlatform) {
     Harness harness(RunMode::live);
     harness.state.last_frame_time_s.store(harness.now_s + 1000);
-    harness.keys = {"\xFF\x86", "x", "\x1B", "l", "\xFF\x3C"};
+    harness.keys = {"\xFF\x3C", "\xFF\x86", "x", "\x1B", "l"};
+    harness.supervisor.run_pass();  // F2 without alarms: an ordinary key
+    EXPECT_EQ(harness.state.entry_text(), "\xFF\x3C");
+    harness.state.take_entry();
+    harness.state.alarms_configured.store(true);
+    harness.keys.push_back("\xFF\x3C");
     for (int pass = 0; pass < 5; ++pass) {
         harness.supervisor.run_pass();
     }
