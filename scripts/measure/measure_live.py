@@ -3,7 +3,10 @@ CPU use per cycle and over the whole run, per thread, and resident memory. Not a
 it by hand:
 
     python3 scripts/measure/measure_live.py --stillmon build/stillmon --stillsim build/stillsim \
-        --minutes 10
+        --minutes 10 [--config still.toml]
+
+With --config every run of stillmon gets the configuration file: run it with and without to
+see what the alarms cost.
 
 A second phase keeps the device silent (a pseudo-terminal nobody writes to): the main
 thread then mostly waits, and the only cycles are those that complete without data when the
@@ -63,10 +66,10 @@ def count_lines(path):
         return f.read().count(b"\r\n")
 
 
-def measure_monitoring(x, directory, seconds, report):
+def measure_monitoring(x, directory, seconds, report, options):
     device = stillmon_harness.Simulator(directory)
     with device:
-        monitor = stillmon_harness.start_monitor(x, directory, device.link)
+        monitor = stillmon_harness.start_monitor(x, directory, device.link, options=options)
         with monitor:
             log = os.path.join(directory, "Run3.dat")
             harness.wait_until(lambda: os.path.exists(log) and count_lines(log) >= 5, 30,
@@ -96,12 +99,13 @@ def measure_monitoring(x, directory, seconds, report):
             return cycles, wall, main1 - main0
 
 
-def measure_waiting(x, directory, seconds, report):
+def measure_waiting(x, directory, seconds, report, options):
     """The device stays silent: the cycle waits in its frame read, except for the cycles that
     complete without data when the supervisor re-opens the port."""
     device = stillmon_harness.SilentDevice(directory)
     with device:
-        monitor = stillmon_harness.start_monitor(x, directory, device.link, log_name="Idle")
+        monitor = stillmon_harness.start_monitor(x, directory, device.link, log_name="Idle",
+                                                 options=options)
         with monitor:
             log = os.path.join(directory, "Idle3.dat")
             time.sleep(3)
@@ -118,14 +122,14 @@ def measure_waiting(x, directory, seconds, report):
             return lines1 - lines0, wall, main1 - main0
 
 
-def measure_cycle_work(x, directory, frames, report):
+def measure_cycle_work(x, directory, frames, report, options):
     """The test plays the device, so it knows when each frame goes out: the main thread's CPU
     time in the 0.3 s after a frame (the cycle's work and some waiting) less that in a later
     0.3 s of the same gap (waiting only) is the cycle's own work."""
     device = stillmon_harness.FakeDevice(directory, link_name="com5")
     with device:
         monitor = stillmon_harness.start_monitor(x, directory, device.link, port="5",
-                                                 log_name="Work")
+                                                 log_name="Work", options=options)
         with monitor:
             device.wait_for_reader()
             monitor.window()
@@ -157,7 +161,9 @@ def main():
     parser.add_argument("--minutes", type=float, default=10.0)
     parser.add_argument("--silent-seconds", type=float, default=60.0)
     parser.add_argument("--work-frames", type=int, default=60)
+    parser.add_argument("--config", help="stillmon's configuration file (alarms)")
     arguments = parser.parse_args()
+    options = ("--config", os.path.abspath(arguments.config)) if arguments.config else ()
     stillmon_harness.STILLMON = os.path.abspath(arguments.stillmon)
     stillmon_harness.STILLSIM = os.path.abspath(arguments.stillsim)
 
@@ -166,10 +172,10 @@ def main():
 
     with harness.Xvfb() as x, harness.temporary_directory() as directory:
         cycles_a, wall_a, main_a = measure_monitoring(x, directory, 60.0 * arguments.minutes,
-                                                      report)
+                                                      report, options)
         cycles_b, wall_b, main_b = measure_waiting(x, directory, arguments.silent_seconds,
-                                                   report)
-        measure_cycle_work(x, directory, arguments.work_frames, report)
+                                                   report, options)
+        measure_cycle_work(x, directory, arguments.work_frames, report, options)
     report(f"main thread while monitoring: {1000 * main_a / cycles_a:.2f} ms CPU per cycle "
            f"({100 * main_a / wall_a:.3f} % of a core); with the device silent "
            f"{100 * main_b / wall_b:.3f} % of a core ({cycles_b} cycles without data)")
