@@ -170,6 +170,13 @@ int run_stillmon(const char* program, const std::vector<std::string>& arguments,
     if (request->alarms) {
         alarms.emplace(request->alarms->alarms, request->alarms->arm_after_s, platform.now_s());
         screen.host.watch_alarms(*alarms, plan.mode == RunMode::live, alarm_outputs);
+        if (view != nullptr) {
+            alarm_outputs.take_state([view](const AlarmBoard& board, const ClockPair& now) {
+                view->publish_alarms(alarm_snapshots(board, now));
+            });
+            alarm_outputs.take_notices(
+                [view](const AlarmNotice& notice) { view->note_alarm_change(notice); });
+        }
     }
     start_supervisor(supervisor, screen, process_end);
     run_cycles(plan, sources, screen, state, process_end);
