@@ -43,9 +43,10 @@ struct AlarmMark {
 };
 
 // Everything the running program shows outside its window, in one place: the main thread
-// publishes each cycle and, between cycles, a copy of the window; the supervisor counts its
-// re-opens; the page's server reads from here and nowhere else. Publishing copies under a
-// lock held for microseconds, so no reader can delay a cycle.
+// publishes each cycle, between cycles a copy of the window, and with alarms their state
+// after every look and each firing and clearing; the supervisor counts its re-opens; the
+// page's server reads from here and nowhere else. Publishing copies under a lock held for
+// microseconds, so no reader can delay a cycle.
 class LiveView {
   public:
     // Marks kept for the charts: a flapping alarm must not grow the list without end.
