@@ -186,6 +186,13 @@ int run_stillmon(const char* program, const std::vector<std::string>& arguments,
             alarm_window->show(board);
         });
         screen.host.watch_alarms(*alarms, plan.mode == RunMode::live, alarm_outputs);
+        if (view != nullptr) {
+            alarm_outputs.take_state([view](const AlarmBoard& board, const ClockPair& now) {
+                view->publish_alarms(alarm_snapshots(board, now));
+            });
+            alarm_outputs.take_notices(
+                [view](const AlarmNotice& notice) { view->note_alarm_change(notice); });
+        }
     }
     start_supervisor(supervisor, screen, process_end);
     run_cycles(plan, sources, screen, state, process_end);

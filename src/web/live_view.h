@@ -6,7 +6,10 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <vector>
 
+#include "base/alarm_notice.h"
 #include "base/cycle_record.h"
 #include "base/window_picture.h"
 #include "web/history_ring.h"
@@ -28,12 +31,27 @@ struct PublishedPicture {
     WindowPicture picture;
 };
 
+// An alarm's firing or clearing where the charts mark it: at `index`, the run's cycle that was
+// the newest when it happened (the charts' x values are cycle indexes, not record numbers).
+struct AlarmMark {
+    std::uint64_t index = 0;
+    std::string alarm;
+    std::string state;  // "firing" or "cleared"
+    std::uint16_t record_number = 0;
+    std::string device_time;
+    std::string time;  // wall clock, ISO 8601 with offset
+};
+
 // Everything the running program shows outside its window, in one place: the main thread
-// publishes each cycle and, between cycles, a copy of the window; the supervisor counts its
-// re-opens; the page's server reads from here and nowhere else. Publishing copies under a
-// lock held for microseconds, so no reader can delay a cycle.
+// publishes each cycle, between cycles a copy of the window, and with alarms their state
+// after every look and each firing and clearing; the supervisor counts its re-opens; the
+// page's server reads from here and nowhere else. Publishing copies under a lock held for
+// microseconds, so no reader can delay a cycle.
 class LiveView {
   public:
+    // Marks kept for the charts: a flapping alarm must not grow the list without end.
+    static constexpr std::size_t alarm_mark_capacity = 200;
+
     explicit LiveView(std::size_t history_capacity = HistoryRing::default_capacity)
         : history_(history_capacity) {}
 
@@ -43,6 +61,11 @@ class LiveView {
     void publish_picture(WindowPicture picture);
     // Supervisor thread.
     void count_link_reopen() { reopens_.fetch_add(1); }
+    // Main thread, after every look at the alarms: each alarm as it stands.
+    void publish_alarms(std::vector<AlarmSnapshot> alarms);
+    // Main thread, for each change of an alarm: a firing or a clearing becomes a chart mark
+    // at the newest cycle published; repeats and acknowledgements leave the charts alone.
+    void note_alarm_change(const AlarmNotice& notice);
 
     const HistoryRing& history() const { return history_; }
     LinkStatus link_status() const;
@@ -50,6 +73,10 @@ class LiveView {
     std::optional<float> last_reflux_ratio() const;
     // Null until the first picture.
     std::shared_ptr<const PublishedPicture> picture() const;
+    // Empty without alarms.
+    std::shared_ptr<const std::vector<AlarmSnapshot>> alarms() const;
+    // Oldest first, at most alarm_mark_capacity.
+    std::shared_ptr<const std::vector<AlarmMark>> alarm_marks() const;
 
   private:
     HistoryRing history_;
@@ -60,6 +87,13 @@ class LiveView {
     std::atomic<float> reflux_ratio_{0.0f};
     mutable std::mutex picture_mutex_;
     std::shared_ptr<const PublishedPicture> picture_;
+    // Replaced whole, never changed in place: a reader keeps what it took while the main
+    // thread publishes the next.
+    mutable std::mutex alarms_mutex_;
+    std::shared_ptr<const std::vector<AlarmSnapshot>> alarms_ =
+        std::make_shared<const std::vector<AlarmSnapshot>>();
+    std::shared_ptr<const std::vector<AlarmMark>> alarm_marks_ =
+        std::make_shared<const std::vector<AlarmMark>>();
 };
 
 }  // namespace stillmon

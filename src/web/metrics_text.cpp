@@ -90,11 +90,31 @@ class MetricsWriter {
     std::string out_;
 };
 
+std::string alarm_label(const AlarmSnapshot& alarm) {
+    return ",alarm=\"" + escaped_label(alarm.name) + '"';
+}
+
+void append_alarm_metrics(MetricsWriter& metrics, const std::vector<AlarmSnapshot>& alarms) {
+    if (alarms.empty()) {
+        return;
+    }
+    metrics.family("stillmon_alarm_firing", "gauge",
+                   "1 while the alarm fires (acknowledged or not), else 0.");
+    for (const AlarmSnapshot& alarm : alarms) {
+        metrics.sample("stillmon_alarm_firing", alarm.state == "firing" ? 1 : 0,
+                       alarm_label(alarm) + ",severity=\"" + escaped_label(alarm.severity) + '"');
+    }
+    metrics.family("stillmon_alarms_fired", "counter", "Times the alarm has fired this run.");
+    for (const AlarmSnapshot& alarm : alarms) {
+        metrics.sample("stillmon_alarms_fired_total", alarm.fired_total, alarm_label(alarm));
+    }
+}
+
 }  // namespace
 
 std::string metrics_text(const std::optional<IndexedRecord>& latest, const LinkStatus& status,
                          std::optional<float> reflux_ratio, double now_s,
-                         std::string_view port_label) {
+                         std::string_view port_label, const std::vector<AlarmSnapshot>& alarms) {
     MetricsWriter metrics(port_label);
     if (latest) {
         const CycleRecord& r = latest->record;
@@ -140,6 +160,7 @@ std::string metrics_text(const std::optional<IndexedRecord>& latest, const LinkS
         metrics.gauge("stillmon_last_frame_age_seconds", "Seconds since the latest cycle.",
                       now_s - *status.last_cycle_time);
     }
+    append_alarm_metrics(metrics, alarms);
     return metrics.take();
 }
 

@@ -3,7 +3,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "base/alarm_notice.h"
 #include "web/history_ring.h"
 #include "web/live_view.h"
 
@@ -12,9 +14,11 @@ namespace stillmon {
 // What /metrics answers, in Prometheus' text format (version 0.0.4): one gauge per channel
 // and derived value of the latest cycle, counters of cycles, timing errors and link re-opens,
 // and the age of the latest cycle in seconds, every series labelled port="<port_label>".
-// Before the first cycle only the counters are there.
+// Before the first cycle only the counters are there. With alarms, each has a gauge of
+// whether it fires and a counter of its firings, labelled also with its name (and the gauge
+// with its severity).
 std::string metrics_text(const std::optional<IndexedRecord>& latest, const LinkStatus& status,
                          std::optional<float> reflux_ratio, double now_s,
-                         std::string_view port_label);
+                         std::string_view port_label, const std::vector<AlarmSnapshot>& alarms);
 
 }  // namespace stillmon

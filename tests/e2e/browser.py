@@ -63,8 +63,7 @@ class Browser:
         target = self.call("Target.createTarget", url="about:blank")["targetId"]
         self._session = self.call("Target.attachToTarget", targetId=target,
                                   flatten=True)["sessionId"]
-        self.page_call("Emulation.setDeviceMetricsOverride", width=width, height=height,
-                       deviceScaleFactor=1, mobile=False)
+        self.resize(width, height)
 
     def _read(self):
         pending = b""
@@ -111,6 +110,12 @@ class Browser:
 
     def page_call(self, method, timeout_s=30, **params):
         return self._send(method, params, self._session, timeout_s)
+
+    def resize(self, width, height, mobile=False):
+        """The page's size in CSS pixels; a `mobile` page takes its width from its viewport
+        meta element, as a phone's browser does."""
+        self.page_call("Emulation.setDeviceMetricsOverride", width=width, height=height,
+                       deviceScaleFactor=1, mobile=mobile)
 
     def open(self, url):
         self.page_call("Page.navigate", url=url)

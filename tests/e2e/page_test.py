@@ -44,11 +44,11 @@ def logged(line):
 
 
 class PageTestCase(sh.ProgramTestCase):
-    def start_live(self, *simulator_options):
+    def start_live(self, *simulator_options, monitor_options=()):
         self.simulator = sh.Simulator(self.dir, *simulator_options)
         self.addCleanup(self.simulator.stop)
         monitor = sh.Monitor(self.x, self.dir, self.simulator.link,
-                             options=("--serve", "127.0.0.1:0"))
+                             options=("--serve", "127.0.0.1:0", *monitor_options))
         self.addCleanup(monitor.stop)
         url = monitor.output.wait_for(r"^Page served at (http://\S+)$").group(1)
         return monitor, url
@@ -91,6 +91,9 @@ class PageInBrowser(PageTestCase):
             harness.wait_until(lambda: page.evaluate(
                 "document.getElementById('link-state').textContent").startswith("silent for"),
                 15, what="the page to see the link silent")
+            # Without alarms configured, neither the banner nor the sound button shows.
+            self.assertEqual(page.evaluate("['alarm-banner', 'sound'].map(id => "
+                                           "document.getElementById(id).offsetHeight)"), [0, 0])
             last = logged(monitor.logged_lines()[-1])["record"]
             shown = page.evaluate("document.getElementById('record-number').textContent")
             self.assertEqual(shown, str(last))
@@ -188,6 +191,59 @@ class PageApi(PageTestCase):
         while slow.recv(4096):
             pass
         self.assertLess(time.monotonic() - started, 10)
+
+
+class PageAlarms(PageTestCase):
+    CONFIG = """arm_after = "0s"
+alarm = [{name = "tank-set", value = "tank", above = -100.0, severity = "critical"},
+         {name = "steam-frozen", value = "steam", below = -100.0}]
+"""
+
+    def test_a_firing_alarm_is_served_counted_and_shown_on_desktop_and_phone(self):
+        config = os.path.join(self.dir, "alarms.toml")
+        with open(config, "w") as f:
+            f.write(self.CONFIG)
+        monitor, url = self.start_live(monitor_options=("--config", config))
+        answer = harness.wait_until(lambda: (a := get_json(url, "/api/alarms"))["marks"] and a,
+                                    20, what="the first alarm mark")
+        lines = monitor.logged_lines()
+        alarms = {a["name"]: a for a in answer["alarms"]}
+        state = {name: (a["state"], a["severity"], a["fired_total"]) for name, a in alarms.items()}
+        self.assertEqual(state, {"tank-set": ("firing", "critical", 1),
+                                 "steam-frozen": ("normal", "warning", 0)})
+        self.assertIn(text_log.format_number(alarms["tank-set"]["value"], "0.0"),
+                      [logged(line)["temperatures"][0] for line in lines])
+        # It fired on the first cycle: its mark stands at that cycle on the charts.
+        first = logged(lines[0])
+        self.assertEqual([(m["alarm"], m["state"], m["index"], m["record"], m["device_time"])
+                          for m in answer["marks"]],
+                         [("tank-set", "firing", 1, first["record"], first["device_time"])])
+
+        _, _, body = request(url, path="/metrics")
+        samples = {(s.name, s.labels.get("alarm")): (s.labels.get("severity"), s.value)
+                   for family in text_string_to_metric_families(body.decode())
+                   for s in family.samples if "alarm" in s.labels}
+        self.assertEqual(samples, {("stillmon_alarm_firing", "tank-set"): ("critical", 1),
+                                   ("stillmon_alarm_firing", "steam-frozen"): ("warning", 0),
+                                   ("stillmon_alarms_fired_total", "tank-set"): (None, 1),
+                                   ("stillmon_alarms_fired_total", "steam-frozen"): (None, 0)})
+
+        shots = os.environ.get("STILLMON_PAGE_SCREENSHOTS")
+        with browser.Browser() as page:
+            page.open(url)
+            banner = page.wait_for("(b => b.offsetHeight > 0 && b.textContent)"
+                                   "(document.getElementById('alarm-banner'))", what="the banner")
+            self.assertIn("tank-set", banner)
+            self.assertNotIn("steam-frozen", banner)
+            if shots:
+                page.screenshot(os.path.join(shots, "page-alarm.png"))
+            # A phone's width: everything fits, nothing scrolls sideways.
+            page.resize(390, 844, mobile=True)
+            page.wait_for("document.documentElement.scrollWidth <= 390 && "
+                          "document.getElementById('chart-temperatures').offsetWidth < 390",
+                          what="the page to fit 390 px")
+            if shots:
+                page.screenshot(os.path.join(shots, "page-alarm-phone.png"))
 
 
 class PageLoad(PageTestCase):

@@ -37,7 +37,7 @@ stillmon_add_e2e_suites(replay_test replay 300
 
 # The live page: Chromium, the API against the log, bad requests, and 20 polling clients for
 # STILLMON_PAGE_LOAD_S seconds (60 by default).
-stillmon_add_e2e_suites(page_test page 240 PageInBrowser PageApi PageLoad)
+stillmon_add_e2e_suites(page_test page 240 PageInBrowser PageApi PageAlarms PageLoad)
 set_tests_properties(e2e.page.PageLoad PROPERTIES COST 90)
 
 # stillmon-report on a saved log, its report opened in headless Chromium (no X server needed).

@@ -105,5 +105,47 @@ TEST(PageAnswers, ServeTheViewsCyclesPictureAndLinkState) {
     EXPECT_EQ(page.encodes, 2);
 }
 
+TEST(PageAnswers, ServeTheAlarmsTheirMetricsAndTheChartsMarks) {
+    Answers page;
+    EXPECT_EQ(*page.get("/api/alarms").body, R"({"alarms":[],"marks":[]})");
+    EXPECT_EQ(page.get("/metrics").body->find("alarm"), std::string::npos);
+
+    page.view.publish_cycle({}, 7.0);
+    page.view.publish_alarms(
+        {{"hot", "steam", "critical", "firing", 81.5, 80.0, true, "T0", true, 2},
+         {"odd\"one", "tank", "warning", "normal", std::nullopt, -5.0, false, "", false, 0}});
+    for (const char* state : {"firing", "repeat", "acknowledged", "cleared"}) {
+        page.view.note_alarm_change(
+            {"hot", state, "critical", "steam", 81.5, 80.0, true, 12, "14:30:45_7", "T1"});
+    }
+    EXPECT_EQ(*page.get("/api/alarms").body,
+              R"({"alarms":[{"name":"hot","value":81.5,"value_name":"steam","severity":"critical",)"
+              R"("state":"firing","since":"T0","acknowledged":true,"threshold":80,"above":true,)"
+              R"("fired_total":2},{"name":"odd\"one","value":null,"value_name":"tank",)"
+              R"("severity":"warning","state":"normal","since":"","acknowledged":false,)"
+              R"("threshold":-5,"above":false,"fired_total":0}],"marks":[{"alarm":"hot",)"
+              R"("state":"firing","index":1,"record":12,"device_time":"14:30:45_7","time":"T1"},)"
+              R"({"alarm":"hot","state":"cleared","index":1,"record":12,)"
+              R"("device_time":"14:30:45_7","time":"T1"}]})");
+    const std::string metrics = *page.get("/metrics").body;
+    for (const char* line :
+         {"# TYPE stillmon_alarm_firing gauge\n"
+          "stillmon_alarm_firing{port=\"3\",alarm=\"hot\",severity=\"critical\"} 1\n"
+          "stillmon_alarm_firing{port=\"3\",alarm=\"odd\\\"one\",severity=\"warning\"} 0\n",
+          "# TYPE stillmon_alarms_fired counter\n"
+          "stillmon_alarms_fired_total{port=\"3\",alarm=\"hot\"} 2\n"}) {
+        EXPECT_NE(metrics.find(line), std::string::npos) << line << metrics;
+    }
+
+    // A flapping alarm keeps only the newest marks.
+    for (std::uint16_t n = 1; n <= 300; ++n) {
+        page.view.note_alarm_change({"a", "firing", "warning", "tank", {}, 0.0, true, n, "", ""});
+    }
+    const auto marks = page.view.alarm_marks();
+    ASSERT_EQ(marks->size(), LiveView::alarm_mark_capacity);
+    EXPECT_EQ(marks->front().record_number, 300 - LiveView::alarm_mark_capacity + 1);
+    EXPECT_EQ(marks->back().record_number, 300);
+}
+
 }  // namespace
 }  // namespace stillmon

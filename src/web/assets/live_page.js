@@ -1,6 +1,6 @@
-// The live page: polls /api/latest for the newest values and the link's state, and
-// /api/history?since=N for the cycles it has not charted yet; reloads the window picture
-// every few seconds.
+// The live page: polls /api/latest for the newest values and the link's state,
+// /api/history?since=N for the cycles it has not charted yet and /api/alarms for the alarms;
+// reloads the window picture every few seconds.
 'use strict';
 
 (() => {
@@ -55,6 +55,70 @@
     byId('flow').textContent = fixed(r.flow, 2);
   }
 
+  // Alarms: a banner while any fires; after "Sound on" (a browser plays nothing before a click)
+  // a beep while a critical one fires unacknowledged; their firings and clearings marked on
+  // the charts. Without alarms configured the list is empty and none of it shows.
+  const soundButton = byId('sound');
+  let audio = null;
+  let calling = false;
+  let shownMarks = '[]';
+
+  soundButton.addEventListener('click', () => {
+    if (audio) {
+      audio.close();
+      audio = null;
+    } else {
+      audio = new AudioContext();
+    }
+    soundButton.textContent = audio ? 'Sound off' : 'Sound on';
+    soundButton.setAttribute('aria-pressed', audio ? 'true' : 'false');
+  });
+
+  // Two short square-wave tones, faded in and out so that they do not click.
+  function beep() {
+    const start = audio.currentTime;
+    for (const at of [start, start + 0.25]) {
+      const tone = audio.createOscillator();
+      const gain = audio.createGain();
+      tone.type = 'square';
+      tone.frequency.value = 880;
+      gain.gain.setValueAtTime(0, at);
+      gain.gain.linearRampToValueAtTime(0.2, at + 0.01);
+      gain.gain.setValueAtTime(0.2, at + 0.14);
+      gain.gain.linearRampToValueAtTime(0, at + 0.15);
+      tone.connect(gain).connect(audio.destination);
+      tone.start(at);
+      tone.stop(at + 0.16);
+    }
+  }
+
+  function alarmLine(alarm) {
+    const item = document.createElement('li');
+    item.textContent = (alarm.severity === 'critical' ? 'ALARM ' : 'Warning ') + alarm.name + ': ';
+    const detail = document.createElement('span');
+    detail.className = 'detail';
+    // "since" is ISO 8601 with its offset: the time of day is what an operator reads.
+    detail.textContent = alarm.value_name + ' ' + fixed(alarm.value, 2) +
+      (alarm.above ? ' above ' : ' below ') + alarm.threshold +
+      ' since ' + alarm.since.slice(11, 19) + (alarm.acknowledged ? ' (acknowledged)' : '');
+    detail.title = alarm.since;
+    item.appendChild(detail);
+    return item;
+  }
+
+  function showAlarms(answer) {
+    const firing = answer.alarms.filter(a => a.state === 'firing');
+    byId('firing-alarms').replaceChildren(...firing.map(alarmLine));
+    byId('alarm-banner').hidden = firing.length === 0;
+    soundButton.hidden = answer.alarms.length === 0;
+    calling = firing.some(a => a.severity === 'critical' && !a.acknowledged);
+    const marks = JSON.stringify(answer.marks);
+    if (charts && marks !== shownMarks) {
+      charts.setMarks(answer.marks);
+      shownMarks = marks;
+    }
+  }
+
   // Fetches history until it has caught up: an answer holds a bounded number of cycles.
   async function catchUp() {
     while (true) {
@@ -80,6 +144,7 @@
     try {
       await catchUp();
       showLatest(await (await fetch('/api/latest')).json());
+      showAlarms(await (await fetch('/api/alarms')).json());
     } catch (error) {
       const state = byId('link-state');
       state.textContent = 'page not reachable: ' + error.message;
@@ -88,6 +153,7 @@
     setTimeout(poll, pollMs);
   }
 
+  setInterval(() => { if (audio && calling) beep(); }, 1000);
   setInterval(() => { byId('window').src = '/window.png?t=' + Date.now(); }, pictureMs);
   poll();
 })();

@@ -8,6 +8,8 @@
 //   charts.append(newerRecords);
 // The live page appends what /api/history?since=<charts.lastIndex()> returns every few
 // seconds; a report of a saved run inlines all its records in the page and calls create() once.
+// charts.setMarks(marks) draws each alarm mark of /api/alarms as a vertical line at its cycle
+// index on every chart: red where the alarm fired, green where it cleared.
 'use strict';
 
 const StillmonCharts = (() => {
@@ -36,6 +38,8 @@ const StillmonCharts = (() => {
               {label: 'Flow', colour: '#17becf', axis: 'flow', value: r => r.flow}]},
   ];
 
+  const markColours = {firing: '#c62828', cleared: '#1a7f37'};
+
   const pushBlock = 10000;  // points per push(): far below the engines' argument limits
 
   function create(container, records) {
@@ -44,6 +48,35 @@ const StillmonCharts = (() => {
     let lastIndex = 0;
     let range = {kind: 'all'};
     const charts = [];
+    let marks = [];
+
+    // Over the traces, clipped to the plot area; the alarm's name beside its line on the
+    // first chart only, which is enough to tell the lines apart.
+    const markPlugin = {
+      id: 'alarmMarks',
+      afterDatasetsDraw(chart) {
+        if (!marks.length) return;
+        const {ctx, chartArea: area, scales: {x}} = chart;
+        const named = chart === charts[0]?.chart;
+        ctx.save();
+        ctx.beginPath();
+        ctx.rect(area.left, area.top, area.right - area.left, area.bottom - area.top);
+        ctx.clip();
+        ctx.lineWidth = 2;
+        ctx.font = '11px sans-serif';
+        ctx.textBaseline = 'top';
+        for (const mark of marks) {
+          const at = Math.round(x.getPixelForValue(mark.index)) + 0.5;
+          ctx.strokeStyle = ctx.fillStyle = markColours[mark.state] ?? '#555';
+          ctx.beginPath();
+          ctx.moveTo(at, area.top);
+          ctx.lineTo(at, area.bottom);
+          ctx.stroke();
+          if (named) ctx.fillText(mark.alarm, at + 3, area.top + 2);
+        }
+        ctx.restore();
+      },
+    };
 
     const toolbar = document.createElement('div');
     toolbar.className = 'run-charts-toolbar';
@@ -100,6 +133,7 @@ const StillmonCharts = (() => {
                       : ''}}},
           scales,
         },
+        plugins: [markPlugin],
       });
       charts.push({chart, layout});
       watchDrag(canvas, selection, chart);
@@ -208,8 +242,13 @@ const StillmonCharts = (() => {
       return dataset._data || dataset.data;
     }
 
+    function setMarks(newer) {
+      marks = newer;
+      for (const {chart} of charts) chart.draw();
+    }
+
     append(records);
-    return {append, lastIndex: () => lastIndex, charts: charts.map(c => c.chart)};
+    return {append, setMarks, lastIndex: () => lastIndex, charts: charts.map(c => c.chart)};
   }
 
   return {create};
