@@ -41,29 +41,35 @@ std::optional<double> logged_decimal(std::string_view text) {
     return std::isfinite(value) ? std::optional(value) : std::nullopt;
 }
 
-bool channel_item_fits(int c, std::string_view item) {
+// The value of a channel item, when it is the channel's name, "=" and a value whose raw form
+// (rounded to whole units of the channel) fits the 16 bits a live run logged it from.
+std::optional<double> channel_value(int c, std::string_view item) {
     const Channel& channel = channel_table[static_cast<std::size_t>(c)];
     if (!item.starts_with(channel.name) || item.substr(channel.name.size(), 1) != "=") {
-        return false;
+        return std::nullopt;
     }
     const auto value = logged_decimal(item.substr(channel.name.size() + 1));
     if (!value) {
-        return false;
+        return std::nullopt;
     }
-    // Rebuilt as the replay rebuilds it (replay_record.cpp), where a raw value beyond 16 bits
-    // would become -32768: a temperature nobody logged.
-    const double raw = std::nearbyint(*value * channel.divisor + channel.replay_offset);
-    return raw >= std::numeric_limits<std::int16_t>::min() &&
-           raw <= std::numeric_limits<std::int16_t>::max();
+    const double raw = std::nearbyint(*value * channel.divisor);
+    if (raw < std::numeric_limits<std::int16_t>::min() ||
+        raw > std::numeric_limits<std::int16_t>::max()) {
+        return std::nullopt;
+    }
+    return value;
 }
 
-bool proof_item_fits(std::string_view item) {
+std::optional<double> proof_value(std::string_view item) {
     constexpr std::string_view label = "Proof=";
     if (!item.starts_with(label)) {
-        return false;
+        return std::nullopt;
     }
     const auto value = logged_decimal(skip_leading_blanks(item.substr(label.size())));
-    return value && std::abs(*value) <= std::numeric_limits<float>::max();
+    if (!value || std::abs(*value) > std::numeric_limits<float>::max()) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 std::optional<std::uint16_t> logged_count(std::string_view item) {
@@ -107,25 +113,32 @@ std::optional<RecordLine> read_record_line(std::string_view line, std::string& f
         return std::nullopt;
     }
     for (int c = 0; c < 8; ++c) {
-        if (!channel_item_fits(c, item(c + 1))) {
+        const auto value = channel_value(c, item(c + 1));
+        if (!value) {
             fault = "field " + std::to_string(c + 1) + " is not \"" +
                     std::string(channel_table[static_cast<std::size_t>(c)].name) +
                     "=\" and a value the channel holds";
             return std::nullopt;
         }
+        record.temperatures_c[static_cast<std::size_t>(c)] = *value;
     }
-    if (!proof_item_fits(item(9))) {
+    const auto proof = proof_value(item(9));
+    if (!proof) {
         fault = "field 9 is not \"Proof=\" and a value";
         return std::nullopt;
     }
+    record.proof = *proof;
     if (item(10).empty() || item(10).find_first_not_of("0123456789:_-") != std::string_view::npos) {
         fault = "field 10 is not a device time";
         return std::nullopt;
     }
-    if (!logged_decimal(item(11))) {
+    record.device_time = item(10);
+    const auto interval = logged_decimal(item(11));
+    if (!interval) {
         fault = "field 11 is not an interval";
         return std::nullopt;
     }
+    record.interval_s = *interval;
     const auto number = logged_count(item(12));
     if (!number) {
         fault = "field 12 is not \"Num=\" and 0 to 65535";

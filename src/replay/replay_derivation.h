@@ -21,9 +21,9 @@ struct ReplayedRecord {
 
 // A saved run read back the way the replay reads it: records counted 0 or below skipped (a
 // record without "Num=" carries the count before it), channels 0-7 rebuilt from the logged
-// values into the frame and the process values derived as in a live run. The replay cycle
-// draws what it gives; a report of a saved run takes the same records without a window.
-// The frame and the derived values are the caller's, kept from one record to the next.
+// values into the frame (with the replay's offsets, which its screens are drawn with) and the
+// process values derived as in a live run. The replay cycle draws what it gives. The frame
+// and the derived values are the caller's, kept from one record to the next.
 class ReplayDerivation {
   public:
     ReplayDerivation(TelemetryFrame& frame, DerivedValues& derived)

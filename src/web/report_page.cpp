@@ -5,6 +5,8 @@
 
 #include "base/latin1_text.h"
 #include "base/numbers.h"
+#include "base/shortest_number.h"
+#include "web/json_text.h"
 #include "web/page_assets.h"
 #include "web/page_template.h"
 #include "web/record_json.h"
@@ -56,7 +58,7 @@ std::string peak_text(const std::optional<RunPeak>& peak, std::string_view mask,
 }
 
 // The summary's rows; each value's cell has an id of its own, for a reader of the page.
-std::string summary_rows(const RunSummary& summary) {
+std::string summary_rows(const RunSummary& summary, const ReportSource& source) {
     struct Row {
         std::string_view id;
         std::string_view label;
@@ -64,8 +66,11 @@ std::string summary_rows(const RunSummary& summary) {
     };
     const auto duration = summary.duration_s();
     const Row rows[] = {
+        {"source", "Read from", html_text(source.read_from)},
         {"records", "Records", std::to_string(summary.records())},
-        {"skipped-lines", "Damaged log lines skipped", std::to_string(summary.skipped_lines())},
+        {"skipped-lines",
+         source.binary ? "Damaged stretches of the log skipped" : "Damaged log lines skipped",
+         std::to_string(summary.skipped_lines())},
         {"start", "Device time at the start", or_dash(html_text(summary.first_device_time()))},
         {"end", "Device time at the end", or_dash(html_text(summary.last_device_time()))},
         {"duration", "Duration (device clock)", duration ? duration_text(*duration) : "&ndash;"},
@@ -90,14 +95,90 @@ std::string summary_rows(const RunSummary& summary) {
     return out;
 }
 
+// Values as the records hold them: a float's shortest text.
+std::string value_text(const std::optional<double>& value) {
+    std::string text;
+    if (!value || !append_shortest_number(text, static_cast<float>(*value))) {
+        return "unknown";
+    }
+    return text;
+}
+
+void append_moment_cells(std::string& out, const AlarmMoment& moment) {
+    out += "<td>" + std::to_string(moment.record_number) + "</td><td>" +
+           html_text(moment.device_time) + "</td><td>" + value_text(moment.value) + "</td>";
+}
+
+// Each alarm with a table of its firings; the rows carry the records for a reader of the page.
+std::string alarm_section(const std::vector<ReportedAlarm>& alarms) {
+    std::string out =
+        "<h2>Alarms</h2>\n<p>Marked on the charts: a red line where an alarm fired, a green "
+        "line where it cleared. Durations by the run's clock: the logged frame intervals added "
+        "up.</p>\n<div class=\"panels\">\n";
+    for (const ReportedAlarm& alarm : alarms) {
+        const std::string name = html_text(alarm.name);
+        out += "<div class=\"panel alarm\"><h3>" + name + "</h3><p>" + html_text(alarm.condition) +
+               "</p>\n";
+        if (alarm.firings.empty()) {
+            out += "<p data-alarm=\"" + name + "\">Never fired.</p></div>\n";
+            continue;
+        }
+        out +=
+            "<table><tr><th>Fired at record</th><th>Device time</th><th>Value</th>"
+            "<th>Cleared at record</th><th>Device time</th><th>Value</th><th>Duration</th></tr>\n";
+        for (const AlarmFiring& firing : alarm.firings) {
+            out += "<tr data-alarm=\"" + name + "\" data-fired-record=\"" +
+                   std::to_string(firing.fired.record_number) + "\" data-cleared-record=\"" +
+                   (firing.cleared ? std::to_string(firing.cleared->record_number) : "") + "\">";
+            append_moment_cells(out, firing.fired);
+            if (firing.cleared) {
+                append_moment_cells(out, *firing.cleared);
+                out += "<td>" + duration_text(firing.duration_s) + "</td>";
+            } else {
+                out += "<td colspan=\"3\">&ndash;</td><td>until the end (" +
+                       duration_text(firing.duration_s) + ")</td>";
+            }
+            out += "</tr>\n";
+        }
+        out += "</table></div>\n";
+    }
+    return out + "</div>\n";
+}
+
+// [{"x": index on the charts, "kind": "fired" or "cleared", "alarm": name}, ...]
+std::string alarm_marks(const std::vector<ReportedAlarm>& alarms) {
+    std::string out = "[";
+    const auto mark = [&out](const AlarmMoment& moment, std::string_view kind,
+                             const std::string& alarm) {
+        if (out.size() > 1) {
+            out += ',';
+        }
+        out += "{\"x\":" + std::to_string(moment.index) + ",\"kind\":";
+        append_json_string(out, kind);
+        out += ",\"alarm\":";
+        append_json_string(out, alarm);
+        out += '}';
+    };
+    for (const ReportedAlarm& alarm : alarms) {
+        for (const AlarmFiring& firing : alarm.firings) {
+            mark(firing.fired, "fired", alarm.name);
+            if (firing.cleared) {
+                mark(*firing.cleared, "cleared", alarm.name);
+            }
+        }
+    }
+    return out + "]";
+}
+
 }  // namespace
 
-void ReportPage::add(const CycleRecord& record) {
+std::uint64_t ReportPage::add(const CycleRecord& record) {
     summary_.add(record);
     if (!rows_.empty()) {
         rows_ += ',';
     }
     append_record_json_row(rows_, summary_.records(), record);
+    return summary_.records();
 }
 
 std::string ReportPage::html() const {
@@ -106,14 +187,18 @@ std::string ReportPage::html() const {
     records += ",\"rows\":[";
     records += rows_;
     records += "]}";
-    const std::string name = html_text(log_name_);
+    const std::string name = html_text(source_.log_name);
+    const std::string alarms = alarms_ ? alarm_section(*alarms_) : std::string();
+    const std::string marks = alarms_ ? alarm_marks(*alarms_) : std::string();
     return fill_page_template(report_page_template(), {{"log_name", name},
-                                                       {"summary", summary_rows(summary_)},
+                                                       {"summary", summary_rows(summary_, source_)},
+                                                       {"alarms", alarms},
                                                        {"page_css", page_style()},
                                                        {"run_charts_css", run_charts_style()},
                                                        {"chart_js", chart_js_library()},
                                                        {"run_charts_js", run_charts_script()},
                                                        {"records_json", records},
+                                                       {"alarm_marks_json", marks},
                                                        {"report_page_js", report_page_script()}});
 }
 

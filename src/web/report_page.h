@@ -1,31 +1,68 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/cycle_record.h"
 #include "web/run_summary.h"
 
 namespace stillmon {
 
+// The log a report read, as its title and summary name it.
+struct ReportSource {
+    std::string log_name;   // "Run3.bin"
+    std::string read_from;  // "Run3.bin, with the intervals and proof of Run3.dat"
+    // What its damage is counted in: a text log's lines, or a binary log's stretches.
+    bool binary = false;
+};
+
+// A record of the report where an alarm changed: `index` places it on the charts.
+struct AlarmMoment {
+    std::uint64_t index = 0;
+    std::uint16_t record_number = 0;
+    std::string device_time;
+    std::optional<double> value;
+};
+
+struct AlarmFiring {
+    AlarmMoment fired;
+    std::optional<AlarmMoment> cleared;  // nothing: it was firing when the log ended
+    double duration_s = 0.0;             // until it cleared, or until the last record
+};
+
+// One alarm of the configuration and every time it fired in the run.
+struct ReportedAlarm {
+    std::string name;
+    std::string condition;  // "steam above 80 for 30 s, clears at 78; warning"
+    std::vector<AlarmFiring> firings;
+};
+
 // The report of a saved run, built record by record: one HTML page that needs nothing beside
 // it and no network. It shows the run's summary as a table and draws the live page's charts
 // over the whole run, with the same chart script, styles and Chart.js, from the records
 // inlined in the page as compact rows (record_json.h), which is all the memory it keeps.
+// With alarms to show it also lists each alarm's firings and marks them on the charts.
 class ReportPage {
   public:
-    explicit ReportPage(std::string log_name) : log_name_(std::move(log_name)) {}
+    explicit ReportPage(ReportSource source) : source_(std::move(source)) {}
 
-    void add(const CycleRecord& record);
+    // Returns the record's index on the charts.
+    std::uint64_t add(const CycleRecord& record);
     void count_skipped_line() { summary_.count_skipped_line(); }
+    // Once the whole log is read, what the summary's "Read from" says.
+    void set_read_from(std::string text) { source_.read_from = std::move(text); }
+    void show_alarms(std::vector<ReportedAlarm> alarms) { alarms_ = std::move(alarms); }
     const RunSummary& summary() const { return summary_; }
     std::string html() const;
 
   private:
-    std::string log_name_;
+    ReportSource source_;
     RunSummary summary_;
     std::string rows_;  // the JSON rows so far, comma-separated
+    std::optional<std::vector<ReportedAlarm>> alarms_;
 };
 
 }  // namespace stillmon

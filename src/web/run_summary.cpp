@@ -10,8 +10,15 @@ namespace {
 
 constexpr int seconds_per_day = 24 * 3600;
 
-// "HH:MM:SS_n" as seconds of the day; nothing for a text that does not start with a time.
-std::optional<int> seconds_of_day(std::string_view text) {
+void keep_highest(std::optional<RunPeak>& peak, double value, const CycleRecord& record) {
+    if (std::isfinite(value) && (!peak || value > peak->value)) {
+        peak = RunPeak{value, record.record_number, record.device_time};
+    }
+}
+
+}  // namespace
+
+std::optional<int> device_seconds_of_day(std::string_view text) {
     int parts[3] = {};
     const char* at = text.data();
     const char* end = text.data() + text.size();
@@ -34,13 +41,9 @@ std::optional<int> seconds_of_day(std::string_view text) {
     return parts[0] * 3600 + parts[1] * 60 + parts[2];
 }
 
-void keep_highest(std::optional<RunPeak>& peak, double value, const CycleRecord& record) {
-    if (std::isfinite(value) && (!peak || value > peak->value)) {
-        peak = RunPeak{value, record.record_number, record.device_time};
-    }
+int device_clock_step_s(int from_s, int to_s) {
+    return (to_s - from_s + seconds_per_day) % seconds_per_day;
 }
-
-}  // namespace
 
 void RunSummary::add(const CycleRecord& record) {
     if (records_ == 0) {
@@ -50,9 +53,9 @@ void RunSummary::add(const CycleRecord& record) {
     }
     ++records_;
     last_device_time_ = record.device_time;
-    if (const auto clock_s = seconds_of_day(record.device_time)) {
+    if (const auto clock_s = device_seconds_of_day(record.device_time)) {
         if (last_clock_s_) {
-            clock_steps_s_ += (*clock_s - *last_clock_s_ + seconds_per_day) % seconds_per_day;
+            clock_steps_s_ += device_clock_step_s(*last_clock_s_, *clock_s);
             clock_stepped_ = true;
         }
         last_clock_s_ = clock_s;

@@ -1,9 +1,11 @@
-"""End-to-end test of stillmon-report on a log saved by a live run against the simulator
-(tests/data/saved_run.dat): the CSV against the log's values as the replay reads them, the
-exit statuses, and the HTML report opened from disk in headless Chromium, whose charts must
-have drawn and whose summary must count the log's records.
+"""End-to-end tests of stillmon-report: on a text log saved by a live run against the
+simulator (tests/data/saved_run.dat), the CSV against the log's values as written, the exit
+statuses, and the HTML report opened from disk in headless Chromium, whose charts (and alarm
+marks) must have drawn and whose summary must count the log's records; on the logs of a live
+run made here, the CSV against the binary log, the text log and the run's own page, and the
+alarms' firings.
 
-The program's path comes in STILLMON_REPORT.
+Program paths come in STILLMON_REPORT, STILLMON and STILLSIM.
 """
 
 import csv
@@ -12,16 +14,38 @@ import pathlib
 import re
 import shutil
 import signal
+import struct
 import subprocess
 import unittest
 
 import browser
 import harness
+from page_client import get_json
+import stillmon_harness as sh
 import text_log
 
 STILLMON_REPORT = os.environ.get("STILLMON_REPORT", "")
 SAVED_RUN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data",
                          "saved_run.dat")
+TEMPERATURES = ("tank_c", "first_stage_c", "second_stage_c", "steam_c", "top_he_c", "centre_c",
+                "bottom_he_c", "out_water_c")
+
+
+def run_report(folder, *arguments):
+    return subprocess.run([STILLMON_REPORT, *arguments], cwd=folder, capture_output=True,
+                          text=True, timeout=60, env=dict(os.environ, LC_ALL="de_DE.UTF-8"))
+
+
+def read_csv(path):
+    with open(path, newline="", encoding="utf-8") as f:
+        return list(csv.DictReader(f))
+
+
+def alarm_rows(page):
+    """(alarm, record it fired at, record it cleared at or None) of each firing listed."""
+    return [(name, int(fired), int(cleared) if cleared else None) for name, fired, cleared in
+            re.findall(r'<tr data-alarm="([^"]+)" data-fired-record="(\d+)" '
+                       r'data-cleared-record="(\d*)"', page)]
 
 
 class ReportOfSavedRun(unittest.TestCase):
@@ -37,24 +61,21 @@ class ReportOfSavedRun(unittest.TestCase):
             self.lines = f.read().splitlines()
 
     def report(self, *arguments):
-        return subprocess.run([STILLMON_REPORT, *arguments], cwd=self.dir, capture_output=True,
-                              text=True, timeout=60,
-                              env=dict(os.environ, LC_ALL="de_DE.UTF-8"))
+        return run_report(self.dir, *arguments)
 
     def assert_csv_rows_are(self, lines):
-        """run.csv holds one row per line given, with the values the replay reads from it."""
-        with open(os.path.join(self.dir, "run.csv"), newline="", encoding="utf-8") as f:
-            rows = list(csv.DictReader(f))
+        """run.csv holds one row per line given, with the values written in it."""
+        rows = read_csv(os.path.join(self.dir, "run.csv"))
         self.assertEqual(len(rows), len(lines))
-        raws = (0,) * 8
         for line, row in zip(lines, rows):
             fields = text_log.split_fields(line)
-            raws = text_log.refilled_raws(fields, raws)
             self.assertEqual(int(row["record"]), int(fields[12][4:]))
             self.assertEqual(row["device_time"], fields[10])
             self.assertEqual(float(row["interval_s"]), text_log.read_number(fields[11]))
-            temperatures = [float(row[name]) for name in list(row)[3:11]]
-            self.assertEqual(temperatures, [raw / 16 for raw in raws], line)
+            self.assertEqual([float(row[name]) for name in TEMPERATURES],
+                             [text_log.read_number(f[6:]) for f in fields[1:9]], line)
+            # A text log holds neither.
+            self.assertEqual((row["valve"], row["flow"]), ("", ""))
             # Stages only where the strengths passed their test: vapour above liquid above 0.
             if row["stages"]:
                 self.assertGreater(float(row["vapour_strength_pct"]),
@@ -63,7 +84,7 @@ class ReportOfSavedRun(unittest.TestCase):
             self.assertEqual(row["whole_stages"] == "", row["stages"] == "")
         return rows
 
-    def test_csv_rows_hold_the_logged_values_as_the_replay_reads_them(self):
+    def test_csv_rows_hold_the_values_as_written(self):
         result = self.report("run.dat", "--csv", "run.csv")
         self.assertEqual(result.returncode, 0, result.stderr)
         rows = self.assert_csv_rows_are(self.lines)
@@ -146,25 +167,182 @@ class ReportOfSavedRun(unittest.TestCase):
                 self.assertEqual(report.wait(timeout=10), status)
             self.assertEqual(self.files(), previous)
 
-    def test_report_opens_from_disk_with_its_charts_drawn(self):
-        result = self.report("run.dat")
+    def test_report_opens_from_disk_with_its_charts_and_alarm_marks_drawn(self):
+        # The tank's highest value fires the alarm where it first comes.
+        tanks = [text_log.read_number(text_log.split_fields(line)[1][6:]) for line in self.lines]
+        fired_index = tanks.index(max(tanks)) + 1
+        pathlib.Path(self.dir, "alarms.toml").write_text(
+            f'[[alarm]]\nname = "tank-hot"\nvalue = "tank"\nabove = {max(tanks) - 0.05}\n')
+        result = self.report("run.dat", "--config", "alarms.toml")
         self.assertEqual(result.returncode, 0, result.stderr)
         page = os.path.join(self.dir, "run.html")
         self.assertNotRegex(pathlib.Path(page).read_text(), r"(src|href)=\"?(https?:)?//")
 
         with browser.Browser() as shown:
             shown.open("file://" + page)
+            # A text log holds no valve or flow: their chart has no trace.
             traced = dict(shown.wait_for(
-                f"(() => {{ const t = {browser.TRACE_PIXELS}; "
-                "return t.length && t.every(([, n]) => n > 200) ? t : null; })()",
-                what="a trace on every chart"))
+                f"(() => {{ const t = {browser.TRACE_PIXELS}; return t.length && t.every("
+                "([id, n]) => n > 200 || id === 'chart-valve-flow') ? t : null; })()",
+                what="a trace on every chart of a value the log holds"))
             self.assertEqual(sorted(traced), ["chart-reflux", "chart-stages", "chart-strengths",
                                               "chart-temperatures", "chart-valve-flow"])
             records = shown.evaluate("document.getElementById('summary-records').textContent")
             self.assertEqual(int(records), len(self.lines))
+            # A dashed line of the firing's red down the place of its record on every chart.
+            marked = shown.evaluate(f"""[...document.querySelectorAll('canvas')].map(canvas => {{
+                const chart = Chart.getChart(canvas), area = chart.chartArea;
+                const x = Math.round(chart.scales.x.getPixelForValue({fired_index}));
+                const column = canvas.getContext('2d').getImageData(
+                    x, area.top, 1, area.bottom - area.top).data;
+                let red = 0;
+                for (let i = 0; i < column.length; i += 4) {{
+                  if (column[i] === 230 && column[i + 1] === 0 && column[i + 2] === 0) red++;
+                }}
+                return red / (area.bottom - area.top);
+            }})""")
+            self.assertEqual(len(marked), 5)
+            self.assertTrue(all(share > 0.4 for share in marked), marked)
             screenshot = os.path.join(self.dir, "report.png")
             shown.screenshot(screenshot)
             self.assertGreater(len(harness.read_png(screenshot).colours()), 50)
+
+
+class ReportOfLiveRun(unittest.TestCase):
+    """One live run of stillmon against the simulator, whose page is read before the run ends;
+    each test reports on copies of its logs in a folder of its own."""
+
+    @classmethod
+    def setUpClass(cls):
+        for name, path in (("STILLMON_REPORT", STILLMON_REPORT), ("STILLMON", sh.STILLMON),
+                           ("STILLSIM", sh.STILLSIM)):
+            if not path or not os.access(path, os.X_OK):
+                raise AssertionError(f"{name} must name the built program (is: {path!r})")
+        run_folder = harness.temporary_directory()
+        cls.addClassCleanup(run_folder.cleanup)
+        run_dir = run_folder.name
+        # An hour into the run the strengths pass their test: stages on every record.
+        simulator = sh.Simulator(run_dir, "--skip", "3600", "--speed", "10")
+        monitor = sh.Monitor(None, run_dir, simulator.link, options=("--serve", "127.0.0.1:0"))
+        try:
+            url = monitor.output.wait_for(r"^Page served at (http://\S+)$").group(1)
+            monitor.wait_for_cycles(12)
+            simulator.stop()
+            harness.wait_until(lambda: get_json(url, "/api/latest")["link"]["silent_s"] > 1.5,
+                               15, what="the page to see the device silent")
+            cls.shown = {r["record"]: r for r in get_json(url, "/api/history?since=0")["records"]}
+        finally:
+            monitor.stop()
+            simulator.stop()
+        cls.logs = {ending: os.path.join(run_dir, "Run3" + ending) for ending in (".dat", ".bin")}
+        cls.lines = {int(text_log.split_fields(line)[12][4:]): text_log.split_fields(line)
+                     for line in sh.read_text_log(cls.logs[".dat"])}
+        cls.frames = [sh.elements_from_frame(frame) for _, frame in
+                      sh.split_binary_log(sh.read_bytes(cls.logs[".bin"]))]
+
+    def setUp(self):
+        folder = harness.temporary_directory()
+        self.addCleanup(folder.cleanup)
+        self.dir = folder.name
+
+    def report(self, *arguments, logs=(".dat", ".bin")):
+        """stillmon-report on copies of the run's logs with these endings; its CSV rows."""
+        for ending in logs:
+            shutil.copy(self.logs[ending], self.dir)
+        result = run_report(self.dir, *arguments, "--csv", "run.csv")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        return result, read_csv(os.path.join(self.dir, "run.csv"))
+
+    def test_csv_holds_the_frames_logged_and_the_values_the_run_showed(self):
+        result, rows = self.report("Run3")
+        self.assertIn("read from Run3.bin, with the intervals and proof of Run3.dat:",
+                      result.stdout)
+        self.assertEqual(len(rows), len(self.frames))
+        f32 = lambda value: struct.unpack("<f", struct.pack("<f", value))[0]
+        compared = 0
+        for row, elements in zip(rows, self.frames):
+            number = elements[18] & 0xFFFF
+            temperatures = [float(row[name]) for name in TEMPERATURES]
+            with self.subTest(record=number):
+                self.assertEqual(int(row["record"]), number)
+                self.assertEqual(temperatures, [raw / 16 for raw in elements[:8]])
+                self.assertEqual(float(row["valve"]), elements[sh.VALVE])
+                self.assertEqual(f32(float(row["flow"])), f32(elements[sh.FLOW] / 100))
+                # The text log wrote the same values with one decimal, and what only it holds.
+                fields = self.lines[number]
+                self.assertEqual([text_log.format_number(t, "0.0") for t in temperatures],
+                                 [field[6:] for field in fields[1:9]])
+                self.assertEqual(row["device_time"], fields[10])
+                self.assertEqual(float(row["interval_s"]), float(fields[11]))
+                self.assertEqual(float(row["proof"]), text_log.read_number(fields[9][6:]))
+                shown = self.shown.get(number)
+                if shown is None:  # logged as the run ended, before the page had it
+                    continue
+                compared += 1
+                self.assertEqual(temperatures, shown["temperatures"])
+                for column, key in (("liquid_strength_pct", "liquid_strength"),
+                                    ("vapour_strength_pct", "vapour_strength"),
+                                    ("stages", "stages"), ("valve", "valve"), ("flow", "flow")):
+                    self.assertEqual(float(row[column]) if row[column] else None, shown[key],
+                                     column)
+        self.assertGreaterEqual(compared, len(rows) - 2)
+        self.assertTrue(all(row["stages"] for row in rows))
+        self.assertTrue(any(float(row["valve"]) for row in rows))
+
+    def test_the_run_and_either_log_name_the_same_report(self):
+        outputs = []
+        for name in ("Run3", "Run3.dat", "Run3.bin"):
+            result, _ = self.report(name, "--out", "run.html")
+            outputs.append((result.stdout, pathlib.Path(self.dir, "run.csv").read_bytes(),
+                            pathlib.Path(self.dir, "run.html").read_bytes()))
+        self.assertEqual(outputs[1:], outputs[:1] * 2)
+
+    def test_the_text_log_alone_gives_its_values_as_written(self):
+        result, rows = self.report("Run3.dat", logs=(".dat",))
+        self.assertIn("read from Run3.dat", result.stdout)
+        self.assertEqual([int(row["record"]) for row in rows], list(self.lines))
+        for row in rows:
+            fields = self.lines[int(row["record"])]
+            self.assertEqual([float(row[name]) for name in TEMPERATURES],
+                             [float(field[6:]) for field in fields[1:9]])
+            self.assertEqual(float(row["interval_s"]), float(fields[11]))
+            self.assertEqual((row["valve"], row["flow"]), ("", ""))
+
+    def test_alarms_are_listed_where_they_fired_and_cleared(self):
+        # The stage count wanders: above a value halfway between two of its values it fires
+        # and clears again (an alarm clears at its threshold unless told otherwise).
+        _, rows = self.report("Run3")
+        stages = [(int(row["record"]), float(row["stages"])) for row in rows]
+        values = sorted({value for _, value in stages})
+        threshold = (values[len(values) // 2 - 1] + values[len(values) // 2]) / 2
+        expected = []
+        for number, value in stages:
+            firing = bool(expected) and expected[-1][2] is None
+            if value > threshold and not firing:
+                expected.append(("stages-high", number, None))
+            elif value <= threshold and firing:
+                expected[-1] = ("stages-high", expected[-1][1], number)
+        pathlib.Path(self.dir, "alarms.toml").write_text(
+            f'[[alarm]]\nname = "stages-high"\nvalue = "stages"\nabove = {threshold}\n\n'
+            '[[alarm]]\nname = "tank-cold"\nvalue = "tank"\nbelow = -100\n')
+        self.report("Run3", "--config", "alarms.toml")
+        page = pathlib.Path(self.dir, "Run3.html").read_text(encoding="utf-8")
+        self.assertIn("<h2>Alarms</h2>", page)
+        self.assertEqual(alarm_rows(page), expected)
+        self.assertIn('<p data-alarm="tank-cold">Never fired.</p>', page)
+
+        # A mistake in the file: stillmon's own line, and no report.
+        pathlib.Path(self.dir, "bad.toml").write_text(
+            '[[alarm]]\nname = "steam-high"\nvalue = "steem"\nabove = 80\n')
+        os.remove(os.path.join(self.dir, "Run3.html"))
+        refused = run_report(self.dir, "--config", "bad.toml", "Run3")
+        stillmon = subprocess.run([sh.STILLMON, "--config", "bad.toml"], cwd=self.dir,
+                                  capture_output=True, text=True, timeout=20,
+                                  env=harness.environment_without_display())
+        self.assertEqual((refused.returncode, stillmon.returncode), (2, 2))
+        self.assertRegex(stillmon.stderr, r"^stillmon: bad\.toml:3:\d+: [^\n]*steem[^\n]*\n$")
+        self.assertEqual(refused.stderr, stillmon.stderr.replace("stillmon:", "stillmon-report:"))
+        self.assertFalse(os.path.exists(os.path.join(self.dir, "Run3.html")))
 
 
 if __name__ == "__main__":

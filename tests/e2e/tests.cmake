@@ -40,8 +40,9 @@ stillmon_add_e2e_suites(replay_test replay 300
 stillmon_add_e2e_suites(page_test page 240 PageInBrowser PageApi PageAlarms PageLoad)
 set_tests_properties(e2e.page.PageLoad PROPERTIES COST 90)
 
-# stillmon-report on a saved log, its report opened in headless Chromium (no X server needed).
-stillmon_add_e2e_suites(report_test report 180 ReportOfSavedRun)
+# stillmon-report on a saved log, its report opened in headless Chromium (no X server needed),
+# and on the logs of a live run against the simulator.
+stillmon_add_e2e_suites(report_test report 180 ReportOfSavedRun ReportOfLiveRun)
 
 # Hostile page clients, devices and inputs: the run goes on and keeps logging.
 stillmon_add_e2e_suites(hostile_test hostile 180 Hostile)

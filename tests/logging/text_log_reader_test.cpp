@@ -1,5 +1,6 @@
 #include "logging/text_log_reader.h"
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -193,13 +194,18 @@ TEST(LogLineReader, KeepsRecordLinesAndOnlyCountsThroughLongerOnes) {
     EXPECT_EQ(reader.read_error(), 0);
 }
 
-TEST(RecordLine, TakesAWrittenLineAsTheReplayReadsItAndNamesWhatDamagesOne) {
+TEST(RecordLine, TakesAWrittenLineAsWrittenAndNamesWhatDamagesOne) {
     const std::string line = std::string(example_line).substr(0, std::strlen(example_line) - 2);
     std::string fault;
     const auto record = read_record_line(line, fault);
     ASSERT_TRUE(record) << fault;
     EXPECT_EQ(record->fields, TextLogReader(test_support::open_bytes_as_file(line)).read_record());
     EXPECT_EQ(record->record_number, 1234);
+    // The values as written: no replay offsets.
+    EXPECT_EQ(record->temperatures_c,
+              (std::array<double, 8>{78.1, 87.5, 90.5, 97.5, 25.0, 25.2, 24.4, 0.1}));
+    EXPECT_EQ(record->device_time, "14:30:45_7");
+    EXPECT_EQ(record->interval_s, 1.002);
     EXPECT_FALSE(read_record_line(line.substr(0, 60), fault));
     EXPECT_EQ(fault, "6 fields, not 13");
 
@@ -215,7 +221,7 @@ TEST(RecordLine, TakesAWrittenLineAsTheReplayReadsItAndNamesWhatDamagesOne) {
         {"Tank =78.1", "Tank =2048.0", "field 1 "},  // beyond 16 bits as a raw value
         {"Tank =78.1", "Tank =78.1x", "field 1 "},
         {"Tank =78.1", "Tank=78.1", "field 1 "},
-        {"Steam=97.5", "Steam=2047.9", "field 4 "},  // 16 bits only before the offset
+        {"Steam=97.5", "Steam=-2048.1", "field 4 "},  // -32770 sixteenths
         {"Proof= 0.0", "Proof= 1e3", "field 9 "},
         {"Proof= 0.0", "Proof= 400000000000000000000000000000000000000.0", "field 9 "},
         {"14:30:45_7", "\"14:30:45_7\"", "field 10 "},

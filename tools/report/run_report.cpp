@@ -1,15 +1,17 @@
 #include "report/run_report.h"
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <system_error>
 
-#include "base/operator_state.h"
 #include "logging/log_line_reader.h"
 #include "logging/record_csv.h"
-#include "logging/record_line.h"
-#include "replay/replay_derivation.h"
+#include "report/alarm_history.h"
+#include "report/binary_log_records.h"
+#include "report/run_logs.h"
+#include "report/text_log_records.h"
 #include "web/report_page.h"
 
 namespace stillmon::report {
@@ -19,9 +21,9 @@ namespace {
 // CSV rows go out in blocks of about this size: the file is written as the log is read.
 constexpr std::size_t csv_block_bytes = 1 << 16;
 
-// A damaged log can have millions of damaged lines: these are named one by one, the rest
+// A damaged log can have millions of damaged pieces: these are named one by one, the rest
 // only counted.
-constexpr std::uint64_t named_skipped_lines = 10;
+constexpr std::uint64_t named_damaged_pieces = 10;
 
 // Also when the two names are spelled differently, or the file does not exist yet.
 bool names_same_file(const std::string& first, const std::string& second) {
@@ -37,26 +39,40 @@ bool names_same_file(const std::string& first, const std::string& second) {
     return first_path == fs::weakly_canonical(fs::absolute(second, reason), reason) && !reason;
 }
 
-// An output that would replace the log itself is refused before anything is written.
-bool is_the_log(const std::string& output, const std::string& log, std::ostream& errors) {
-    if (!names_same_file(output, log)) {
-        return false;
+// An output that would replace a log is refused before anything is written.
+bool is_a_log(const std::string& output, const RunLogs& logs, std::ostream& errors) {
+    for (const std::string& log : {logs.binary, logs.text}) {
+        if (!log.empty() && names_same_file(output, log)) {
+            errors << "stillmon-report: " << output << " is the log " << log
+                   << " itself; name another file" << std::endl;
+            return true;
+        }
     }
-    errors << "stillmon-report: " << output << " is the log itself; name another file" << std::endl;
-    return true;
+    return false;
 }
 
-// Why a line holds no whole record, or nothing when it holds one.
-std::optional<RecordLine> record_of(const LogLine& line, std::string& fault) {
-    if (line.too_long) {
-        fault = std::to_string(line.length) + " characters, longer than any record";
-        return std::nullopt;
+std::string file_name(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+// The log the records came from, as the summary and the console line say it.
+std::string read_from(const RunLogs& logs, const BinaryLogRecords* binary, bool text_opened,
+                      std::uint64_t records) {
+    if (binary == nullptr) {
+        return file_name(logs.text) + " (a text log alone: no valve or flow)";
     }
-    if (!line.ended) {
-        fault = "cut short by the end of the log";
-        return std::nullopt;
+    std::string text = file_name(logs.binary);
+    if (binary->paired() == 0) {
+        return text + " (no intervals or proof: " +
+               (text_opened ? file_name(logs.text) + " has no line of its records"
+                            : "no readable " + file_name(logs.text) + " beside it") +
+               ")";
     }
-    return read_record_line(line.text, fault);
+    text += ", with the intervals and proof of " + file_name(logs.text);
+    if (const std::uint64_t unpaired = records - binary->paired(); unpaired > 0) {
+        text += " (" + std::to_string(unpaired) + " of its records have no line there)";
+    }
+    return text;
 }
 
 }  // namespace
@@ -69,22 +85,40 @@ std::string default_report_path(const std::string& log) {
     return path.replace_extension(".html").string();
 }
 
-int write_run_report(const ReportFiles& files, TemporaryOutputs& temporaries, std::ostream& console,
+int write_run_report(ReportFiles files, TemporaryOutputs& temporaries, std::ostream& console,
                      std::ostream& errors) {
+    const RunLogs logs = run_logs_named(files.run);
+    const std::string& log = logs.binary.empty() ? logs.text : logs.binary;
+    if (files.html.empty()) {
+        files.html = default_report_path(log);
+    }
     if (!files.csv.empty() && names_same_file(files.html, files.csv)) {
         errors << "stillmon-report: --out and --csv both name " << files.csv << "; name two files"
                << std::endl;
         return 2;
     }
     int reason = 0;
-    std::FILE* log_stream = open_log_stream(files.log, reason);
+    std::FILE* log_stream = open_log_stream(log, reason);
     if (log_stream == nullptr) {
-        report_error(errors, "read", files.log, reason);
+        report_error(errors, "read", log, reason);
         return 1;
     }
-    LogLineReader log(log_stream);
-    if (is_the_log(files.html, files.log, errors) ||
-        (!files.csv.empty() && is_the_log(files.csv, files.log, errors))) {
+    std::unique_ptr<LoggedRecords> records;
+    BinaryLogRecords* binary = nullptr;
+    bool text_opened = false;
+    if (logs.binary.empty()) {
+        records = std::make_unique<TextLogRecords>(log_stream);
+    } else {
+        // Without a readable text log the records lack only their intervals and proof.
+        int ignored = 0;
+        std::FILE* text_stream = open_log_stream(logs.text, ignored);
+        text_opened = text_stream != nullptr;
+        auto both = std::make_unique<BinaryLogRecords>(log_stream, text_stream);
+        binary = both.get();
+        records = std::move(both);
+    }
+    if (is_a_log(files.html, logs, errors) ||
+        (!files.csv.empty() && is_a_log(files.csv, logs, errors))) {
         return 1;
     }
     // Both outputs are opened before the log is read, so that a place that cannot be written
@@ -103,45 +137,47 @@ int write_run_report(const ReportFiles& files, TemporaryOutputs& temporaries, st
         csv_block = record_csv_header();
     }
 
-    TelemetryFrame frame;
-    DerivedValues derived;
-    ReplayDerivation derivation(frame, derived);
-    const OperatorState parameters;
-    ReportPage page(std::filesystem::path(files.log).filename().string());
-    std::string fault;
-    while (const auto line = log.next()) {
-        auto record = record_of(*line, fault);
-        if (!record) {
+    std::optional<AlarmHistory> alarms;
+    if (files.alarms != nullptr) {
+        alarms.emplace(*files.alarms);
+    }
+    ReportPage page({file_name(log), {}, binary != nullptr});
+    while (const auto step = records->next()) {
+        if (!step->record) {
             page.count_skipped_line();
-            if (page.summary().skipped_lines() <= named_skipped_lines) {
-                errors << "stillmon-report: " << files.log << " line " << line->number
-                       << " skipped: " << fault << '\n';
+            if (page.summary().skipped_lines() <= named_damaged_pieces) {
+                errors << "stillmon-report: " << log << ' ' << step->skipped << '\n';
             }
             continue;
         }
-        // As the replay: a record counted 0 is not shown.
-        if (record->record_number == 0) {
-            continue;
+        const std::uint64_t index = page.add(*step->record);
+        if (alarms) {
+            alarms->add(*step->record, index);
         }
-        const auto replayed =
-            derivation.derive(std::move(record->fields), record->record_number, parameters);
-        page.add(replayed.record);
         if (csv) {
-            append_record_csv_row(csv_block, replayed.record);
+            append_record_csv_row(csv_block, *step->record);
             if (csv_block.size() >= csv_block_bytes) {
                 csv->write(csv_block);
                 csv_block.clear();
             }
         }
     }
-    if (log.read_error() != 0) {
-        report_error(errors, "read", files.log, log.read_error());
+    if (records->read_error() != 0) {
+        report_error(errors, "read", log, records->read_error());
         return 1;
     }
     const std::uint64_t skipped = page.summary().skipped_lines();
-    if (skipped > named_skipped_lines) {
-        errors << "stillmon-report: " << files.log << ": " << skipped - named_skipped_lines
-               << " more damaged lines skipped\n";
+    const std::string_view damaged = binary != nullptr ? "damaged stretch" : "damaged line";
+    const std::string_view plural = binary != nullptr ? "es" : "s";
+    if (skipped > named_damaged_pieces) {
+        errors << "stillmon-report: " << log << ": " << skipped - named_damaged_pieces << " more "
+               << damaged << plural << " skipped\n";
+    }
+    const std::uint64_t count = page.summary().records();
+    const std::string source = read_from(logs, binary, text_opened, count);
+    page.set_read_from(source);
+    if (alarms) {
+        page.show_alarms(alarms->alarms());
     }
     if (csv) {
         csv->write(csv_block);
@@ -159,13 +195,11 @@ int write_run_report(const ReportFiles& files, TemporaryOutputs& temporaries, st
         return 1;
     }
 
-    const std::uint64_t records = page.summary().records();
-    if (records == 0) {
-        errors << "stillmon-report: found no records in " << files.log << std::endl;
+    if (count == 0) {
+        errors << "stillmon-report: found no records in " << log << std::endl;
     }
-    console << "stillmon-report: " << records << " records, " << skipped
-            << (skipped == 1 ? " damaged line" : " damaged lines") << " skipped; wrote "
-            << files.html;
+    console << "stillmon-report: read from " << source << ": " << count << " records, " << skipped
+            << ' ' << damaged << (skipped == 1 ? "" : plural) << " skipped; wrote " << files.html;
     if (csv) {
         console << " and " << files.csv;
     }

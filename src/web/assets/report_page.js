@@ -1,6 +1,8 @@
 // The report of a saved run: the summary is in the page already; this draws the run's charts
 // from the records inlined in #run-records as {"fields": [names], "rows": [[values], ...]},
-// the compact form of the records the live page fetches as objects.
+// the compact form of the records the live page fetches as objects, and marks on every chart
+// the records where an alarm fired or cleared, from #alarm-marks (empty without alarms):
+// [{"x": the record's index, "kind": "fired" or "cleared", "alarm": its name}, ...].
 'use strict';
 
 (() => {
@@ -11,5 +13,32 @@
     for (let i = 0; i < fields.length; ++i) record[fields[i]] = row[i];
     return record;
   });
+  const marksText = document.getElementById('alarm-marks').textContent.trim();
+  const marks = marksText ? JSON.parse(marksText) : [];
+  if (marks.length) {
+    // A plugin of this page alone (registered before the charts exist, so every chart has
+    // it): the live page's charts, drawn by the same script, carry no marks.
+    const colours = {fired: 'rgb(230, 0, 0)', cleared: 'rgb(0, 150, 0)'};
+    Chart.register({
+      id: 'alarmMarks',
+      afterDatasetsDraw(chart) {
+        const {ctx, chartArea: area, scales: {x}} = chart;
+        ctx.save();
+        ctx.lineWidth = 1;
+        ctx.setLineDash([6, 3]);
+        for (const mark of marks) {
+          // On a whole pixel's middle, so that the line keeps its colour.
+          const at = Math.round(x.getPixelForValue(mark.x)) + 0.5;
+          if (at < area.left || at > area.right) continue;
+          ctx.strokeStyle = colours[mark.kind];
+          ctx.beginPath();
+          ctx.moveTo(at, area.top);
+          ctx.lineTo(at, area.bottom);
+          ctx.stroke();
+        }
+        ctx.restore();
+      },
+    });
+  }
   StillmonCharts.create(document.getElementById('charts'), records);
 })();

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "base/cycle_record.h"
+
+namespace stillmon::report {
+
+// One step through a saved log: a record to report, or a damaged piece that was skipped.
+struct LoggedStep {
+    std::optional<CycleRecord> record;
+    std::string skipped;  // where the damaged piece is and why: "line 7 skipped: 6 fields, not 13"
+};
+
+// The records of a saved log, one step at a time, in bounded memory.
+class LoggedRecords {
+  public:
+    virtual ~LoggedRecords() = default;
+    // Nothing once the log has ended, or reading failed.
+    virtual std::optional<LoggedStep> next() = 0;
+    // Reading ended on an error rather than at the end of the log: the system's error number.
+    virtual int read_error() const = 0;
+};
+
+}  // namespace stillmon::report

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+namespace stillmon::report {
+
+// The logs of one run, however the run is named: "Run3", "Run3.dat" and "Run3.bin" all name
+// the run that stillmon logged to Run3.dat and Run3.bin.
+struct RunLogs {
+    // The binary log, when it exists: the frames as the device sent them, read first.
+    std::string binary;
+    // The text log: read for what only it holds (the intervals, the proof) beside the binary
+    // log, and alone without one. A name with neither ending that names a file and no run
+    // beside it is taken as a text log of another name.
+    std::string text;
+};
+
+RunLogs run_logs_named(const std::string& name);
+
+}  // namespace stillmon::report
