@@ -57,8 +57,8 @@ std::vector<AlarmSnapshot> alarm_snapshots(const AlarmBoard& board, const ClockP
     snapshots.reserve(board.alarms().size());
     for (const AlarmTracker& tracker : board.alarms()) {
         const AlarmRule& rule = tracker.rule();
-        const auto age = std::chrono::duration<double>(
-            std::max(0.0, now.monotonic_s - tracker.since_s()));
+        const auto age =
+            std::chrono::duration<double>(std::max(0.0, now.monotonic_s - tracker.since_s()));
         const auto since =
             now.wall - std::chrono::duration_cast<std::chrono::system_clock::duration>(age);
         snapshots.push_back({rule.name, std::string(alarm_value_name(rule.value)),

@@ -28,8 +28,8 @@ struct PromptKeys {
 enum class PromptAnswer { line_read, quit };
 
 // Prints "Repeat ? " at the current text position and reads one line: typed characters are
-// shown after the prompt, Enter ends the line, Esc quits, F12 saves a snapshot, F2 acknowledges the alarms. The answer itself
-// is not used.
+// shown after the prompt, Enter ends the line, Esc quits, F12 saves a snapshot, F2 acknowledges the
+// alarms. The answer itself is not used.
 PromptAnswer ask_repeat(TextScreen& screen, const PromptKeys& keys);
 
 // What a replay says on the console besides its window.

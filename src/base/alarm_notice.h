@@ -9,13 +9,13 @@ namespace stillmon {
 // One change of one alarm as the events file, the notifications and the page's chart marks
 // tell it. Plain text and numbers, so that none of them needs the alarms' own types.
 struct AlarmNotice {
-    std::string alarm;     // the alarm's name
-    std::string state;     // "firing", "repeat", "cleared" or "acknowledged"
-    std::string severity;  // "warning" or "critical"
+    std::string alarm;            // the alarm's name
+    std::string state;            // "firing", "repeat", "cleared" or "acknowledged"
+    std::string severity;         // "warning" or "critical"
     std::string value_name;       // what it watches: "steam", "frame_age", ...
     std::optional<double> value;  // nothing when the value was unknown
     double threshold = 0.0;
-    bool above = true;  // false: the alarm fires below its threshold
+    bool above = true;                // false: the alarm fires below its threshold
     std::uint16_t record_number = 0;  // of the latest cycle
     std::string device_time;          // of the latest cycle, as logged
     std::string time;                 // wall clock, ISO 8601 with offset
@@ -25,8 +25,8 @@ struct AlarmNotice {
 struct AlarmSnapshot {
     std::string name;
     std::string value_name;
-    std::string severity;  // "warning" or "critical"
-    std::string state;     // "normal", "pending" or "firing"
+    std::string severity;         // "warning" or "critical"
+    std::string state;            // "normal", "pending" or "firing"
     std::optional<double> value;  // the latest value seen
     double threshold = 0.0;
     bool above = true;

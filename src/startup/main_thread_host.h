@@ -5,12 +5,12 @@
 #include <ostream>
 
 #include "alarms/alarm_board.h"
-#include "startup/alarm_outputs.h"
 #include "app/cycle_host.h"
 #include "base/key_queue.h"
 #include "base/operator_state.h"
 #include "display/surface.h"
 #include "display/window_presenter.h"
+#include "startup/alarm_outputs.h"
 #include "web/live_view.h"
 
 namespace stillmon {
