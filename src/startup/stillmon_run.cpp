@@ -10,6 +10,7 @@
 #include "app/process_end.h"
 #include "app/replay_prompt.h"
 #include "base/operator_state.h"
+#include "startup/alarm_delivery.h"
 #include "startup/alarm_outputs.h"
 #include "startup/main_screen.h"
 #include "startup/open_failure_notice.h"
@@ -167,7 +168,14 @@ int run_stillmon(const char* program, const std::vector<std::string>& arguments,
     AlarmOutputs alarm_outputs(std::cerr, [&platform] {
         return ClockPair{platform.now_s(), std::chrono::system_clock::now()};
     });
+    std::optional<AlarmDelivery> delivery;
     if (request->alarms) {
+        if (plan.mode == RunMode::live) {
+            delivery.emplace(*request->alarms, plan, platform.make_webhook_sender, start,
+                             std::cerr);
+            alarm_outputs.take_notices(
+                [&delivery](const AlarmNotice& notice) { delivery->take(notice); });
+        }
         alarms.emplace(request->alarms->alarms, request->alarms->arm_after_s, platform.now_s());
         screen.host.watch_alarms(*alarms, plan.mode == RunMode::live, alarm_outputs);
     }

@@ -45,3 +45,7 @@ stillmon_add_e2e_suites(report_test report 180 ReportOfSavedRun)
 
 # Hostile page clients, devices and inputs: the run goes on and keeps logging.
 stillmon_add_e2e_suites(hostile_test hostile 180 Hostile)
+
+# Where a live run's alarms go: webhooks (a local receiver, and one that never answers),
+# commands and the events file; a replay sends nothing.
+stillmon_add_e2e_suites(alarm_test alarm 180 AlarmDelivery)
