@@ -37,10 +37,10 @@ def main():
     stillmon_harness.STILLMON = os.path.abspath(arguments.stillmon)
 
     steam = [alarm_run.NORMAL_STEAM] * 2 + [alarm_run.HOT_STEAM] * 2
-    frames = alarm_run.steam_frames(1, steam * arguments.crossings + steam[:2])
+    steam = steam * arguments.crossings + steam[:2]
     with harness.temporary_directory() as directory:
         receiver = alarm_run.Receiver()
-        config = alarm_run.write_config(
+        config = alarm_run.write_file(
             os.path.join(directory, "still.toml"),
             alarm_run.STEAM_ALARM + f'[[notify.webhook]]\nurl = "{receiver.url}/hook"\n')
         x = None if arguments.headless else harness.Xvfb()
@@ -49,8 +49,8 @@ def main():
                                            options=("--config", config))
         try:
             device.wait_for_reader()
-            device.keep_sending(frames, 0.85)
-            receiver.wait_for(2 * arguments.crossings, timeout_s=10 + len(frames))
+            device.keep_sending(alarm_run.steam_frames(steam), 0.85)
+            receiver.wait_for(2 * arguments.crossings, timeout_s=10 + len(steam))
         finally:
             device.close()
             monitor.stop()
