@@ -23,7 +23,7 @@ value = "out_water"
 below = 10.0
 
 [[notify.webhook]]
-url = "https://ntfy.sh/my-still"
+url = "http://ntfy.example/my-still"
 format = "ntfy"
 
 [[notify.command]]
