@@ -1,6 +1,6 @@
 // stillmon: monitors a distillation column from its measuring device, or replays a saved log.
-// Here the real platform is made (window, serial link, page server, PNG encoder, clock);
-// everything the program decides lives in startup/ and below.
+// Here the real platform is made (window, serial link, page server, webhook client, PNG
+// encoder, clock); everything the program decides lives in startup/ and below.
 #include <algorithm>
 #include <chrono>
 #include <string>
@@ -10,6 +10,7 @@
 #include "display/sdl_snapshot.h"
 #include "display/sdl_window.h"
 #include "link/serial_port_link.h"
+#include "notify/webhook_sender.h"
 #include "startup/stillmon_run.h"
 #include "web/page_server.h"
 
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
                                              stillmon::make_serial_port_link,
                                              stillmon::serial_device_naming(),
                                              stillmon::start_page_server,
+                                             stillmon::make_webhook_sender,
                                              stillmon::encode_picture_png,
                                              stillmon::take_snapshot,
                                              stillmon::make_sdl_alarm_tone,

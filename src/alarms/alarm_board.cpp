@@ -1,7 +1,5 @@
 #include "alarms/alarm_board.h"
 
-#include <cmath>
-
 #include "base/shortest_number.h"
 
 namespace stillmon {
@@ -10,13 +8,6 @@ namespace {
 
 std::optional<double> present(bool has, float value) {
     return has ? std::optional<double>(value) : std::nullopt;
-}
-
-// Numbers as a person reads them: at most one decimal, none when whole.
-std::string readable(double value) {
-    std::string text;
-    append_shortest_number(text, std::round(value * 10.0) / 10.0);
-    return text;
 }
 
 }  // namespace
@@ -129,14 +120,15 @@ bool AlarmBoard::sounding() const {
 std::string alarm_event_line(const AlarmEvent& event) {
     const AlarmRule& rule = *event.rule;
     std::string line = "stillmon: alarm " + rule.name;
-    const std::string value = std::string(alarm_value_name(rule.value)) + ' ' +
-                              (event.value ? readable(*event.value) : std::string("unknown"));
+    const std::string value =
+        std::string(alarm_value_name(rule.value)) + ' ' +
+        (event.value ? readable_number(*event.value) : std::string("unknown"));
     switch (event.change) {
         case AlarmChange::firing:
             line += " firing: " + value + (rule.above ? " above " : " below ") +
-                    readable(rule.threshold);
+                    readable_number(rule.threshold);
             if (rule.for_s > 0.0) {
-                line += " for " + readable(rule.for_s) + " s";
+                line += " for " + readable_number(rule.for_s) + " s";
             }
             return line;
         case AlarmChange::cleared:

@@ -1,6 +1,7 @@
 #include "base/shortest_number.h"
 
 #include <array>
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 
@@ -28,6 +29,23 @@ bool append_shortest_number(std::string& out, double value) {
 
 bool append_shortest_number(std::string& out, float value) {
     return append_shortest(out, value);
+}
+
+bool append_shortest_reading(std::string& out, double value) {
+    // Outside the float's range the narrowing would be undefined, and no float equals it.
+    if (std::isfinite(value) && std::fabs(value) <= FLT_MAX) {
+        const auto narrow = static_cast<float>(value);
+        if (static_cast<double>(narrow) == value) {
+            return append_shortest(out, narrow);
+        }
+    }
+    return append_shortest(out, value);
+}
+
+std::string readable_number(double value) {
+    std::string text;
+    append_shortest_number(text, std::round(value * 10.0) / 10.0);
+    return text;
 }
 
 }  // namespace stillmon

@@ -11,4 +11,12 @@ namespace stillmon {
 bool append_shortest_number(std::string& out, double value);
 bool append_shortest_number(std::string& out, float value);
 
+// A reading the device measured as a float and that reached here as a double: the float's
+// text ("80.6", not the double's 80.59999847412109); a double no float equals in its own.
+bool append_shortest_reading(std::string& out, double value);
+
+// A value as a person reads it in a message: at most one decimal, none when whole ("80.6",
+// "80").
+std::string readable_number(double value);
+
 }  // namespace stillmon

@@ -6,21 +6,18 @@
 #include <string_view>
 
 #include "base/telemetry_frame.h"
+#include "logging/log_file.h"
 #include "logging/log_lines.h"
-#include "system/append_file.h"
 
 namespace stillmon {
 
-// The text log and the binary log of a live run, opened for appending and held exclusively.
-// Every cycle's record and line reach the disk whole before the next cycle begins, so a crash
-// or a power cut costs at most the cycle in flight, and each log stays a sequence of whole
-// lines or records whatever happens to the other one. A log that cannot be opened (or that
-// another stillmon holds) is reported once and left alone for the run; a write that fails is
-// reported once, and once more when that log takes writes again. The cycle goes on in every
-// case.
+// The text log and the binary log of a live run (logging/log_file.h). Every cycle's record and
+// line reach the disk whole before the next cycle begins, so a crash or a power cut costs at
+// most the cycle in flight, and each log stays a sequence of whole lines or records whatever
+// happens to the other one. The cycle goes on whatever the logs do.
 class CycleLogs {
   public:
-    using ErrorReporter = std::function<void(std::string_view message)>;
+    using ErrorReporter = LogFile::ErrorReporter;
 
     CycleLogs(std::string text_log_path, std::string binary_log_path, ErrorReporter report_error);
     ~CycleLogs();
@@ -36,19 +33,9 @@ class CycleLogs {
     void close();
 
   private:
-    struct LogFile {
-        std::string path;
-        AppendFile file;
-        bool failing = false;  // the last write failed and was reported
-    };
-
-    void open(LogFile& log);
-    void append(LogFile& log, std::string_view piece);
-
     std::mutex mutex_;  // one cycle's writes against a close from the supervisor or a signal
     LogFile text_log_;
     LogFile binary_log_;
-    ErrorReporter report_error_;
 };
 
 }  // namespace stillmon

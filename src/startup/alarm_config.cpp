@@ -12,6 +12,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "notify/webhook_url.h"
+
 namespace stillmon {
 
 namespace {
@@ -166,6 +168,13 @@ WebhookTarget read_webhook(const toml::table& table, std::size_t number_in_file)
     target.url = text(*url, "url", where);
     if (!target.url.starts_with("http://") && !target.url.starts_with("https://")) {
         fault(*url, quoted("url") + where + " must start with http:// or https://");
+    }
+    if (!read_webhook_url(target.url)) {
+        fault(*url, quoted("url") + where + " has no host, or a port that is not a number");
+    }
+    if (!webhooks_reach_https && target.url.starts_with("https://")) {
+        fault(*url, quoted("url") + where +
+                        ": this build has no TLS for https://; use an http:// address");
     }
     if (const toml::node* format = table.get("format")) {
         const std::string name = text(*format, "format", where);

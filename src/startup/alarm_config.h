@@ -6,19 +6,9 @@
 #include <vector>
 
 #include "alarms/alarm_rule.h"
+#include "notify/notify_targets.h"
 
 namespace stillmon {
-
-// Where alarm changes are sent.
-struct WebhookTarget {
-    enum class Format { json, ntfy };
-    std::string url;  // http:// or https://
-    Format format = Format::json;
-};
-
-struct CommandTarget {
-    std::vector<std::string> argv;  // run directly, never through a shell
-};
 
 // The configuration file (--config): the alarms and where they are notified.
 struct AlarmConfig {

@@ -11,6 +11,9 @@
 #include "display/alarm_tone.h"
 #include "link/device_link.h"
 #include "link/port_settings.h"
+#include "notify/notice_sender.h"
+#include "notify/notice_texts.h"
+#include "notify/notify_targets.h"
 #include "startup/main_thread_host.h"
 #include "startup/window_or_headless.h"
 #include "web/page_answers.h"
@@ -30,6 +33,11 @@ using PageServerStarter =
     std::function<std::unique_ptr<PageServer>(const ServeAddress& address, PageAnswers& answers,
                                               const ThreadStarter& start, std::string& why_not)>;
 
+// Makes the sender of a webhook's notices (notify/webhook_sender.h's make_webhook_sender is
+// the real one).
+using WebhookSenderMaker = std::function<std::unique_ptr<NoticeSender>(const WebhookTarget& target,
+                                                                       const NoticeOrigin& origin)>;
+
 // The platform a run stands on: made by main.cpp, so that everything else is ours and
 // testable without a window, a serial device or a socket.
 struct ProgramPlatform {
@@ -38,6 +46,7 @@ struct ProgramPlatform {
     SerialLinkMaker make_link;
     DeviceNaming device_naming;
     PageServerStarter start_page_server;
+    WebhookSenderMaker make_webhook_sender;
     PageAnswers::PictureEncoder encode_png;
     SnapshotSaver save_snapshot;
     AlarmToneMaker make_alarm_tone;

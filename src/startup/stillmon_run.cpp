@@ -10,6 +10,7 @@
 #include "app/process_end.h"
 #include "app/replay_prompt.h"
 #include "base/operator_state.h"
+#include "startup/alarm_delivery.h"
 #include "startup/alarm_outputs.h"
 #include "startup/alarm_window.h"
 #include "startup/main_screen.h"
@@ -173,7 +174,14 @@ int run_stillmon(const char* program, const std::vector<std::string>& arguments,
         return ClockPair{platform.now_s(), std::chrono::system_clock::now()};
     });
     std::optional<AlarmWindow> alarm_window;
+    std::optional<AlarmDelivery> delivery;
     if (request->alarms) {
+        if (plan.mode == RunMode::live) {
+            delivery.emplace(*request->alarms, plan, platform.make_webhook_sender, start,
+                             std::cerr);
+            alarm_outputs.take_notices(
+                [&delivery](const AlarmNotice& notice) { delivery->take(notice); });
+        }
         alarms.emplace(request->alarms->alarms, request->alarms->arm_after_s, platform.now_s());
         state.alarms_configured.store(true);
         alarm_window.emplace(screen.surface,

@@ -49,3 +49,6 @@ stillmon_add_e2e_suites(hostile_test hostile 180 Hostile)
 
 # The alarms: the window's row and tone.
 stillmon_add_e2e_suites(alarm_window_test alarm_window 120 AlarmWindow)
+# Where a live run's alarms go: webhooks (a local receiver, and one that never answers),
+# commands and the events file; a replay sends nothing.
+stillmon_add_e2e_suites(alarm_test alarm 180 AlarmDelivery)

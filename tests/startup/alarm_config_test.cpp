@@ -23,7 +23,7 @@ value = "out_water"
 below = 10.0
 
 [[notify.webhook]]
-url = "https://ntfy.sh/my-still"
+url = "http://ntfy.example/my-still"
 format = "ntfy"
 
 [[notify.command]]
@@ -80,6 +80,8 @@ TEST(AlarmConfig, RefusesWhatItDoesNotUnderstand) {
         {"arm_afterr = \"2m\"\n", "still.toml:1:1: unknown key \"arm_afterr\""},
         {"[[notify.webhook]]\nurl = \"ftp://x\"\n",
          "still.toml:2:7: \"url\" in webhook 1 must start with http:// or https://"},
+        {"[[notify.webhook]]\nurl = \"http://still:80800/\"\n",
+         "still.toml:2:7: \"url\" in webhook 1 has no host, or a port that is not a number"},
         {"[[notify.command]]\nrun = \"page-me\"\n",
          "still.toml:2:7: \"run\" in command 1 must be a list of texts, the program first"},
         {"[notify]\nemail = \"me\"\n", "still.toml:2:1: unknown key \"email\" in notify"},

@@ -1,0 +1,43 @@
+#include "logging/alarm_events_file.h"
+
+#include "base/shortest_number.h"
+#include "logging/record_csv.h"
+
+namespace stillmon {
+
+AlarmEventsFile::AlarmEventsFile(std::string path, LogFile::ErrorReporter report_error)
+    : file_(std::move(path), std::move(report_error)) {
+    if (file_.opened_empty()) {
+        file_.append("device_time,record,time,alarm,state,value\r\n");
+    }
+}
+
+void AlarmEventsFile::write(const AlarmNotice& notice) {
+    file_.append(alarm_event_csv_line(notice) + "\r\n");
+}
+
+std::string alarm_events_path(std::string_view text_log_path) {
+    std::string_view base = text_log_path;
+    if (base.ends_with(".dat")) {
+        base.remove_suffix(4);
+    }
+    return std::string(base) + ".events.csv";
+}
+
+std::string alarm_event_csv_line(const AlarmNotice& notice) {
+    std::string line;
+    append_csv_text(line, notice.device_time);
+    line += ',' + std::to_string(notice.record_number) + ',';
+    append_csv_text(line, notice.time);
+    line += ',';
+    append_csv_text(line, notice.alarm);
+    line += ',';
+    append_csv_text(line, notice.state);
+    line += ',';
+    if (notice.value) {
+        append_shortest_reading(line, *notice.value);
+    }
+    return line;
+}
+
+}  // namespace stillmon

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "base/alarm_notice.h"
+
+namespace stillmon {
+
+// How a message reaches stderr from a notifier's thread: one whole line per call.
+using NoticeSay = std::function<void(std::string_view line)>;
+
+// One target of the notifications: a webhook or a command. Sends take as long as the target
+// makes them, so only a notifier's own thread calls send().
+class NoticeSender {
+  public:
+    virtual ~NoticeSender() = default;
+
+    // Nothing once the target has the notice; else why not, to be tried again later.
+    virtual std::optional<std::string> send(const AlarmNotice& notice) = 0;
+    // The target as messages name it: the address without credentials, or the program.
+    virtual const std::string& name() const = 0;
+};
+
+}  // namespace stillmon

@@ -1,0 +1,112 @@
+#include "notify/notice_texts.h"
+
+#include "base/shortest_number.h"
+
+namespace stillmon {
+
+namespace {
+
+// Receivers parse the JSON strictly: quotes, backslashes and control characters are escaped;
+// the other bytes pass as they are (the log's name is the command line's UTF-8).
+void append_string(std::string& out, std::string_view text) {
+    static constexpr std::string_view hex = "0123456789abcdef";
+    out += '"';
+    for (const char c : text) {
+        const auto code = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (code < 0x20 || code == 0x7F) {
+            out += "\\u00";
+            out += hex[code >> 4];
+            out += hex[code & 0x0F];
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+void append_member(std::string& out, std::string_view name) {
+    out += out.size() > 1 ? "," : "";
+    append_string(out, name);
+    out += ':';
+}
+
+std::string reading_text(const std::optional<double>& value) {
+    std::string text;
+    if (value) {
+        append_shortest_reading(text, *value);
+    }
+    return text;
+}
+
+std::string number_text(double value) {
+    std::string text;
+    append_shortest_number(text, value);
+    return text;
+}
+
+bool sounds_alarm(const AlarmNotice& notice) {
+    return notice.state == "firing" || notice.state == "repeat";
+}
+
+}  // namespace
+
+std::string notice_json(const AlarmNotice& notice, const NoticeOrigin& origin) {
+    std::string json = "{";
+    for (const auto& [name, text] :
+         {std::pair<std::string_view, std::string_view>{"alarm", notice.alarm},
+          {"state", notice.state},
+          {"severity", notice.severity}}) {
+        append_member(json, name);
+        append_string(json, text);
+    }
+    const std::string value = reading_text(notice.value);
+    const std::string threshold = number_text(notice.threshold);
+    append_member(json, "value");
+    json += value.empty() ? "null" : value;
+    append_member(json, "threshold");
+    json += threshold.empty() ? "null" : threshold;
+    append_member(json, "record");
+    json += std::to_string(notice.record_number);
+    for (const auto& [name, text] :
+         {std::pair<std::string_view, std::string_view>{"device_time", notice.device_time},
+          {"time", notice.time},
+          {"port", origin.port},
+          {"log", origin.log}}) {
+        append_member(json, name);
+        append_string(json, text);
+    }
+    return json + "}";
+}
+
+NtfyMessage ntfy_message(const AlarmNotice& notice) {
+    NtfyMessage message;
+    const bool sounding = sounds_alarm(notice);
+    const bool critical = notice.severity == "critical";
+    const std::string said = notice.state == "repeat" ? "still firing" : notice.state;
+    message.title = "stillmon: " + notice.alarm + ' ' + said;
+    message.priority = !sounding ? "default" : critical ? "urgent" : "high";
+    message.tags = !sounding ? "white_check_mark" : critical ? "rotating_light" : "warning";
+    message.body = notice.alarm + ' ' + said + ": " + notice.value_name + ' ' +
+                   (notice.value ? readable_number(*notice.value) : std::string("unknown"));
+    if (sounding) {
+        message.body += (notice.above ? " above " : " below ") + readable_number(notice.threshold);
+    }
+    return message;
+}
+
+std::vector<std::pair<std::string, std::string>> notice_environment(const AlarmNotice& notice,
+                                                                    const NoticeOrigin& origin) {
+    return {{"STILLMON_ALARM", notice.alarm},
+            {"STILLMON_STATE", notice.state},
+            {"STILLMON_SEVERITY", notice.severity},
+            {"STILLMON_VALUE", reading_text(notice.value)},
+            {"STILLMON_THRESHOLD", number_text(notice.threshold)},
+            {"STILLMON_RECORD", std::to_string(notice.record_number)},
+            {"STILLMON_DEVICE_TIME", notice.device_time},
+            {"STILLMON_PORT", origin.port}};
+}
+
+}  // namespace stillmon
