@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <numbers>
 
+#include "display/sound_library.h"
+
 namespace stillmon {
 
 namespace {
@@ -69,6 +71,7 @@ class SdlAlarmTone final : public AlarmTone {
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
             return refuse(SDL_GetError());
         }
+        quiet_sound_library();
         SDL_AudioSpec wanted{};
         wanted.freq = sample_rate_hz;
         wanted.format = AUDIO_S16SYS;
