@@ -105,6 +105,15 @@ run = {json.dumps([sys.executable, "-c", RECORDING_COMMAND, runs])}
         self.assertEqual(len(harness.read_lines(runs)), 2)
         self.assertEqual(harness.read_lines(events_file), events)
 
+    def test_a_silent_device_fires_in_time(self):
+        # Four frames, then nothing: the frame age passes 2 s with no cycle to look at it.
+        device, monitor = self.start('[[alarm]]\nname = "device-silent"\nvalue = "frame_age"\n'
+                                     'above = 2.0\n', [NORMAL_STEAM] * 4)
+        fired = monitor.errors.wait_for(
+            r"^stillmon: alarm device-silent firing: frame_age (\S+) above 2$", timeout_s=30)
+        self.assertLessEqual(float(fired.group(1)), 2.3)
+        self.assertEqual(len(monitor.logged_lines()), 4)
+
     def test_an_unanswering_webhook_delays_no_cycle_and_is_said_once(self):
         silent = socket.socket()  # the system takes connections in; nobody answers them
         self.addCleanup(silent.close)
