@@ -1,5 +1,7 @@
 #include "alarms/alarm_board.h"
 
+#include <algorithm>
+
 #include "base/shortest_number.h"
 
 namespace stillmon {
@@ -105,6 +107,48 @@ std::vector<AlarmEvent> AlarmBoard::acknowledge_all() {
         }
     }
     return events;
+}
+
+bool AlarmBoard::watches_frame_age() const {
+    return std::any_of(trackers_.begin(), trackers_.end(), [](const AlarmTracker& tracker) {
+        return tracker.rule().value == AlarmValue::frame_age;
+    });
+}
+
+std::optional<double> AlarmBoard::next_frame_age_change_s(double last_frame_s, double now_s) const {
+    // An alarm on a frame age below a threshold changes at frames, but for its arming: looked
+    // at as often as a person notices.
+    constexpr double below_look_interval_s = 0.2;
+    std::optional<double> next;
+    const auto consider = [&next](double moment) {
+        if (!next || moment < *next) {
+            next = moment;
+        }
+    };
+    for (const AlarmTracker& tracker : trackers_) {
+        const AlarmRule& rule = tracker.rule();
+        if (rule.value != AlarmValue::frame_age) {
+            continue;
+        }
+        if (!rule.above) {
+            consider(now_s + below_look_interval_s);
+            continue;
+        }
+        switch (tracker.state()) {
+            case AlarmState::normal:
+                consider(std::max(armed_at_s_, last_frame_s + rule.threshold));
+                break;
+            case AlarmState::pending:
+                consider(tracker.since_s() + rule.for_s);
+                break;
+            case AlarmState::firing:  // it clears only with a frame
+                if (rule.repeat_s && !tracker.acknowledged()) {
+                    consider(tracker.notified_s() + *rule.repeat_s);
+                }
+                break;
+        }
+    }
+    return next;
 }
 
 bool AlarmBoard::sounding() const {

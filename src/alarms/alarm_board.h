@@ -38,6 +38,13 @@ class AlarmBoard {
     std::vector<AlarmEvent> acknowledge_all();
 
     const std::vector<AlarmTracker>& alarms() const { return trackers_; }
+    // True when an alarm watches the frame age, the one value that changes between cycles.
+    bool watches_frame_age() const;
+    // With no frame after the one at `last_frame_s`: the earliest moment an alarm on the
+    // frame age can change (cross its threshold, end its delay, repeat); nothing when none
+    // can before the next frame. A look then fires a silent device's alarm on time without
+    // waking the program every fraction of a second.
+    std::optional<double> next_frame_age_change_s(double last_frame_s, double now_s) const;
     // True while a critical alarm fires unacknowledged: the tone sounds.
     bool sounding() const;
 

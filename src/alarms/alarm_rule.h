@@ -65,7 +65,8 @@ class AlarmTracker {
     const AlarmRule& rule() const { return rule_; }
     AlarmState state() const { return state_; }
     bool acknowledged() const { return acknowledged_; }
-    double since_s() const { return since_s_; }  // of the current state
+    double since_s() const { return since_s_; }        // of the current state
+    double notified_s() const { return notified_s_; }  // the latest firing or repeat
     std::optional<double> last_value() const { return last_value_; }
     std::uint64_t fired_count() const { return fired_count_; }
 

@@ -9,8 +9,9 @@ using SteadyClock = std::chrono::steady_clock;
 
 namespace {
 
-// A silent device's alarm fires within this much of its threshold.
-constexpr auto alarm_look_interval = std::chrono::milliseconds(200);
+// A look at the alarms comes this long after the moment a frame-age alarm can change (so
+// that "above" holds), and never sooner than this after the previous one.
+constexpr double alarm_look_margin_s = 0.005;
 
 }  // namespace
 
@@ -18,9 +19,7 @@ void MainThreadHost::wait_ms(int duration_ms) {
     publish_picture(true);
     const auto deadline = SteadyClock::now() + std::chrono::milliseconds(duration_ms);
     do {
-        at_.presenter.wait_until(
-            alarms_ == nullptr ? deadline
-                               : std::min(deadline, SteadyClock::now() + alarm_look_interval));
+        at_.presenter.wait_until(next_alarm_look(deadline));
         take_snapshot_if_requested();
         look_at_alarms(nullptr);
     } while (SteadyClock::now() < deadline);
@@ -28,12 +27,27 @@ void MainThreadHost::wait_ms(int duration_ms) {
 
 void MainThreadHost::wait_for_wake_up() {
     publish_picture(true);
-    // With alarms to watch the wait ends in time to look at them: the frame read that waits
-    // simply waits again.
-    at_.presenter.wait_until(alarms_ == nullptr ? SteadyClock::time_point::max()
-                                                : SteadyClock::now() + alarm_look_interval);
+    // With a silent device's alarm due the wait ends in time to look at it: the frame read
+    // that waits simply waits again.
+    at_.presenter.wait_until(next_alarm_look(SteadyClock::time_point::max()));
     take_snapshot_if_requested();
     look_at_alarms(nullptr);
+}
+
+SteadyClock::time_point MainThreadHost::next_alarm_look(SteadyClock::time_point otherwise) {
+    if (!looks_between_cycles_) {
+        return otherwise;
+    }
+    const double now = at_.now_s();
+    const std::optional<double> due =
+        alarms_->next_frame_age_change_s(at_.state.last_frame_time_s.load(), now);
+    if (!due) {
+        return otherwise;
+    }
+    const auto wait =
+        std::chrono::duration<double>(std::max(0.0, *due - now) + alarm_look_margin_s);
+    return std::min(otherwise,
+                    SteadyClock::now() + std::chrono::duration_cast<SteadyClock::duration>(wait));
 }
 
 void MainThreadHost::keep_window_live() {
@@ -44,6 +58,9 @@ void MainThreadHost::keep_window_live() {
 void MainThreadHost::watch_alarms(AlarmBoard& board, bool live, AlarmOutputs& outputs) {
     alarms_ = &board;
     alarms_live_ = live;
+    // Only the frame age changes between cycles; the operator's acknowledgement wakes the
+    // thread itself.
+    looks_between_cycles_ = live && board.watches_frame_age();
     alarm_outputs_ = &outputs;
 }
 

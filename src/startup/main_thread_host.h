@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <ostream>
@@ -48,18 +49,23 @@ class MainThreadHost final : public CycleHost {
 
     void take_snapshot_if_requested();
 
-    // From here on the alarms are evaluated after each cycle and, at least every 200 ms,
-    // between cycles (the frame age, where `live`); what each look found goes to `outputs`.
+    // From here on the alarms are evaluated after each cycle, when the operator acknowledges
+    // them and, for an alarm on the frame age in a live run, between cycles at the moment it
+    // can change; what each look found goes to `outputs`.
     void watch_alarms(AlarmBoard& board, bool live, AlarmOutputs& outputs);
 
   private:
     void look_at_alarms(const CycleRecord* record);
+    // When the wait that would end at `otherwise` must end to look at the alarms.
+    std::chrono::steady_clock::time_point next_alarm_look(
+        std::chrono::steady_clock::time_point otherwise);
 
     void publish_picture(bool about_to_wait);
 
     Surroundings at_;
     AlarmBoard* alarms_ = nullptr;
     bool alarms_live_ = false;
+    bool looks_between_cycles_ = false;
     AlarmOutputs* alarm_outputs_ = nullptr;
     std::uint64_t picture_revision_ = ~std::uint64_t{0};
     double picture_time_s_ = 0.0;

@@ -52,5 +52,24 @@ TEST(AlarmBoard, WatchesCyclesAndTheSilenceBetweenThemAndSaysEachChange) {
     EXPECT_EQ(board.alarms()[2].state(), AlarmState::normal);  // never a stage value to judge
 }
 
+// Between cycles the program sleeps until a frame-age alarm can change, and looks then.
+TEST(AlarmBoard, SaysWhenASilentDeviceNextNeedsALook) {
+    AlarmRule silent = rule("device-silent", AlarmValue::frame_age, 10.0, 5.0);
+    silent.repeat_s = 60.0;
+    AlarmBoard board({silent, rule("steam-hot", AlarmValue::steam, 80.0)}, 30.0, 1000.0);
+    EXPECT_EQ(board.next_frame_age_change_s(1001.0, 1002.0), 1030.0);  // armed only then
+    EXPECT_EQ(board.next_frame_age_change_s(1025.0, 1026.0), 1035.0);  // silent past 10 s
+    EXPECT_TRUE(board.between_cycles(10.1, 1035.1).empty());           // pending for 5 s
+    EXPECT_DOUBLE_EQ(*board.next_frame_age_change_s(1025.0, 1035.1), 1040.1);
+    EXPECT_EQ(board.between_cycles(15.2, 1040.2).size(), 1u);                  // firing
+    EXPECT_DOUBLE_EQ(*board.next_frame_age_change_s(1025.0, 1040.2), 1100.2);  // its repeat
+    board.acknowledge_all();
+    EXPECT_FALSE(board.next_frame_age_change_s(1025.0, 1041.0));  // only a frame changes it
+
+    AlarmBoard without({rule("steam-hot", AlarmValue::steam, 80.0)}, 0.0, 0.0);
+    EXPECT_FALSE(without.watches_frame_age());
+    EXPECT_FALSE(without.next_frame_age_change_s(0.0, 1.0));
+}
+
 }  // namespace
 }  // namespace stillmon
