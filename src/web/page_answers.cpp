@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "web/json_text.h"
+#include "base/json_text.h"
 #include "web/loopback_host.h"
 #include "web/metrics_text.h"
 #include "web/page_template.h"
