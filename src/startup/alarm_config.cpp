@@ -5,12 +5,16 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
 #include <set>
 #include <sstream>
 #include <system_error>
+
+#include "mqtt/broker_address.h"
+#include "mqtt/mqtt_topics.h"
 
 namespace stillmon {
 
@@ -26,7 +30,7 @@ struct ConfigFault {
     throw ConfigFault{at.source().begin, std::move(what)};
 }
 
-std::string quoted(std::string_view text) {
+std::string in_quotes(std::string_view text) {
     return '"' + std::string(text) + '"';
 }
 
@@ -39,7 +43,7 @@ void refuse_unknown_keys(const toml::table& table, std::initializer_list<std::st
             found = found || key.str() == name;
         }
         if (!found) {
-            throw ConfigFault{key.source().begin, "unknown key " + quoted(key.str()) + where};
+            throw ConfigFault{key.source().begin, "unknown key " + in_quotes(key.str()) + where};
         }
     }
 }
@@ -48,21 +52,22 @@ double number(const toml::node& node, std::string_view key, const std::string& w
     if (const auto value = node.value<double>(); value && (node.is_number())) {
         return *value;
     }
-    fault(node, quoted(key) + where + " must be a number");
+    fault(node, in_quotes(key) + where + " must be a number");
 }
 
 std::string text(const toml::node& node, std::string_view key, const std::string& where) {
     if (const auto value = node.value<std::string>()) {
         return *value;
     }
-    fault(node, quoted(key) + where + " must be a text");
+    fault(node, in_quotes(key) + where + " must be a text");
 }
 
 double duration(const toml::node& node, std::string_view key, const std::string& where) {
     if (const auto seconds = read_duration(text(node, key, where))) {
         return *seconds;
     }
-    fault(node, quoted(key) + where + " must be a duration such as \"30s\", \"2m\" or \"500ms\"");
+    fault(node,
+          in_quotes(key) + where + " must be a duration such as \"30s\", \"2m\" or \"500ms\"");
 }
 
 bool good_name(std::string_view name) {
@@ -88,30 +93,30 @@ AlarmRule read_alarm(const toml::table& table, std::size_t number_in_file,
     }
     rule.name = text(*name, "name", where);
     if (!good_name(rule.name)) {
-        fault(*name, "the alarm name " + quoted(rule.name) +
+        fault(*name, "the alarm name " + in_quotes(rule.name) +
                          " may hold only letters, digits, \"-\" and \"_\"");
     }
     if (!names.insert(rule.name).second) {
-        fault(*name, "a second alarm named " + quoted(rule.name));
+        fault(*name, "a second alarm named " + in_quotes(rule.name));
     }
-    where = " in alarm " + quoted(rule.name);
+    where = " in alarm " + in_quotes(rule.name);
     refuse_unknown_keys(
         table, {"name", "value", "above", "below", "clear", "for", "severity", "repeat"}, where);
 
     const toml::node* value = table.get("value");
     if (value == nullptr) {
-        fault(table, "alarm " + quoted(rule.name) + " needs a \"value\"");
+        fault(table, "alarm " + in_quotes(rule.name) + " needs a \"value\"");
     }
     const auto watched = alarm_value_named(text(*value, "value", where));
     if (!watched) {
-        fault(*value, "unknown value " + quoted(*value->value<std::string>()) + where);
+        fault(*value, "unknown value " + in_quotes(*value->value<std::string>()) + where);
     }
     rule.value = *watched;
 
     const toml::node* above = table.get("above");
     const toml::node* below = table.get("below");
     if ((above == nullptr) == (below == nullptr)) {
-        fault(table, "alarm " + quoted(rule.name) + " needs either \"above\" or \"below\"");
+        fault(table, "alarm " + in_quotes(rule.name) + " needs either \"above\" or \"below\"");
     }
     rule.above = above != nullptr;
     rule.threshold = rule.above ? number(*above, "above", where) : number(*below, "below", where);
@@ -119,7 +124,7 @@ AlarmRule read_alarm(const toml::table& table, std::size_t number_in_file,
     if (const toml::node* clear = table.get("clear")) {
         rule.clear = number(*clear, "clear", where);
         if (rule.above ? rule.clear > rule.threshold : rule.clear < rule.threshold) {
-            fault(*clear, quoted("clear") + where + " must not be " +
+            fault(*clear, in_quotes("clear") + where + " must not be " +
                               (rule.above ? "above \"above\"" : "below \"below\""));
         }
     }
@@ -129,13 +134,14 @@ AlarmRule read_alarm(const toml::table& table, std::size_t number_in_file,
     if (const toml::node* repeat = table.get("repeat")) {
         rule.repeat_s = duration(*repeat, "repeat", where);
         if (*rule.repeat_s <= 0.0) {
-            fault(*repeat, quoted("repeat") + where + " must be longer than 0");
+            fault(*repeat, in_quotes("repeat") + where + " must be longer than 0");
         }
     }
     if (const toml::node* severity = table.get("severity")) {
         const std::string level = text(*severity, "severity", where);
         if (level != "warning" && level != "critical") {
-            fault(*severity, quoted("severity") + where + " must be \"warning\" or \"critical\"");
+            fault(*severity,
+                  in_quotes("severity") + where + " must be \"warning\" or \"critical\"");
         }
         rule.severity = level == "critical" ? AlarmSeverity::critical : AlarmSeverity::warning;
     }
@@ -165,12 +171,12 @@ WebhookTarget read_webhook(const toml::table& table, std::size_t number_in_file)
     }
     target.url = text(*url, "url", where);
     if (!target.url.starts_with("http://") && !target.url.starts_with("https://")) {
-        fault(*url, quoted("url") + where + " must start with http:// or https://");
+        fault(*url, in_quotes("url") + where + " must start with http:// or https://");
     }
     if (const toml::node* format = table.get("format")) {
         const std::string name = text(*format, "format", where);
         if (name != "json" && name != "ntfy") {
-            fault(*format, quoted("format") + where + " must be \"json\" or \"ntfy\"");
+            fault(*format, in_quotes("format") + where + " must be \"json\" or \"ntfy\"");
         }
         target.format = name == "ntfy" ? WebhookTarget::Format::ntfy : WebhookTarget::Format::json;
     }
@@ -184,7 +190,7 @@ CommandTarget read_command(const toml::table& table, std::size_t number_in_file)
     const toml::array* words = run != nullptr ? run->as_array() : nullptr;
     if (words == nullptr || words->empty()) {
         fault(run != nullptr ? *run : static_cast<const toml::node&>(table),
-              quoted("run") + where + " must be a list of texts, the program first");
+              in_quotes("run") + where + " must be a list of texts, the program first");
     }
     CommandTarget target;
     for (const toml::node& word : *words) {
@@ -193,8 +199,117 @@ CommandTarget read_command(const toml::table& table, std::size_t number_in_file)
     return target;
 }
 
-AlarmConfig read_config(const toml::table& file) {
-    refuse_unknown_keys(file, {"arm_after", "alarm", "notify"}, "");
+// The whole file at `path`, or nothing with `why` ("No such file or directory").
+std::optional<std::string> whole_file(const std::string& path, std::string& why) {
+    errno = 0;
+    std::ifstream file(path, std::ios::binary);
+    std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (!file.is_open() || file.bad()) {
+        why = std::generic_category().message(errno != 0 ? errno : EIO);
+        return std::nullopt;
+    }
+    return content;
+}
+
+// A file the configuration names, found beside the configuration file unless its path is
+// absolute; its content, or a fault that names `what` it is.
+std::string named_file(const toml::node& node, std::string_view config_path, std::string_view what,
+                       std::string& path) {
+    path = node.value<std::string>().value_or("");
+    if (!std::filesystem::path(path).is_absolute()) {
+        path = (std::filesystem::path(config_path).parent_path() / path).string();
+    }
+    std::string why;
+    std::optional<std::string> content = whole_file(path, why);
+    if (!content) {
+        fault(node, "the " + std::string(what) + " " + in_quotes(path) + " cannot be read: " + why);
+    }
+    return std::move(*content);
+}
+
+std::string topic(const toml::node& node, std::string_view key) {
+    std::string name = text(node, key, " in mqtt");
+    if (!good_topic(name)) {
+        fault(node, in_quotes(key) +
+                        " in mqtt must be printable ASCII without \"+\" or \"#\", starting with "
+                        "neither \"$\" nor \"/\" and not ending with \"/\"");
+    }
+    return name;
+}
+
+MqttSettings read_mqtt(const toml::node& node, std::string_view config_path) {
+    const toml::table& table = table_of(node, "mqtt");
+#if !STILLMON_MQTT
+#ifdef _WIN32
+    fault(table, "MQTT is not built into this stillmon for Windows");
+#else
+    fault(table, "MQTT is not built into this stillmon");
+#endif
+#endif
+    const std::string where = " in mqtt";
+    // A password written here would be read by whoever may read the alarms.
+    for (const auto& [key, value] : table) {
+        if (key.str() == "password") {
+            throw ConfigFault{key.source().begin,
+                              "\"password\" in mqtt is never read from this file: name a file "
+                              "that holds it with \"password_file\""};
+        }
+    }
+    refuse_unknown_keys(
+        table, {"broker", "username", "password_file", "ca_file", "topic", "discovery"}, where);
+    MqttSettings settings;
+    const toml::node* broker = table.get("broker");
+    if (broker == nullptr) {
+        fault(table, "mqtt needs a \"broker\"");
+    }
+    settings.broker = text(*broker, "broker", where);
+    const std::optional<BrokerAddress> address = read_broker_address(settings.broker);
+    if (!address) {
+        fault(*broker, "\"broker\" in mqtt must be mqtt://HOST[:PORT] or mqtts://HOST[:PORT]");
+    }
+    settings.address = *address;
+    if (const toml::node* username = table.get("username")) {
+        settings.username = text(*username, "username", where);
+    }
+    if (const toml::node* password_file = table.get("password_file")) {
+        text(*password_file, "password_file", where);
+        if (!settings.username) {
+            fault(*password_file, "\"password_file\" in mqtt needs a \"username\"");
+        }
+        std::string path;
+        std::string password = named_file(*password_file, config_path, "password file", path);
+        // As `echo secret > file` leaves it.
+        if (password.ends_with('\n')) {
+            password.pop_back();
+            if (password.ends_with('\r')) {
+                password.pop_back();
+            }
+        }
+        settings.password = std::move(password);
+    }
+    if (const toml::node* ca_file = table.get("ca_file")) {
+        text(*ca_file, "ca_file", where);
+        if (!settings.address.tls) {
+            fault(*ca_file, "\"ca_file\" in mqtt is for an mqtts:// broker");
+        }
+        std::string path;
+        named_file(*ca_file, config_path, "certificate file", path);
+        settings.ca_file = path;
+    }
+    if (const toml::node* topic_node = table.get("topic")) {
+        settings.topic = topic(*topic_node, "topic");
+    }
+    if (const toml::node* discovery = table.get("discovery")) {
+        settings.discovery = text(*discovery, "discovery", where);
+        if (!settings.discovery.empty()) {  // empty: no discovery
+            settings.discovery = topic(*discovery, "discovery");
+        }
+    }
+    return settings;
+}
+
+AlarmConfig read_config(const toml::table& file, std::string_view path) {
+    refuse_unknown_keys(file, {"arm_after", "alarm", "notify", "mqtt"}, "");
     AlarmConfig config;
     if (const toml::node* arm_after = file.get("arm_after")) {
         config.arm_after_s = duration(*arm_after, "arm_after", "");
@@ -218,6 +333,9 @@ AlarmConfig read_config(const toml::table& file) {
                 config.commands.push_back(read_command(table, n));
             });
         }
+    }
+    if (const toml::node* mqtt = file.get("mqtt")) {
+        config.mqtt = read_mqtt(*mqtt, path);
     }
     return config;
 }
@@ -250,23 +368,20 @@ std::optional<double> read_duration(std::string_view text) {
 }
 
 std::optional<AlarmConfig> read_alarm_config_file(const std::string& path, std::string& error) {
-    errno = 0;
-    std::ifstream file(path, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(file)),
-                           std::istreambuf_iterator<char>());
-    if (!file.is_open() || file.bad()) {
-        error =
-            path + ": cannot be read: " + std::generic_category().message(errno != 0 ? errno : EIO);
+    std::string why;
+    const std::optional<std::string> content = whole_file(path, why);
+    if (!content) {
+        error = path + ": cannot be read: " + why;
         return std::nullopt;
     }
-    return read_alarm_config(text, path, error);
+    return read_alarm_config(*content, path, error);
 }
 
 std::optional<AlarmConfig> read_alarm_config(std::string_view text, std::string_view path,
                                              std::string& error) {
     try {
         const toml::table file = toml::parse(text, path);
-        return read_config(file);
+        return read_config(file, path);
     } catch (const toml::parse_error& problem) {
         error = located(path, problem.source().begin, problem.description());
     } catch (const ConfigFault& problem) {

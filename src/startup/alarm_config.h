@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "alarms/alarm_rule.h"
+#include "mqtt/mqtt_settings.h"
 
 namespace stillmon {
 
@@ -20,12 +21,14 @@ struct CommandTarget {
     std::vector<std::string> argv;  // run directly, never through a shell
 };
 
-// The configuration file (--config): the alarms and where they are notified.
+// The configuration file (--config): the alarms, where they are notified, and the MQTT
+// broker the run is published to.
 struct AlarmConfig {
     double arm_after_s = 0.0;  // nothing fires this long after the run starts
     std::vector<AlarmRule> alarms;
     std::vector<WebhookTarget> webhooks;
     std::vector<CommandTarget> commands;
+    std::optional<MqttSettings> mqtt;
 };
 
 // Reads the TOML text of the file `path`. Anything the program would not understand (a key

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
+#include "support/temp_directory.h"
+
 namespace stillmon {
 namespace {
 
@@ -84,6 +88,37 @@ TEST(AlarmConfig, RefusesWhatItDoesNotUnderstand) {
          "still.toml:2:7: \"run\" in command 1 must be a list of texts, the program first"},
         {"[notify]\nemail = \"me\"\n", "still.toml:2:1: unknown key \"email\" in notify"},
         {"above = = 1\n", "still.toml:1:9: "},  // not TOML: toml++'s own words follow
+#if STILLMON_MQTT
+        {"[mqtt]\ntopic = \"still\"\n", "still.toml:1:1: mqtt needs a \"broker\""},
+        {"mqtt = \"mqtt://x\"\n", "still.toml:1:8: mqtt must be a table"},
+        {"[mqtt]\nbroker = \"http://x\"\n",
+         "still.toml:2:10: \"broker\" in mqtt must be mqtt://HOST[:PORT] or mqtts://HOST[:PORT]"},
+        {"[mqtt]\nbroker = \"mqtt://x:0\"\n",
+         "still.toml:2:10: \"broker\" in mqtt must be mqtt://HOST[:PORT] or mqtts://HOST[:PORT]"},
+        {"[mqtt]\nbroker = 1883\n", "still.toml:2:10: \"broker\" in mqtt must be a text"},
+        {"[mqtt]\nbroker = \"mqtt://x\"\nport = 1883\n",
+         "still.toml:3:1: unknown key \"port\" in mqtt"},
+        {"[mqtt]\nbroker = \"mqtt://x\"\nusername = \"still\"\npassword = \"s3cret\"\n",
+         "still.toml:4:1: \"password\" in mqtt is never read from this file: name a file that "
+         "holds it with \"password_file\""},
+        {"[mqtt]\nbroker = \"mqtt://x\"\npassword_file = \"pw\"\n",
+         "still.toml:3:17: \"password_file\" in mqtt needs a \"username\""},
+        {"[mqtt]\nbroker = \"mqtt://x\"\nusername = \"still\"\npassword_file = \"absent\"\n",
+         "still.toml:4:17: the password file \"absent\" cannot be read: No such file or directory"},
+        {"[mqtt]\nbroker = \"mqtt://x\"\nca_file = \"ca.pem\"\n",
+         "still.toml:3:11: \"ca_file\" in mqtt is for an mqtts:// broker"},
+        {"[mqtt]\nbroker = \"mqtts://x\"\nca_file = \"absent.pem\"\n",
+         "still.toml:3:11: the certificate file \"absent.pem\" cannot be read: No such file or "
+         "directory"},
+        {"[mqtt]\nbroker = \"mqtt://x\"\ntopic = \"still/+\"\n",
+         "still.toml:3:9: \"topic\" in mqtt must be printable ASCII without \"+\" or \"#\", "
+         "starting with neither \"$\" nor \"/\" and not ending with \"/\""},
+        {"[mqtt]\nbroker = \"mqtt://x\"\ndiscovery = \"/homeassistant\"\n",
+         "still.toml:3:13: \"discovery\" in mqtt must be printable ASCII without \"+\" or "
+         "\"#\", starting with neither \"$\" nor \"/\" and not ending with \"/\""},
+#else
+        {"[mqtt]\nbroker = \"mqtt://x\"\n", "still.toml:1:1: MQTT is not built into this stillmon"},
+#endif
     };
     for (const auto& [text, expected] : cases) {
         std::string error;
@@ -92,6 +127,46 @@ TEST(AlarmConfig, RefusesWhatItDoesNotUnderstand) {
         EXPECT_GT(error.size(), expected.size() - 1) << text;
     }
 }
+
+#if STILLMON_MQTT
+// The password and the certificates are found beside the configuration file.
+TEST(AlarmConfig, ReadsTheBrokerAndThePasswordFromItsFile) {
+    const test_support::TempDirectory folder;
+    std::ofstream(folder.file("password")) << "s3cret\n";
+    std::ofstream(folder.file("ca.pem")) << "-----BEGIN CERTIFICATE-----\n";
+    std::string error;
+    const auto config = read_alarm_config(R"([mqtt]
+broker = "mqtts://broker.example:18883"
+username = "still"
+password_file = "password"
+ca_file = "ca.pem"
+topic = "barn/still"
+discovery = ""
+)",
+                                          folder.file("still.toml"), error);
+    ASSERT_TRUE(config) << error;
+    ASSERT_TRUE(config->mqtt);
+    const MqttSettings& mqtt = *config->mqtt;
+    EXPECT_EQ(mqtt.broker, "mqtts://broker.example:18883");
+    EXPECT_EQ(mqtt.address.host, "broker.example");
+    EXPECT_EQ(mqtt.address.port, 18883);
+    EXPECT_TRUE(mqtt.address.tls);
+    EXPECT_EQ(mqtt.username, "still");
+    EXPECT_EQ(mqtt.password, "s3cret");  // without the line's end
+    EXPECT_EQ(mqtt.ca_file, folder.file("ca.pem"));
+    EXPECT_EQ(mqtt.topic, "barn/still");
+    EXPECT_EQ(mqtt.discovery, "");
+
+    const auto plain = read_alarm_config("[mqtt]\nbroker = \"mqtt://[::1]\"\n", "a.toml", error);
+    ASSERT_TRUE(plain) << error;
+    EXPECT_EQ(plain->mqtt->address.host, "::1");
+    EXPECT_EQ(plain->mqtt->address.port, 1883);
+    EXPECT_FALSE(plain->mqtt->address.tls);
+    EXPECT_FALSE(plain->mqtt->topic);
+    EXPECT_EQ(plain->mqtt->discovery, "homeassistant");
+    EXPECT_FALSE(read_alarm_config("", "a.toml", error)->mqtt);
+}
+#endif
 
 // The example the package installs is one a distiller can start from as it is.
 TEST(AlarmConfig, ReadsTheInstalledExample) {
