@@ -5,12 +5,12 @@
 #include <ostream>
 
 #include "alarms/alarm_board.h"
-#include "startup/alarm_outputs.h"
 #include "app/cycle_host.h"
 #include "base/key_queue.h"
 #include "base/operator_state.h"
 #include "display/surface.h"
 #include "display/window_presenter.h"
+#include "startup/alarm_outputs.h"
 #include "web/live_view.h"
 
 namespace stillmon {
@@ -48,6 +48,12 @@ class MainThreadHost final : public CycleHost {
 
     void take_snapshot_if_requested();
 
+    // From here on each cycle's record also goes to `take` (the MQTT publisher), after the
+    // live view. `take` only hands it over: the main thread does no network I/O.
+    void hand_each_cycle_to(std::function<void(const CycleRecord&)> take) {
+        cycle_taker_ = std::move(take);
+    }
+
     // From here on the alarms are evaluated after each cycle and, at least every 200 ms,
     // between cycles (the frame age, where `live`); what each look found goes to `outputs`.
     void watch_alarms(AlarmBoard& board, bool live, AlarmOutputs& outputs);
@@ -61,6 +67,7 @@ class MainThreadHost final : public CycleHost {
     AlarmBoard* alarms_ = nullptr;
     bool alarms_live_ = false;
     AlarmOutputs* alarm_outputs_ = nullptr;
+    std::function<void(const CycleRecord&)> cycle_taker_;
     std::uint64_t picture_revision_ = ~std::uint64_t{0};
     double picture_time_s_ = 0.0;
 };

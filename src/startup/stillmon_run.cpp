@@ -13,6 +13,7 @@
 #include "startup/alarm_outputs.h"
 #include "startup/alarm_window.h"
 #include "startup/main_screen.h"
+#include "startup/mqtt_setup.h"
 #include "startup/open_failure_notice.h"
 #include "startup/page_setup.h"
 #include "startup/run_request.h"
@@ -187,6 +188,10 @@ int run_stillmon(const char* program, const std::vector<std::string>& arguments,
         });
         screen.host.watch_alarms(*alarms, plan.mode == RunMode::live, alarm_outputs);
     }
+    const std::unique_ptr<MqttPublisher> mqtt =
+        request->alarms ? publish_to_mqtt(*request->alarms, plan, platform, start, screen.host,
+                                          alarm_outputs, process_end)
+                        : nullptr;
     start_supervisor(supervisor, screen, process_end);
     run_cycles(plan, sources, screen, state, process_end);
 }

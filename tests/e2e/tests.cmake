@@ -48,3 +48,7 @@ stillmon_add_e2e_suites(hostile_test hostile 180 Hostile)
 
 # The alarms: the window's row and tone.
 stillmon_add_e2e_suites(alarm_window_test alarm_window 120 AlarmWindow)
+
+# Publishing to an MQTT broker: Mosquitto started by the tests (anonymous, with passwords,
+# with TLS), paho as the subscriber.
+stillmon_add_e2e_suites(mqtt_test mqtt 180 MqttPublishing MqttFaults)
