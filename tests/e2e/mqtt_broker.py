@@ -1,10 +1,9 @@
-"""A Mosquitto broker of the test's own on a free loopback port, made with a configuration file
-written here (anonymous, with a password file, or with a TLS listener whose certificates
-openssl makes here), and a paho client that collects everything published, each message with
-the monotonic time it arrived. Debian packages mosquitto, python3-paho-mqtt and openssl.
+"""A Mosquitto broker of the test's own on a free loopback port (anonymous, with passwords, or
+with a TLS listener whose certificates openssl makes here), and a paho client that keeps
+everything published with the monotonic time it arrived. Debian packages mosquitto,
+python3-paho-mqtt and openssl.
 """
 
-import json
 import os
 import socket
 import subprocess
@@ -29,52 +28,41 @@ def free_port():
 
 
 def make_certificates(directory):
-    """A certificate authority and a server certificate it signed for localhost and
-    127.0.0.1; returns the paths of the authority's certificate, the server's certificate and
-    the server's key."""
-    ca_key, ca, key, request, certificate, names = (
-        os.path.join(directory, name) for name in
-        ("ca.key", "ca.pem", "server.key", "server.csr", "server.pem", "names.cnf"))
+    """An authority and the certificate it signed for localhost and 127.0.0.1: returns the
+    paths of the authority's certificate, the server's certificate and its key."""
+    ca_key, ca, key, request, certificate, names = (os.path.join(directory, name) for name in (
+        "ca.key", "ca.pem", "server.key", "server.csr", "server.pem", "names.cnf"))
     with open(names, "w") as f:
         f.write("subjectAltName=DNS:localhost,IP:127.0.0.1\n")
     ec = ("-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes")
-    for argv in (
-            ("openssl", "req", "-x509", *ec, "-keyout", ca_key, "-out", ca, "-days", "2",
-             "-subj", "/CN=stillmon test authority"),
-            ("openssl", "req", *ec, "-keyout", key, "-out", request, "-subj", "/CN=localhost"),
-            ("openssl", "x509", "-req", "-in", request, "-CA", ca, "-CAkey", ca_key,
-             "-CAcreateserial", "-out", certificate, "-days", "2", "-extfile", names)):
-        subprocess.run(argv, check=True, capture_output=True)
+    for argv in (("req", "-x509", *ec, "-keyout", ca_key, "-out", ca, "-subj", "/CN=test CA"),
+                 ("req", *ec, "-keyout", key, "-out", request, "-subj", "/CN=localhost"),
+                 ("x509", "-req", "-in", request, "-CA", ca, "-CAkey", ca_key, "-CAcreateserial",
+                  "-out", certificate, "-extfile", names)):
+        subprocess.run(["openssl", *argv, "-days", "2"], check=True, capture_output=True)
     return ca, certificate, key
 
 
 class Broker:
-    """mosquitto on 127.0.0.1:port, without persistence (a restart forgets every retained
-    message). `users` maps user names to passwords (none: anonymous clients are welcome);
-    `tls` is (authority, certificate, key) for a second listener, on tls_port, that takes
-    TLS alone."""
+    """mosquitto on 127.0.0.1:port without persistence (a restart forgets every retained
+    message). A `user` (name, password) must give that password; `tls` is (authority,
+    certificate, key) for a second listener, on tls_port, that takes TLS alone."""
 
-    def __init__(self, directory, users=None, tls=None, start=True):
+    def __init__(self, directory, user=None, tls=None, start=True):
+        self.port, self.tls_port = free_port(), free_port() if tls else None
         self.directory = directory
-        self.port = free_port()
-        self.tls_port = free_port() if tls else None
         self.config = os.path.join(directory, f"mosquitto-{self.port}.conf")
         lines = ["per_listener_settings false", "persistence false", "log_dest stderr",
-                 "log_type error", "log_type warning", "log_type notice",
-                 f"listener {self.port} 127.0.0.1"]
+                 "allow_anonymous true", f"listener {self.port} 127.0.0.1"]
         if tls:
             authority, certificate, key = tls
             lines += [f"listener {self.tls_port} 127.0.0.1", f"cafile {authority}",
                       f"certfile {certificate}", f"keyfile {key}"]
-        if users:
-            passwords = os.path.join(directory, f"passwords-{self.port}")
-            for number, (user, password) in enumerate(users.items()):
-                create = ["-c"] if number == 0 else []
-                subprocess.run(["mosquitto_passwd", *create, "-b", passwords, user, password],
-                               check=True, capture_output=True)
-            lines += ["allow_anonymous false", f"password_file {passwords}"]
-        else:
-            lines.append("allow_anonymous true")
+        if user:
+            passwords = os.path.join(directory, "passwords")
+            subprocess.run(["mosquitto_passwd", "-c", "-b", passwords, *user], check=True,
+                           capture_output=True)
+            lines.append(f"password_file {passwords}")
         if os.geteuid() == 0:
             lines.append("user root")  # else it would drop to a user who cannot read the files
         with open(self.config, "w") as f:
@@ -85,13 +73,13 @@ class Broker:
 
     def start(self):
         self.program = harness.Program(["mosquitto", "-c", self.config], cwd=self.directory)
-        harness.wait_until(self._listening, 10, what="the broker to listen")
 
-    def _listening(self):
-        if self.program.process.poll() is not None:
-            raise harness.HarnessError(f"mosquitto ended: {self.program.errors.all()}")
-        with socket.socket() as probe:
-            return probe.connect_ex(("127.0.0.1", self.port)) == 0
+        def listening():
+            if self.program.process.poll() is not None:
+                raise harness.HarnessError(f"mosquitto ended: {self.program.errors.all()}")
+            with socket.socket() as probe:
+                return probe.connect_ex(("127.0.0.1", self.port)) == 0
+        harness.wait_until(listening, 10, what="the broker to listen")
 
     def stop(self):
         if self.program is not None:
@@ -102,30 +90,27 @@ class Broker:
 
 
 class Subscriber:
-    """A paho client subscribed to `topics` (everything by default) from a thread of its
-    own; it keeps (arrival time, topic, payload text, retained) for every message."""
+    """A paho client subscribed to `topics` (everything by default), keeping (arrival time,
+    topic, payload text, retained) for every message."""
 
-    def __init__(self, port, topics=("#",), user=None):
+    def __init__(self, port, topics=("#",)):
         self._lock = threading.Lock()
         self._messages = []
-        self._subscribed = threading.Event()
+        subscribed = threading.Event()
         self.client = paho.Client()
-        if user:
-            self.client.username_pw_set(*user)
         self.client.on_message = self._on_message
         self.client.on_connect = lambda client, *_: client.subscribe([(t, 1) for t in topics])
-        self.client.on_subscribe = lambda *_: self._subscribed.set()
+        self.client.on_subscribe = lambda *_: subscribed.set()
         self.client.connect("127.0.0.1", port, keepalive=30)
         self.client.loop_start()
-        if not self._subscribed.wait(10):
+        if not subscribed.wait(10):
             self.close()
             raise harness.HarnessError("the subscriber was not subscribed")
 
     def _on_message(self, client, userdata, message):
-        arrived = time.monotonic()
         with self._lock:
-            self._messages.append((arrived, message.topic, message.payload.decode("utf-8"),
-                                   bool(message.retain)))
+            self._messages.append((time.monotonic(), message.topic,
+                                   message.payload.decode("utf-8"), bool(message.retain)))
 
     def messages(self, topic=None):
         with self._lock:
@@ -134,20 +119,13 @@ class Subscriber:
     def payloads(self, topic):
         return [payload for _, _, payload, _ in self.messages(topic)]
 
-    def states(self, topic):
-        """The records published on the state topic, as JSON objects."""
-        return [json.loads(payload) for payload in self.payloads(topic)]
-
     def wait_for(self, topic, payload=None, timeout_s=20):
-        """Waits for a message on the topic (with that payload, when given) and returns it."""
-        def found():
-            return next((m for m in reversed(self.messages(topic))
-                         if payload is None or m[2] == payload), None)
-        return harness.wait_until(found, timeout_s, what=f"{payload or 'a message'} on {topic}")
+        """Waits for a message on the topic (with that payload, when given)."""
+        return harness.wait_until(lambda: any(payload in (None, p) for p in self.payloads(topic)),
+                                  timeout_s, what=f"{payload or 'a message'} on {topic}")
 
     def retained(self, topics, timeout_s=10):
-        """The payloads of these topics held retained by the broker, by topic, once each has
-        come flagged as such (as a subscriber gets them after they were published)."""
+        """The payloads the broker holds retained on these topics, once each has come."""
         def all_came():
             held = {topic: payload for _, topic, payload, retain in self.messages() if retain}
             return held if set(topics) <= set(held) else None
@@ -156,9 +134,3 @@ class Subscriber:
     def close(self):
         self.client.loop_stop()
         self.client.disconnect()
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *exc):
-        self.close()
