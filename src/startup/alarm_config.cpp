@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
@@ -30,7 +29,7 @@ struct ConfigFault {
     throw ConfigFault{at.source().begin, std::move(what)};
 }
 
-std::string in_quotes(std::string_view text) {
+std::string quoted(std::string_view text) {
     return '"' + std::string(text) + '"';
 }
 
@@ -43,7 +42,7 @@ void refuse_unknown_keys(const toml::table& table, std::initializer_list<std::st
             found = found || key.str() == name;
         }
         if (!found) {
-            throw ConfigFault{key.source().begin, "unknown key " + in_quotes(key.str()) + where};
+            throw ConfigFault{key.source().begin, "unknown key " + quoted(key.str()) + where};
         }
     }
 }
@@ -52,22 +51,21 @@ double number(const toml::node& node, std::string_view key, const std::string& w
     if (const auto value = node.value<double>(); value && (node.is_number())) {
         return *value;
     }
-    fault(node, in_quotes(key) + where + " must be a number");
+    fault(node, quoted(key) + where + " must be a number");
 }
 
 std::string text(const toml::node& node, std::string_view key, const std::string& where) {
     if (const auto value = node.value<std::string>()) {
         return *value;
     }
-    fault(node, in_quotes(key) + where + " must be a text");
+    fault(node, quoted(key) + where + " must be a text");
 }
 
 double duration(const toml::node& node, std::string_view key, const std::string& where) {
     if (const auto seconds = read_duration(text(node, key, where))) {
         return *seconds;
     }
-    fault(node,
-          in_quotes(key) + where + " must be a duration such as \"30s\", \"2m\" or \"500ms\"");
+    fault(node, quoted(key) + where + " must be a duration such as \"30s\", \"2m\" or \"500ms\"");
 }
 
 bool good_name(std::string_view name) {
@@ -93,30 +91,30 @@ AlarmRule read_alarm(const toml::table& table, std::size_t number_in_file,
     }
     rule.name = text(*name, "name", where);
     if (!good_name(rule.name)) {
-        fault(*name, "the alarm name " + in_quotes(rule.name) +
+        fault(*name, "the alarm name " + quoted(rule.name) +
                          " may hold only letters, digits, \"-\" and \"_\"");
     }
     if (!names.insert(rule.name).second) {
-        fault(*name, "a second alarm named " + in_quotes(rule.name));
+        fault(*name, "a second alarm named " + quoted(rule.name));
     }
-    where = " in alarm " + in_quotes(rule.name);
+    where = " in alarm " + quoted(rule.name);
     refuse_unknown_keys(
         table, {"name", "value", "above", "below", "clear", "for", "severity", "repeat"}, where);
 
     const toml::node* value = table.get("value");
     if (value == nullptr) {
-        fault(table, "alarm " + in_quotes(rule.name) + " needs a \"value\"");
+        fault(table, "alarm " + quoted(rule.name) + " needs a \"value\"");
     }
     const auto watched = alarm_value_named(text(*value, "value", where));
     if (!watched) {
-        fault(*value, "unknown value " + in_quotes(*value->value<std::string>()) + where);
+        fault(*value, "unknown value " + quoted(*value->value<std::string>()) + where);
     }
     rule.value = *watched;
 
     const toml::node* above = table.get("above");
     const toml::node* below = table.get("below");
     if ((above == nullptr) == (below == nullptr)) {
-        fault(table, "alarm " + in_quotes(rule.name) + " needs either \"above\" or \"below\"");
+        fault(table, "alarm " + quoted(rule.name) + " needs either \"above\" or \"below\"");
     }
     rule.above = above != nullptr;
     rule.threshold = rule.above ? number(*above, "above", where) : number(*below, "below", where);
@@ -124,7 +122,7 @@ AlarmRule read_alarm(const toml::table& table, std::size_t number_in_file,
     if (const toml::node* clear = table.get("clear")) {
         rule.clear = number(*clear, "clear", where);
         if (rule.above ? rule.clear > rule.threshold : rule.clear < rule.threshold) {
-            fault(*clear, in_quotes("clear") + where + " must not be " +
+            fault(*clear, quoted("clear") + where + " must not be " +
                               (rule.above ? "above \"above\"" : "below \"below\""));
         }
     }
@@ -134,14 +132,13 @@ AlarmRule read_alarm(const toml::table& table, std::size_t number_in_file,
     if (const toml::node* repeat = table.get("repeat")) {
         rule.repeat_s = duration(*repeat, "repeat", where);
         if (*rule.repeat_s <= 0.0) {
-            fault(*repeat, in_quotes("repeat") + where + " must be longer than 0");
+            fault(*repeat, quoted("repeat") + where + " must be longer than 0");
         }
     }
     if (const toml::node* severity = table.get("severity")) {
         const std::string level = text(*severity, "severity", where);
         if (level != "warning" && level != "critical") {
-            fault(*severity,
-                  in_quotes("severity") + where + " must be \"warning\" or \"critical\"");
+            fault(*severity, quoted("severity") + where + " must be \"warning\" or \"critical\"");
         }
         rule.severity = level == "critical" ? AlarmSeverity::critical : AlarmSeverity::warning;
     }
@@ -171,12 +168,12 @@ WebhookTarget read_webhook(const toml::table& table, std::size_t number_in_file)
     }
     target.url = text(*url, "url", where);
     if (!target.url.starts_with("http://") && !target.url.starts_with("https://")) {
-        fault(*url, in_quotes("url") + where + " must start with http:// or https://");
+        fault(*url, quoted("url") + where + " must start with http:// or https://");
     }
     if (const toml::node* format = table.get("format")) {
         const std::string name = text(*format, "format", where);
         if (name != "json" && name != "ntfy") {
-            fault(*format, in_quotes("format") + where + " must be \"json\" or \"ntfy\"");
+            fault(*format, quoted("format") + where + " must be \"json\" or \"ntfy\"");
         }
         target.format = name == "ntfy" ? WebhookTarget::Format::ntfy : WebhookTarget::Format::json;
     }
@@ -190,7 +187,7 @@ CommandTarget read_command(const toml::table& table, std::size_t number_in_file)
     const toml::array* words = run != nullptr ? run->as_array() : nullptr;
     if (words == nullptr || words->empty()) {
         fault(run != nullptr ? *run : static_cast<const toml::node&>(table),
-              in_quotes("run") + where + " must be a list of texts, the program first");
+              quoted("run") + where + " must be a list of texts, the program first");
     }
     CommandTarget target;
     for (const toml::node& word : *words) {
@@ -215,14 +212,16 @@ std::optional<std::string> whole_file(const std::string& path, std::string& why)
 // absolute; its content, or a fault that names `what` it is.
 std::string named_file(const toml::node& node, std::string_view config_path, std::string_view what,
                        std::string& path) {
+    // Only where MQTT is built in, which is not Windows: "/" alone separates folders.
     path = node.value<std::string>().value_or("");
-    if (!std::filesystem::path(path).is_absolute()) {
-        path = (std::filesystem::path(config_path).parent_path() / path).string();
+    if (const std::size_t slash = config_path.rfind('/');
+        !path.starts_with('/') && slash != std::string_view::npos) {
+        path = std::string(config_path.substr(0, slash + 1)) + path;
     }
     std::string why;
     std::optional<std::string> content = whole_file(path, why);
     if (!content) {
-        fault(node, "the " + std::string(what) + " " + in_quotes(path) + " cannot be read: " + why);
+        fault(node, "the " + std::string(what) + " " + quoted(path) + " cannot be read: " + why);
     }
     return std::move(*content);
 }
@@ -230,7 +229,7 @@ std::string named_file(const toml::node& node, std::string_view config_path, std
 std::string topic(const toml::node& node, std::string_view key) {
     std::string name = text(node, key, " in mqtt");
     if (!good_topic(name)) {
-        fault(node, in_quotes(key) +
+        fault(node, quoted(key) +
                         " in mqtt must be printable ASCII without \"+\" or \"#\", starting with "
                         "neither \"$\" nor \"/\" and not ending with \"/\"");
     }
