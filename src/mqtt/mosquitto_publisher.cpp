@@ -243,6 +243,7 @@ void MosquittoPublisher::run() {
 
 // Until the connection ends: whatever is handed is sent as soon as the connection takes it.
 int MosquittoPublisher::serve() {
+    Clock::time_point housekeeping_due = Clock::now();
     while (true) {
         if (just_connected_) {
             just_connected_ = false;
@@ -275,18 +276,24 @@ int MosquittoPublisher::serve() {
         pollfd watched[] = {
             {socket, static_cast<short>(POLLIN | (mosquitto_want_write(client_) ? POLLOUT : 0)), 0},
             {wake_fd_, POLLIN, 0}};
-        if (::poll(watched, 2, housekeeping_ms) > 0 && (watched[1].revents & POLLIN) != 0) {
+        const int ready = ::poll(watched, 2, housekeeping_ms);
+        if (ready > 0 && (watched[1].revents & POLLIN) != 0) {
             std::uint64_t count = 0;
             if (::read(wake_fd_, &count, sizeof count) < 0) {
                 count = 0;  // already drained
             }
         }
-        // With no time to wait, mosquitto_loop does what the socket is ready for (the TLS
-        // handshake included) and looks after the keep-alive.
-        errno = 0;
-        const int result = mosquitto_loop(client_, 0, 1);
-        if (result != MOSQ_ERR_SUCCESS || mosquitto_socket(client_) < 0) {
-            return result;
+        // A wake-up alone only hands something over, which the top of the loop publishes:
+        // the library's loop is for the socket and the keep-alive.
+        if ((ready > 0 && watched[0].revents != 0) || Clock::now() >= housekeeping_due) {
+            housekeeping_due = Clock::now() + std::chrono::milliseconds(housekeeping_ms);
+            // With no time to wait, mosquitto_loop does what the socket is ready for (the
+            // TLS handshake included) and looks after the keep-alive.
+            errno = 0;
+            const int result = mosquitto_loop(client_, 0, 1);
+            if (result != MOSQ_ERR_SUCCESS || mosquitto_socket(client_) < 0) {
+                return result;
+            }
         }
     }
 }
