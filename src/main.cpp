@@ -1,6 +1,6 @@
 // stillmon: monitors a distillation column from its measuring device, or replays a saved log.
 // Here the real platform is made (window, serial link, page server, webhook client, PNG
-// encoder, clock); everything the program decides lives in startup/ and below.
+// encoder, clock, MQTT); everything the program decides lives in startup/ and below.
 #include <algorithm>
 #include <chrono>
 #include <string>
@@ -11,6 +11,9 @@
 #include "display/sdl_window.h"
 #include "link/serial_port_link.h"
 #include "notify/webhook_sender.h"
+#if STILLMON_MQTT
+#include "mqtt/mosquitto_publisher.h"
+#endif
 #include "startup/stillmon_run.h"
 #include "web/page_server.h"
 
@@ -19,6 +22,14 @@ namespace {
 double monotonic_seconds() {
     const auto since_start = std::chrono::steady_clock::now().time_since_epoch();
     return std::chrono::duration<double>(since_start).count();
+}
+
+stillmon::MqttPublisherStarter mqtt_publisher_starter() {
+#if STILLMON_MQTT
+    return stillmon::start_mosquitto_publisher;
+#else
+    return nullptr;  // [mqtt] in the configuration file is refused
+#endif
 }
 
 }  // namespace
@@ -33,7 +44,8 @@ int main(int argc, char** argv) {
                                              stillmon::encode_picture_png,
                                              stillmon::take_snapshot,
                                              stillmon::make_sdl_alarm_tone,
-                                             monotonic_seconds};
+                                             monotonic_seconds,
+                                             mqtt_publisher_starter()};
     const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
     return stillmon::run_stillmon(argc > 0 ? argv[0] : "stillmon", arguments, platform);
 }

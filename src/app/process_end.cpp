@@ -7,6 +7,11 @@
 
 namespace stillmon {
 
+void ProcessEnd::add_closer(std::function<void()> closer) {
+    const std::lock_guard lock(closers_mutex_);
+    closers_.push_back(std::move(closer));
+}
+
 void ProcessEnd::close_all_and_exit(int status) {
     ending_.lock();  // never unlocked: the process ends below
     if (DeviceLink* link = link_.load()) {
@@ -14,6 +19,12 @@ void ProcessEnd::close_all_and_exit(int status) {
     }
     if (CycleLogs* logs = logs_.load()) {
         logs->close();
+    }
+    {
+        const std::lock_guard lock(closers_mutex_);
+        for (const std::function<void()>& close : closers_) {
+            close();
+        }
     }
     restore_console_mode();
     std::fflush(stdout);

@@ -12,6 +12,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "mqtt/broker_address.h"
+#include "mqtt/mqtt_topics.h"
 #include "notify/webhook_url.h"
 
 namespace stillmon {
@@ -202,8 +204,119 @@ CommandTarget read_command(const toml::table& table, std::size_t number_in_file)
     return target;
 }
 
-AlarmConfig read_config(const toml::table& file) {
-    refuse_unknown_keys(file, {"arm_after", "alarm", "notify"}, "");
+// The whole file at `path`, or nothing with `why` ("No such file or directory").
+std::optional<std::string> whole_file(const std::string& path, std::string& why) {
+    errno = 0;
+    std::ifstream file(path, std::ios::binary);
+    std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (!file.is_open() || file.bad()) {
+        why = std::generic_category().message(errno != 0 ? errno : EIO);
+        return std::nullopt;
+    }
+    return content;
+}
+
+// A file the configuration names, found beside the configuration file unless its path is
+// absolute; its content, or a fault that names `what` it is.
+std::string named_file(const toml::node& node, std::string_view config_path, std::string_view what,
+                       std::string& path) {
+    // Only where MQTT is built in, which is not Windows: "/" alone separates folders.
+    path = node.value<std::string>().value_or("");
+    if (const std::size_t slash = config_path.rfind('/');
+        !path.starts_with('/') && slash != std::string_view::npos) {
+        path = std::string(config_path.substr(0, slash + 1)) + path;
+    }
+    std::string why;
+    std::optional<std::string> content = whole_file(path, why);
+    if (!content) {
+        fault(node, "the " + std::string(what) + " " + quoted(path) + " cannot be read: " + why);
+    }
+    return std::move(*content);
+}
+
+std::string topic(const toml::node& node, std::string_view key) {
+    std::string name = text(node, key, " in mqtt");
+    if (!good_topic(name)) {
+        fault(node, quoted(key) +
+                        " in mqtt must be printable ASCII without \"+\" or \"#\", starting with "
+                        "neither \"$\" nor \"/\" and not ending with \"/\"");
+    }
+    return name;
+}
+
+MqttSettings read_mqtt(const toml::node& node, std::string_view config_path) {
+    const toml::table& table = table_of(node, "mqtt");
+#if !STILLMON_MQTT
+#ifdef _WIN32
+    fault(table, "MQTT is not built into this stillmon for Windows");
+#else
+    fault(table, "MQTT is not built into this stillmon");
+#endif
+#endif
+    const std::string where = " in mqtt";
+    // A password written here would be read by whoever may read the alarms.
+    for (const auto& [key, value] : table) {
+        if (key.str() == "password") {
+            throw ConfigFault{key.source().begin,
+                              "\"password\" in mqtt is never read from this file: name a file "
+                              "that holds it with \"password_file\""};
+        }
+    }
+    refuse_unknown_keys(
+        table, {"broker", "username", "password_file", "ca_file", "topic", "discovery"}, where);
+    MqttSettings settings;
+    const toml::node* broker = table.get("broker");
+    if (broker == nullptr) {
+        fault(table, "mqtt needs a \"broker\"");
+    }
+    settings.broker = text(*broker, "broker", where);
+    const std::optional<BrokerAddress> address = read_broker_address(settings.broker);
+    if (!address) {
+        fault(*broker, "\"broker\" in mqtt must be mqtt://HOST[:PORT] or mqtts://HOST[:PORT]");
+    }
+    settings.address = *address;
+    if (const toml::node* username = table.get("username")) {
+        settings.username = text(*username, "username", where);
+    }
+    if (const toml::node* password_file = table.get("password_file")) {
+        text(*password_file, "password_file", where);
+        if (!settings.username) {
+            fault(*password_file, "\"password_file\" in mqtt needs a \"username\"");
+        }
+        std::string path;
+        std::string password = named_file(*password_file, config_path, "password file", path);
+        // As `echo secret > file` leaves it.
+        if (password.ends_with('\n')) {
+            password.pop_back();
+            if (password.ends_with('\r')) {
+                password.pop_back();
+            }
+        }
+        settings.password = std::move(password);
+    }
+    if (const toml::node* ca_file = table.get("ca_file")) {
+        text(*ca_file, "ca_file", where);
+        if (!settings.address.tls) {
+            fault(*ca_file, "\"ca_file\" in mqtt is for an mqtts:// broker");
+        }
+        std::string path;
+        named_file(*ca_file, config_path, "certificate file", path);
+        settings.ca_file = path;
+    }
+    if (const toml::node* topic_node = table.get("topic")) {
+        settings.topic = topic(*topic_node, "topic");
+    }
+    if (const toml::node* discovery = table.get("discovery")) {
+        settings.discovery = text(*discovery, "discovery", where);
+        if (!settings.discovery.empty()) {  // empty: no discovery
+            settings.discovery = topic(*discovery, "discovery");
+        }
+    }
+    return settings;
+}
+
+AlarmConfig read_config(const toml::table& file, std::string_view path) {
+    refuse_unknown_keys(file, {"arm_after", "alarm", "notify", "mqtt"}, "");
     AlarmConfig config;
     if (const toml::node* arm_after = file.get("arm_after")) {
         config.arm_after_s = duration(*arm_after, "arm_after", "");
@@ -227,6 +340,9 @@ AlarmConfig read_config(const toml::table& file) {
                 config.commands.push_back(read_command(table, n));
             });
         }
+    }
+    if (const toml::node* mqtt = file.get("mqtt")) {
+        config.mqtt = read_mqtt(*mqtt, path);
     }
     return config;
 }
@@ -259,23 +375,20 @@ std::optional<double> read_duration(std::string_view text) {
 }
 
 std::optional<AlarmConfig> read_alarm_config_file(const std::string& path, std::string& error) {
-    errno = 0;
-    std::ifstream file(path, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(file)),
-                           std::istreambuf_iterator<char>());
-    if (!file.is_open() || file.bad()) {
-        error =
-            path + ": cannot be read: " + std::generic_category().message(errno != 0 ? errno : EIO);
+    std::string why;
+    const std::optional<std::string> content = whole_file(path, why);
+    if (!content) {
+        error = path + ": cannot be read: " + why;
         return std::nullopt;
     }
-    return read_alarm_config(text, path, error);
+    return read_alarm_config(*content, path, error);
 }
 
 std::optional<AlarmConfig> read_alarm_config(std::string_view text, std::string_view path,
                                              std::string& error) {
     try {
         const toml::table file = toml::parse(text, path);
-        return read_config(file);
+        return read_config(file, path);
     } catch (const toml::parse_error& problem) {
         error = located(path, problem.source().begin, problem.description());
     } catch (const ConfigFault& problem) {

@@ -6,16 +6,19 @@
 #include <vector>
 
 #include "alarms/alarm_rule.h"
+#include "mqtt/mqtt_settings.h"
 #include "notify/notify_targets.h"
 
 namespace stillmon {
 
-// The configuration file (--config): the alarms and where they are notified.
+// The configuration file (--config): the alarms, where they are notified, and the MQTT
+// broker the run is published to.
 struct AlarmConfig {
     double arm_after_s = 0.0;  // nothing fires this long after the run starts
     std::vector<AlarmRule> alarms;
     std::vector<WebhookTarget> webhooks;
     std::vector<CommandTarget> commands;
+    std::optional<MqttSettings> mqtt;
 };
 
 // Reads the TOML text of the file `path`. Anything the program would not understand (a key

@@ -86,6 +86,9 @@ void MainThreadHost::cycle_drawn(const CycleRecord& record) {
     if (at_.view != nullptr) {
         at_.view->publish_cycle(record, at_.now_s());
     }
+    if (cycle_taker_) {
+        cycle_taker_(record);
+    }
     // Before the presentation, so that the alarm row belongs to the cycle's picture.
     look_at_alarms(&record);
     at_.presenter.cycle_drawn();

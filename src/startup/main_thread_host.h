@@ -49,6 +49,12 @@ class MainThreadHost final : public CycleHost {
 
     void take_snapshot_if_requested();
 
+    // From here on each cycle's record also goes to `take` (the MQTT publisher), after the
+    // live view. `take` only hands it over: the main thread does no network I/O.
+    void hand_each_cycle_to(std::function<void(const CycleRecord&)> take) {
+        cycle_taker_ = std::move(take);
+    }
+
     // From here on the alarms are evaluated after each cycle, when the operator acknowledges
     // them and, for an alarm on the frame age in a live run, between cycles at the moment it
     // can change; what each look found goes to `outputs`.
@@ -67,6 +73,7 @@ class MainThreadHost final : public CycleHost {
     bool alarms_live_ = false;
     bool looks_between_cycles_ = false;
     AlarmOutputs* alarm_outputs_ = nullptr;
+    std::function<void(const CycleRecord&)> cycle_taker_;
     std::uint64_t picture_revision_ = ~std::uint64_t{0};
     double picture_time_s_ = 0.0;
 };

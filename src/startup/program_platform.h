@@ -11,6 +11,7 @@
 #include "display/alarm_tone.h"
 #include "link/device_link.h"
 #include "link/port_settings.h"
+#include "mqtt/mqtt_publisher.h"
 #include "notify/notice_sender.h"
 #include "notify/notice_texts.h"
 #include "notify/notify_targets.h"
@@ -50,7 +51,8 @@ struct ProgramPlatform {
     PageAnswers::PictureEncoder encode_png;
     SnapshotSaver save_snapshot;
     AlarmToneMaker make_alarm_tone;
-    std::function<double()> now_s;  // monotonic
+    std::function<double()> now_s;    // monotonic
+    MqttPublisherStarter start_mqtt;  // none in a build without MQTT
 };
 
 }  // namespace stillmon

@@ -18,7 +18,8 @@ void print_usage(const RequestAnswers& answers) {
         << "  --version   print the version and exit\n"
         << "  --serve [ADDRESS:]PORT  serve a live page of the run over HTTP on ADDRESS\n"
         << "              (default 127.0.0.1; 0.0.0.0: every interface) and PORT\n"
-        << "  --config FILE  read alarms and where they are notified from the TOML FILE\n"
+        << "  --config FILE  read alarms, where they are notified and the MQTT broker\n"
+        << "              from the TOML FILE\n"
         << "Keys, files and exit statuses: man stillmon. Esc or x quits (exit status 55).\n";
 }
 

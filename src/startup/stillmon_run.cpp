@@ -14,6 +14,7 @@
 #include "startup/alarm_outputs.h"
 #include "startup/alarm_window.h"
 #include "startup/main_screen.h"
+#include "startup/mqtt_setup.h"
 #include "startup/open_failure_notice.h"
 #include "startup/page_setup.h"
 #include "startup/run_request.h"
@@ -202,6 +203,10 @@ int run_stillmon(const char* program, const std::vector<std::string>& arguments,
                 [view](const AlarmNotice& notice) { view->note_alarm_change(notice); });
         }
     }
+    const std::unique_ptr<MqttPublisher> mqtt =
+        request->alarms ? publish_to_mqtt(*request->alarms, plan, platform, start, screen.host,
+                                          alarm_outputs, process_end)
+                        : nullptr;
     start_supervisor(supervisor, screen, process_end);
     run_cycles(plan, sources, screen, state, process_end);
 }

@@ -1,6 +1,6 @@
 #include "web/alarm_json.h"
 
-#include "web/json_text.h"
+#include "base/json_text.h"
 
 namespace stillmon {
 

@@ -2,8 +2,8 @@
 
 #include <charconv>
 
+#include "base/json_text.h"
 #include "web/alarm_json.h"
-#include "web/json_text.h"
 #include "web/loopback_host.h"
 #include "web/metrics_text.h"
 #include "web/page_template.h"

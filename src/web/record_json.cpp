@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "web/json_text.h"
+#include "base/json_text.h"
 
 namespace stillmon {
 

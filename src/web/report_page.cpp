@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <utility>
 
+#include "base/json_text.h"
 #include "base/latin1_text.h"
 #include "base/numbers.h"
 #include "base/shortest_number.h"
-#include "web/json_text.h"
 #include "web/page_assets.h"
 #include "web/page_template.h"
 #include "web/record_json.h"

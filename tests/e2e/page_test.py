@@ -30,20 +30,8 @@ import stillmon_harness as sh
 from page_client import get_json, request
 import text_log
 
-RECORD_KEYS = {"index", "record", "device_time", "interval", "temperatures", "proof",
-               "liquid_strength", "vapour_strength", "whole_stages", "stages", "valve", "flow",
-               "reflux_ratio", "timing_errors"}
 
-
-def logged(line):
-    """A text-log line's values: record number, device time, interval, channels 0-7, proof."""
-    fields = text_log.split_fields(line)
-    return {"record": int(fields[12][4:]), "device_time": fields[10],
-            "interval": float(fields[11]), "proof": text_log.read_number(fields[9][6:]),
-            "temperatures": [f[6:] for f in fields[1:9]]}
-
-
-class PageTestCase(sh.ProgramTestCase):
+class PageTestCase(sh.RecordChecks, sh.ProgramTestCase):
     def start_live(self, *simulator_options, monitor_options=()):
         self.simulator = sh.Simulator(self.dir, *simulator_options)
         self.addCleanup(self.simulator.stop)
@@ -52,18 +40,6 @@ class PageTestCase(sh.ProgramTestCase):
         self.addCleanup(monitor.stop)
         url = monitor.output.wait_for(r"^Page served at (http://\S+)$").group(1)
         return monitor, url
-
-    def assert_record_matches_line(self, record, line):
-        self.assertEqual(set(record), RECORD_KEYS)
-        values = logged(line)
-        for key in ("record", "device_time", "proof"):
-            self.assertEqual(record[key], values[key], key)
-        self.assertAlmostEqual(record["interval"], values["interval"], delta=0.0005)
-        self.assert_temperatures_logged(record["temperatures"], values["temperatures"])
-
-    def assert_temperatures_logged(self, exact, logged_texts):
-        """Exact values (sixteenths of a degree) are written to the log with one decimal."""
-        self.assertEqual([text_log.format_number(t, "0.0") for t in exact], logged_texts)
 
 
 class PageInBrowser(PageTestCase):
@@ -94,7 +70,7 @@ class PageInBrowser(PageTestCase):
             # Without alarms configured, neither the banner nor the sound button shows.
             self.assertEqual(page.evaluate("['alarm-banner', 'sound'].map(id => "
                                            "document.getElementById(id).offsetHeight)"), [0, 0])
-            last = logged(monitor.logged_lines()[-1])["record"]
+            last = sh.logged(monitor.logged_lines()[-1])["record"]
             shown = page.evaluate("document.getElementById('record-number').textContent")
             self.assertEqual(shown, str(last))
             shot = os.path.join(self.dir, "page.png")
@@ -142,7 +118,7 @@ class PageApi(PageTestCase):
         self.assertGreater(samples["stillmon_last_frame_age_seconds", None].value, 2.5)
         self.assert_temperatures_logged(
             [samples["stillmon_temperature_celsius", str(c)].value for c in range(8)],
-            logged(lines[-1])["temperatures"])
+            sh.logged(lines[-1])["temperatures"])
         self.assertAlmostEqual(samples["stillmon_vapour_strength_percent", None].value,
                                records[-1]["vapour_strength"], places=4)
         monitor.stop()
@@ -161,7 +137,7 @@ class PageApi(PageTestCase):
             # The replay rebuilds each channel as the logged value plus its replay offset.
             raws = text_log.refilled_raws(text_log.split_fields(line))
             self.assertEqual(record["temperatures"], [raw / 16 for raw in raws])
-            self.assertEqual(record["record"], logged(line)["record"])
+            self.assertEqual(record["record"], sh.logged(line)["record"])
 
     def test_bad_requests_are_refused_and_a_silent_client_is_dropped(self):
         monitor, url = self.start_live()
@@ -212,9 +188,9 @@ alarm = [{name = "tank-set", value = "tank", above = -100.0, severity = "critica
         self.assertEqual(state, {"tank-set": ("firing", "critical", 1),
                                  "steam-frozen": ("normal", "warning", 0)})
         self.assertIn(text_log.format_number(alarms["tank-set"]["value"], "0.0"),
-                      [logged(line)["temperatures"][0] for line in lines])
+                      [sh.logged(line)["temperatures"][0] for line in lines])
         # It fired on the first cycle: its mark stands at that cycle on the charts.
-        first = logged(lines[0])
+        first = sh.logged(lines[0])
         self.assertEqual([(m["alarm"], m["state"], m["index"], m["record"], m["device_time"])
                           for m in answer["marks"]],
                          [("tank-set", "firing", 1, first["record"], first["device_time"])])
@@ -286,11 +262,11 @@ class PageLoad(PageTestCase):
         self.assertTrue(all(n > least for n in answered), answered)
         lines = monitor.logged_lines()
         # Every interval after the first (measured from start-up) within 0.71-0.99 s.
-        late = [line for line in lines[1:] if not 0.71 <= logged(line)["interval"] <= 0.99]
+        late = [line for line in lines[1:] if not 0.71 <= sh.logged(line)["interval"] <= 0.99]
         self.assertEqual(late, [])
         sent = [int(n) for n in re.findall(r"frame \d+ \(record (\d+)\) sent whole",
                                            "\n".join(self.simulator.program.output.all()))]
-        numbers = [logged(line)["record"] for line in lines]
+        numbers = [sh.logged(line)["record"] for line in lines]
         self.assertEqual(numbers, sent[:len(numbers)])
         self.assertLessEqual(len(sent) - len(numbers), 1)  # one frame may be in flight
         self.assertGreater(len(numbers), duration_s / 0.9 - 2)

@@ -352,6 +352,36 @@ def split_binary_log(data, growing=False):
     return records
 
 
+# The names of a cycle's record as the page's API and the MQTT state give it.
+RECORD_KEYS = {"index", "record", "device_time", "interval", "temperatures", "proof",
+               "liquid_strength", "vapour_strength", "whole_stages", "stages", "valve", "flow",
+               "reflux_ratio", "timing_errors"}
+
+
+def logged(line):
+    """A text-log line's values: record number, device time, interval, channels 0-7, proof."""
+    fields = text_log.split_fields(line)
+    return {"record": int(fields[12][4:]), "device_time": fields[10],
+            "interval": float(fields[11]), "proof": text_log.read_number(fields[9][6:]),
+            "temperatures": [f[6:] for f in fields[1:9]]}
+
+
+class RecordChecks:
+    """Assertions of a test case on records published as JSON against the text log."""
+
+    def assert_record_matches_line(self, record, line):
+        self.assertEqual(set(record), RECORD_KEYS)
+        values = logged(line)
+        for key in ("record", "device_time", "proof"):
+            self.assertEqual(record[key], values[key], key)
+        self.assertAlmostEqual(record["interval"], values["interval"], delta=0.0005)
+        self.assert_temperatures_logged(record["temperatures"], values["temperatures"])
+
+    def assert_temperatures_logged(self, exact, logged_texts):
+        """Exact values (sixteenths of a degree) are written to the log with one decimal."""
+        self.assertEqual([text_log.format_number(t, "0.0") for t in exact], logged_texts)
+
+
 def expected_text_log_prefix(elements, proof_text="0.0"):
     """A text-log line up to and including the device time stamp, and its record number
     item: what a frame with these received elements must give."""

@@ -52,3 +52,7 @@ stillmon_add_e2e_suites(alarm_window_test alarm_window 120 AlarmWindow)
 # Where a live run's alarms go: webhooks (a local receiver, and one that never answers),
 # commands and the events file; a replay sends nothing.
 stillmon_add_e2e_suites(alarm_test alarm 180 AlarmDelivery)
+
+# Publishing to an MQTT broker: Mosquitto started by the tests (anonymous, with passwords,
+# with TLS), paho as the subscriber.
+stillmon_add_e2e_suites(mqtt_test mqtt 180 MqttPublishing MqttFaults)

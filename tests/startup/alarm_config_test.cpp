@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <tuple>
+
+#include "support/temp_directory.h"
+
 namespace stillmon {
 namespace {
 
@@ -86,6 +91,33 @@ TEST(AlarmConfig, RefusesWhatItDoesNotUnderstand) {
          "still.toml:2:7: \"run\" in command 1 must be a list of texts, the program first"},
         {"[notify]\nemail = \"me\"\n", "still.toml:2:1: unknown key \"email\" in notify"},
         {"above = = 1\n", "still.toml:1:9: "},  // not TOML: toml++'s own words follow
+#if STILLMON_MQTT
+        {"[mqtt]\ntopic = \"still\"\n", "still.toml:1:1: mqtt needs a \"broker\""},
+        {"[mqtt]\nbroker = \"http://x\"\n",
+         "still.toml:2:10: \"broker\" in mqtt must be mqtt://HOST[:PORT] or mqtts://HOST[:PORT]"},
+        {"[mqtt]\nbroker = \"mqtt://x:0\"\n",
+         "still.toml:2:10: \"broker\" in mqtt must be mqtt://HOST[:PORT] or mqtts://HOST[:PORT]"},
+        {"[mqtt]\nbroker = \"mqtt://x\"\nusername = \"still\"\npassword = \"s3cret\"\n",
+         "still.toml:4:1: \"password\" in mqtt is never read from this file: name a file that "
+         "holds it with \"password_file\""},
+        {"[mqtt]\nbroker = \"mqtt://x\"\npassword_file = \"pw\"\n",
+         "still.toml:3:17: \"password_file\" in mqtt needs a \"username\""},
+        {"[mqtt]\nbroker = \"mqtt://x\"\nusername = \"still\"\npassword_file = \"absent\"\n",
+         "still.toml:4:17: the password file \"absent\" cannot be read: No such file or directory"},
+        {"[mqtt]\nbroker = \"mqtt://x\"\nca_file = \"ca.pem\"\n",
+         "still.toml:3:11: \"ca_file\" in mqtt is for an mqtts:// broker"},
+        {"[mqtt]\nbroker = \"mqtts://x\"\nca_file = \"absent.pem\"\n",
+         "still.toml:3:11: the certificate file \"absent.pem\" cannot be read: No such file or "
+         "directory"},
+        {"[mqtt]\nbroker = \"mqtt://x\"\ntopic = \"still/+\"\n",
+         "still.toml:3:9: \"topic\" in mqtt must be printable ASCII without \"+\" or \"#\", "
+         "starting with neither \"$\" nor \"/\" and not ending with \"/\""},
+        {"[mqtt]\nbroker = \"mqtt://x\"\ndiscovery = \"/homeassistant\"\n",
+         "still.toml:3:13: \"discovery\" in mqtt must be printable ASCII without \"+\" or "
+         "\"#\", starting with neither \"$\" nor \"/\" and not ending with \"/\""},
+#else
+        {"[mqtt]\nbroker = \"mqtt://x\"\n", "still.toml:1:1: MQTT is not built into this stillmon"},
+#endif
     };
     for (const auto& [text, expected] : cases) {
         std::string error;
@@ -94,6 +126,40 @@ TEST(AlarmConfig, RefusesWhatItDoesNotUnderstand) {
         EXPECT_GT(error.size(), expected.size() - 1) << text;
     }
 }
+
+#if STILLMON_MQTT
+// The password and the certificates are found beside the configuration file.
+TEST(AlarmConfig, ReadsTheBrokerAndThePasswordFromItsFile) {
+    const test_support::TempDirectory folder;
+    std::ofstream(folder.file("password")) << "s3cret\n";
+    std::ofstream(folder.file("ca.pem")) << "-----BEGIN CERTIFICATE-----\n";
+    std::string error;
+    const auto config = read_alarm_config(R"([mqtt]
+broker = "mqtts://broker.example:18883"
+username = "still"
+password_file = "password"
+ca_file = "ca.pem"
+topic = "barn/still"
+discovery = ""
+)",
+                                          folder.file("still.toml"), error);
+    ASSERT_TRUE(config) << error;
+    const MqttSettings& mqtt = *config->mqtt;
+    EXPECT_EQ(std::tie(mqtt.address.host, mqtt.address.port, mqtt.address.tls),
+              std::make_tuple("broker.example", 18883, true));
+    EXPECT_EQ(mqtt.password, "s3cret");  // without the line's end
+    EXPECT_EQ(std::tie(mqtt.username, mqtt.ca_file, mqtt.topic, mqtt.discovery),
+              std::make_tuple("still", folder.file("ca.pem"), "barn/still", ""));
+
+    const auto plain = read_alarm_config("[mqtt]\nbroker = \"mqtt://[::1]\"\n", "a.toml", error);
+    ASSERT_TRUE(plain) << error;
+    const MqttSettings& defaults = *plain->mqtt;
+    EXPECT_EQ(std::tie(defaults.address.host, defaults.address.port, defaults.address.tls),
+              std::make_tuple("::1", 1883, false));
+    EXPECT_EQ(std::tie(defaults.topic, defaults.discovery),
+              std::make_tuple(std::nullopt, "homeassistant"));
+}
+#endif
 
 // The example the package installs is one a distiller can start from as it is.
 TEST(AlarmConfig, ReadsTheInstalledExample) {

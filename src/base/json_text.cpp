@@ -1,4 +1,4 @@
-#include "web/json_text.h"
+#include "base/json_text.h"
 
 #include "base/shortest_number.h"
 

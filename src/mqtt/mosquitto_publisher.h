@@ -1,0 +1,11 @@
+#pragma once
+
+#include "mqtt/mqtt_publisher.h"
+
+namespace stillmon {
+
+// The publisher on libmosquitto (mqtt/mqtt_publisher.h).
+std::unique_ptr<MqttPublisher> start_mosquitto_publisher(MqttRun run, const ThreadStarter& start,
+                                                         std::function<void(std::string_view)> say);
+
+}  // namespace stillmon
