@@ -38,37 +38,37 @@ void LiveView::publish_picture(WindowPicture picture) {
 // Every look publishes, the list being a handful of alarms: built by the caller, it costs
 // one allocation here and the exchange of two pointers under the lock, and the page never
 // shows a value older than the latest look.
-void LiveView::publish_alarms(std::vector<AlarmSnapshot> alarms) {
-    auto published = std::make_shared<const std::vector<AlarmSnapshot>>(std::move(alarms));
-    std::shared_ptr<const std::vector<AlarmSnapshot>> old;
-    std::lock_guard lock(alarms_mutex_);
-    old = std::exchange(alarms_, std::move(published));
-}
-
 void LiveView::note_alarm_change(const AlarmNotice& notice) {
-    if (notice.state != "firing" && notice.state != "cleared") {
-        return;
+    if (notice.state == "firing" || notice.state == "cleared") {
+        unpublished_marks_.push_back({history_.newest_index(), notice.alarm, notice.state,
+                                      notice.record_number, notice.device_time, notice.time});
     }
-    // Only the main thread replaces the list, so the one the next is built from is still
-    // current when they are exchanged; changes are rare, and a copy of 200 marks is nothing.
-    const std::shared_ptr<const std::vector<AlarmMark>> current = alarm_marks();
-    const std::size_t kept = std::min(current->size(), alarm_mark_capacity - 1);
-    auto next = std::make_shared<std::vector<AlarmMark>>(current->end() - kept, current->end());
-    next->push_back({history_.newest_index(), notice.alarm, notice.state, notice.record_number,
-                     notice.device_time, notice.time});
-    std::shared_ptr<const std::vector<AlarmMark>> old;
-    std::lock_guard lock(alarms_mutex_);
-    old = std::exchange(alarm_marks_, std::move(next));
 }
 
-std::shared_ptr<const std::vector<AlarmSnapshot>> LiveView::alarms() const {
+void LiveView::publish_alarms(std::vector<AlarmSnapshot> alarms) {
+    // Only the main thread replaces what is shown, so the marks the next is built from are
+    // still current when they are exchanged; changes are rare, and a copy of 200 marks is
+    // nothing.
+    const std::vector<AlarmMark>& shown = alarms_->marks;
+    const std::size_t kept =
+        std::min(shown.size(),
+                 alarm_mark_capacity - std::min(alarm_mark_capacity, unpublished_marks_.size()));
+    auto next = std::make_shared<AlarmsShown>();
+    next->alarms = std::move(alarms);
+    next->marks.assign(shown.end() - static_cast<std::ptrdiff_t>(kept), shown.end());
+    const std::size_t fresh = std::min(unpublished_marks_.size(), alarm_mark_capacity);
+    next->marks.insert(next->marks.end(),
+                       unpublished_marks_.end() - static_cast<std::ptrdiff_t>(fresh),
+                       unpublished_marks_.end());
+    unpublished_marks_.clear();
+    std::shared_ptr<const AlarmsShown> old;
+    std::lock_guard lock(alarms_mutex_);
+    old = std::exchange(alarms_, std::move(next));
+}
+
+std::shared_ptr<const AlarmsShown> LiveView::alarms() const {
     std::lock_guard lock(alarms_mutex_);
     return alarms_;
-}
-
-std::shared_ptr<const std::vector<AlarmMark>> LiveView::alarm_marks() const {
-    std::lock_guard lock(alarms_mutex_);
-    return alarm_marks_;
 }
 
 LinkStatus LiveView::link_status() const {

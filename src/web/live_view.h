@@ -42,6 +42,13 @@ struct AlarmMark {
     std::string time;  // wall clock, ISO 8601 with offset
 };
 
+// The alarms as the page shows them, published as one whole: a reader never sees a mark
+// without the state of the alarm that made it.
+struct AlarmsShown {
+    std::vector<AlarmSnapshot> alarms;  // empty without alarms
+    std::vector<AlarmMark> marks;       // oldest first
+};
+
 // Everything the running program shows outside its window, in one place: the main thread
 // publishes each cycle, between cycles a copy of the window, and with alarms their state
 // after every look and each firing and clearing; the supervisor counts its re-opens; the
@@ -61,11 +68,13 @@ class LiveView {
     void publish_picture(WindowPicture picture);
     // Supervisor thread.
     void count_link_reopen() { reopens_.fetch_add(1); }
-    // Main thread, after every look at the alarms: each alarm as it stands.
-    void publish_alarms(std::vector<AlarmSnapshot> alarms);
     // Main thread, for each change of an alarm: a firing or a clearing becomes a chart mark
-    // at the newest cycle published; repeats and acknowledgements leave the charts alone.
+    // at the newest cycle published, shown with the next publish_alarms; repeats and
+    // acknowledgements leave the charts alone.
     void note_alarm_change(const AlarmNotice& notice);
+    // Main thread, after every look at the alarms: each alarm as it stands, and the marks
+    // noted since the last time.
+    void publish_alarms(std::vector<AlarmSnapshot> alarms);
 
     const HistoryRing& history() const { return history_; }
     LinkStatus link_status() const;
@@ -73,10 +82,8 @@ class LiveView {
     std::optional<float> last_reflux_ratio() const;
     // Null until the first picture.
     std::shared_ptr<const PublishedPicture> picture() const;
-    // Empty without alarms.
-    std::shared_ptr<const std::vector<AlarmSnapshot>> alarms() const;
-    // Oldest first, at most alarm_mark_capacity.
-    std::shared_ptr<const std::vector<AlarmMark>> alarm_marks() const;
+    // At most alarm_mark_capacity marks.
+    std::shared_ptr<const AlarmsShown> alarms() const;
 
   private:
     HistoryRing history_;
@@ -90,10 +97,8 @@ class LiveView {
     // Replaced whole, never changed in place: a reader keeps what it took while the main
     // thread publishes the next.
     mutable std::mutex alarms_mutex_;
-    std::shared_ptr<const std::vector<AlarmSnapshot>> alarms_ =
-        std::make_shared<const std::vector<AlarmSnapshot>>();
-    std::shared_ptr<const std::vector<AlarmMark>> alarm_marks_ =
-        std::make_shared<const std::vector<AlarmMark>>();
+    std::shared_ptr<const AlarmsShown> alarms_ = std::make_shared<const AlarmsShown>();
+    std::vector<AlarmMark> unpublished_marks_;  // main thread only
 };
 
 }  // namespace stillmon

@@ -87,13 +87,14 @@ PageAnswer PageAnswers::answer(const PageRequest& request) {
         return json_answer(history_json(after));
     }
     if (request.path == "/api/alarms") {
-        return json_answer(alarms_json(*view_.alarms(), *view_.alarm_marks()));
+        const auto alarms = view_.alarms();
+        return json_answer(alarms_json(alarms->alarms, alarms->marks));
     }
     if (request.path == "/metrics") {
         return text_answer(
             200,
             metrics_text(view_.history().latest(), view_.link_status(), view_.last_reflux_ratio(),
-                         now_s_(), source_.port_label, *view_.alarms()),
+                         now_s_(), source_.port_label, view_.alarms()->alarms),
             "text/plain; version=0.0.4; charset=utf-8");
     }
     return text_answer(404, "Not found\n");

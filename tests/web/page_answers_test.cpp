@@ -111,13 +111,15 @@ TEST(PageAnswers, ServeTheAlarmsTheirMetricsAndTheChartsMarks) {
     EXPECT_EQ(page.get("/metrics").body->find("alarm"), std::string::npos);
 
     page.view.publish_cycle({}, 7.0);
-    page.view.publish_alarms(
-        {{"hot", "steam", "critical", "firing", 81.5, 80.0, true, "T0", true, 2},
-         {"odd\"one", "tank", "warning", "normal", std::nullopt, -5.0, false, "", false, 0}});
     for (const char* state : {"firing", "repeat", "acknowledged", "cleared"}) {
         page.view.note_alarm_change(
             {"hot", state, "critical", "steam", 81.5, 80.0, true, 12, "14:30:45_7", "T1"});
     }
+    // A look's marks show only with its state.
+    EXPECT_EQ(*page.get("/api/alarms").body, R"({"alarms":[],"marks":[]})");
+    page.view.publish_alarms(
+        {{"hot", "steam", "critical", "firing", 81.5, 80.0, true, "T0", true, 2},
+         {"odd\"one", "tank", "warning", "normal", std::nullopt, -5.0, false, "", false, 0}});
     EXPECT_EQ(*page.get("/api/alarms").body,
               R"({"alarms":[{"name":"hot","value":81.5,"value_name":"steam","severity":"critical",)"
               R"("state":"firing","since":"T0","acknowledged":true,"threshold":80,"above":true,)"
@@ -140,8 +142,12 @@ TEST(PageAnswers, ServeTheAlarmsTheirMetricsAndTheChartsMarks) {
     // A flapping alarm keeps only the newest marks.
     for (std::uint16_t n = 1; n <= 300; ++n) {
         page.view.note_alarm_change({"a", "firing", "warning", "tank", {}, 0.0, true, n, "", ""});
+        if (n % 7 == 0) {
+            page.view.publish_alarms({});
+        }
     }
-    const auto marks = page.view.alarm_marks();
+    page.view.publish_alarms({});
+    const auto marks = &page.view.alarms()->marks;
     ASSERT_EQ(marks->size(), LiveView::alarm_mark_capacity);
     EXPECT_EQ(marks->front().record_number, 300 - LiveView::alarm_mark_capacity + 1);
     EXPECT_EQ(marks->back().record_number, 300);
