@@ -10,11 +10,8 @@
 #include "app/process_end.h"
 #include "app/replay_prompt.h"
 #include "base/operator_state.h"
-#include "startup/alarm_delivery.h"
-#include "startup/alarm_outputs.h"
-#include "startup/alarm_window.h"
+#include "startup/alarm_setup.h"
 #include "startup/main_screen.h"
-#include "startup/mqtt_setup.h"
 #include "startup/open_failure_notice.h"
 #include "startup/page_setup.h"
 #include "startup/run_request.h"
@@ -170,43 +167,8 @@ int run_stillmon(const char* program, const std::vector<std::string>& arguments,
     LinkSupervisor supervisor(
         plan.mode, plan.port.value_or(PortSettings{}), state, sources.link.get(),
         supervisor_platform(screen, state, platform, process_end, open_failures, view));
-    std::optional<AlarmBoard> alarms;
-    AlarmOutputs alarm_outputs(std::cerr, [&platform] {
-        return ClockPair{platform.now_s(), std::chrono::system_clock::now()};
-    });
-    std::optional<AlarmWindow> alarm_window;
-    std::optional<AlarmDelivery> delivery;
-    if (request->alarms) {
-        if (plan.mode == RunMode::live) {
-            delivery.emplace(*request->alarms, plan, platform.make_webhook_sender, start,
-                             std::cerr);
-            alarm_outputs.take_notices(
-                [&delivery](const AlarmNotice& notice) { delivery->take(notice); });
-        }
-        alarms.emplace(request->alarms->alarms, request->alarms->arm_after_s, platform.now_s());
-        state.alarms_configured.store(true);
-        alarm_window.emplace(screen.surface,
-                             platform.make_alarm_tone
-                                 ? platform.make_alarm_tone([](const std::string& said) {
-                                       std::cerr << said << std::endl;
-                                   })
-                                 : nullptr);
-        alarm_outputs.take_state([&alarm_window](const AlarmBoard& board, const ClockPair&) {
-            alarm_window->show(board);
-        });
-        screen.host.watch_alarms(*alarms, plan.mode == RunMode::live, alarm_outputs);
-        if (view != nullptr) {
-            alarm_outputs.take_state([view](const AlarmBoard& board, const ClockPair& now) {
-                view->publish_alarms(alarm_snapshots(board, now));
-            });
-            alarm_outputs.take_notices(
-                [view](const AlarmNotice& notice) { view->note_alarm_change(notice); });
-        }
-    }
-    const std::unique_ptr<MqttPublisher> mqtt =
-        request->alarms ? publish_to_mqtt(*request->alarms, plan, platform, start, screen.host,
-                                          alarm_outputs, process_end)
-                        : nullptr;
+    ConfiguredRun configured(platform);
+    set_up_configuration(configured, *request, platform, start, screen, state, view, process_end);
     start_supervisor(supervisor, screen, process_end);
     run_cycles(plan, sources, screen, state, process_end);
 }
