@@ -16,7 +16,11 @@ void append_json_number(std::string& out, float value) {
     }
 }
 
-void append_json_string(std::string& out, std::string_view text) {
+namespace {
+
+// Quotes, backslashes, control characters and "<" are escaped; bytes above 0x7F too when
+// they are Latin-1 characters, and passed as they are when they are UTF-8.
+void append_escaped(std::string& out, std::string_view text, bool latin1) {
     static constexpr std::string_view hex = "0123456789abcdef";
     out += '"';
     for (const char c : text) {
@@ -24,7 +28,7 @@ void append_json_string(std::string& out, std::string_view text) {
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
-        } else if (code >= 0x20 && code < 0x7F && c != '<') {
+        } else if ((code >= 0x20 && code < 0x7F && c != '<') || (code >= 0x80 && !latin1)) {
             out += c;
         } else {
             out += "\\u00";
@@ -33,6 +37,16 @@ void append_json_string(std::string& out, std::string_view text) {
         }
     }
     out += '"';
+}
+
+}  // namespace
+
+void append_json_string(std::string& out, std::string_view text) {
+    append_escaped(out, text, true);
+}
+
+void append_json_utf8_string(std::string& out, std::string_view text) {
+    append_escaped(out, text, false);
 }
 
 }  // namespace stillmon

@@ -14,5 +14,8 @@ void append_json_number(std::string& out, float value);
 // best, so each such byte is taken as the Latin-1 character with its code), and so is "<",
 // so that the text can stand inside a page's <script> element.
 void append_json_string(std::string& out, std::string_view text);
+// A quoted string of UTF-8 text (the command line's log name, an alarm's name): its bytes
+// above 0x7F pass as they are.
+void append_json_utf8_string(std::string& out, std::string_view text);
 
 }  // namespace stillmon

@@ -1,35 +1,15 @@
 #include "notify/notice_texts.h"
 
+#include "base/json_text.h"
 #include "base/shortest_number.h"
 
 namespace stillmon {
 
 namespace {
 
-// Receivers parse the JSON strictly: quotes, backslashes and control characters are escaped;
-// the other bytes pass as they are (the log's name is the command line's UTF-8).
-void append_string(std::string& out, std::string_view text) {
-    static constexpr std::string_view hex = "0123456789abcdef";
-    out += '"';
-    for (const char c : text) {
-        const auto code = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (code < 0x20 || code == 0x7F) {
-            out += "\\u00";
-            out += hex[code >> 4];
-            out += hex[code & 0x0F];
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
-}
-
 void append_member(std::string& out, std::string_view name) {
     out += out.size() > 1 ? "," : "";
-    append_string(out, name);
+    append_json_utf8_string(out, name);
     out += ':';
 }
 
@@ -60,7 +40,7 @@ std::string notice_json(const AlarmNotice& notice, const NoticeOrigin& origin) {
           {"state", notice.state},
           {"severity", notice.severity}}) {
         append_member(json, name);
-        append_string(json, text);
+        append_json_utf8_string(json, text);
     }
     const std::string value = reading_text(notice.value);
     const std::string threshold = number_text(notice.threshold);
@@ -76,7 +56,7 @@ std::string notice_json(const AlarmNotice& notice, const NoticeOrigin& origin) {
           {"port", origin.port},
           {"log", origin.log}}) {
         append_member(json, name);
-        append_string(json, text);
+        append_json_utf8_string(json, text);
     }
     return json + "}";
 }

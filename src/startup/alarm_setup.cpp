@@ -43,8 +43,8 @@ void set_up_configuration(ConfiguredRun& run, const RunRequest& request,
         });
     }
     screen.host.watch_alarms(*run.board, live, run.outputs);
-    run.mqtt = publish_to_mqtt(config, plan, platform, start, screen.host, run.outputs,
-                               process_end);
+    run.mqtt =
+        publish_to_mqtt(config, plan, platform, start, screen.host, run.outputs, process_end);
 }
 
 }  // namespace stillmon
