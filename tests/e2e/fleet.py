@@ -17,14 +17,16 @@ MONITORING = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."
 
 
 class Column:
-    """One simulator and the stillmon run on it, on port 1-9 (`number`), its page on a port
-    of its own."""
+    """One simulator and the stillmon run on it, in a folder of its own: column `number` on
+    serial port 1-9 (ports repeat past nine, each column's device its own), its page on a
+    port of its own."""
 
     def __init__(self, directory, number, simulator_options=(), options=()):
         self.directory = os.path.join(directory, f"column{number}")
         os.makedirs(self.directory, exist_ok=True)
         self.simulator = sh.Simulator(self.directory, *simulator_options)
-        self.monitor = sh.Monitor(None, self.directory, self.simulator.link, port=str(number),
+        self.monitor = sh.Monitor(None, self.directory, self.simulator.link,
+                                  port=str((number - 1) % 9 + 1),
                                   options=("--serve", "127.0.0.1:0", *options))
         self.url = self.monitor.output.wait_for(r"^Page served at (http://\S+)$").group(1)
         self.address = urllib.parse.urlsplit(self.url).netloc
