@@ -11,6 +11,18 @@ install(FILES ${PROJECT_SOURCE_DIR}/docs/live-run.png ${PROJECT_SOURCE_DIR}/docs
 install(FILES ${PROJECT_SOURCE_DIR}/docs/examples/stillmon.toml
         DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
+# Running without a person: the systemd unit template (instance = port digit) with an example
+# of its environment file, and the monitoring files for Prometheus and Grafana.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/systemd/stillmon@.service
+        DESTINATION lib/systemd/system)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/systemd/stillmon@.env
+        DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+install(FILES ${PROJECT_SOURCE_DIR}/monitoring/prometheus.yml
+              ${PROJECT_SOURCE_DIR}/monitoring/stillmon.rules.yml
+              ${PROJECT_SOURCE_DIR}/monitoring/stillmon.rules.test.yml
+              ${PROJECT_SOURCE_DIR}/monitoring/grafana-dashboard.json
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/stillmon/monitoring)
+
 # Debian keeps the GPL's text in /usr/share/common-licenses: the copyright file refers to it
 # rather than holding LICENSE whole.
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})

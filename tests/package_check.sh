@@ -29,6 +29,16 @@ warnings=$(man --warnings -l "$config_page" 2>&1 >/dev/null) && [ -z "$warnings"
   fail "$config_page: $warnings"
 man -l "$pages/stillmon.1.gz" | grep -q 'sudo usermod -aG dialout' || fail "no word on dialout"
 
+# The unit is one systemd takes as it is, its program the unpacked one; the rules pass
+# their own tests where they are installed.
+unit_dir=$(mktemp -d -p "$root")
+sed "s|/usr/bin/stillmon|$bin/stillmon|" "$root/usr/lib/systemd/system/stillmon@.service" \
+  >"$unit_dir/stillmon@1.service"
+said=$(systemd-analyze verify --man=no "$unit_dir/stillmon@1.service" 2>&1) && [ -z "$said" ] ||
+  fail "the systemd unit: $said"
+(cd "$root/usr/share/stillmon/monitoring" && promtool test rules stillmon.rules.test.yml >/dev/null) ||
+  fail "the installed alert rules fail their tests"
+
 # A saved log replayed without a display ends at the prompt, which the end of input answers.
 mkdir "$root/run" && cd "$root/run"
 PYTHONPATH=$tests/e2e python3 -c 'import text_log

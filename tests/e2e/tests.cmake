@@ -56,3 +56,7 @@ stillmon_add_e2e_suites(alarm_test alarm 180 AlarmDelivery)
 # Publishing to an MQTT broker: Mosquitto started by the tests (anonymous, with passwords,
 # with TLS), paho as the subscriber.
 stillmon_add_e2e_suites(mqtt_test mqtt 180 MqttPublishing MqttFaults)
+
+# Three columns without a window, scraped by a real Prometheus with the shipped rules and
+# dashboard.
+stillmon_add_e2e_suites(fleet_test fleet 240 FleetInPrometheus)
