@@ -4,11 +4,12 @@
 
 namespace stillmon {
 
-void AlarmOutputs::looked(const AlarmBoard& board, const std::vector<AlarmEvent>& events) {
+void AlarmOutputs::looked(const AlarmBoard& board, const std::vector<AlarmEvent>& events,
+                          double now_s) {
     if (events.empty() && state_takers_.empty()) {
         return;
     }
-    const ClockPair now = clocks_();
+    const ClockPair now{now_s, wall_clock_()};
     if (!events.empty()) {
         const std::string time = iso8601_local_time(now.wall);
         for (const AlarmEvent& event : events) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <ostream>
 #include <vector>
@@ -17,18 +18,21 @@ class AlarmOutputs {
     using NoticeTaker = std::function<void(const AlarmNotice&)>;
     using StateTaker = std::function<void(const AlarmBoard&, const ClockPair& now)>;
 
-    AlarmOutputs(std::ostream& errors, std::function<ClockPair()> clocks)
-        : errors_(errors), clocks_(std::move(clocks)) {}
+    using WallClock = std::function<std::chrono::system_clock::time_point()>;
+
+    AlarmOutputs(std::ostream& errors, WallClock wall_clock)
+        : errors_(errors), wall_clock_(std::move(wall_clock)) {}
 
     void take_notices(NoticeTaker taker) { notice_takers_.push_back(std::move(taker)); }
     void take_state(StateTaker taker) { state_takers_.push_back(std::move(taker)); }
 
-    // Main thread, after every look at the board; `events` are the changes it found.
-    void looked(const AlarmBoard& board, const std::vector<AlarmEvent>& events);
+    // Main thread, after every look at the board; `events` are the changes it found, `now_s`
+    // the board's clock at the look.
+    void looked(const AlarmBoard& board, const std::vector<AlarmEvent>& events, double now_s);
 
   private:
     std::ostream& errors_;
-    std::function<ClockPair()> clocks_;
+    WallClock wall_clock_;
     std::vector<NoticeTaker> notice_takers_;
     std::vector<StateTaker> state_takers_;
 };

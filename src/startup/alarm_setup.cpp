@@ -1,14 +1,8 @@
 #include "startup/alarm_setup.h"
 
-#include <chrono>
 #include <iostream>
 
 namespace stillmon {
-
-ConfiguredRun::ConfiguredRun(const ProgramPlatform& platform)
-    : outputs(std::cerr, [&platform] {
-          return ClockPair{platform.now_s(), std::chrono::system_clock::now()};
-      }) {}
 
 void set_up_configuration(ConfiguredRun& run, const RunRequest& request,
                           const ProgramPlatform& platform, const ThreadStarter& start,
@@ -25,7 +19,8 @@ void set_up_configuration(ConfiguredRun& run, const RunRequest& request,
         run.delivery.emplace(config, plan, platform.make_webhook_sender, start, std::cerr);
         run.outputs.take_notices([&run](const AlarmNotice& notice) { run.delivery->take(notice); });
     }
-    run.board.emplace(config.alarms, config.arm_after_s, platform.now_s());
+    // A replay's alarms run by the log's clock, which starts at 0.
+    run.board.emplace(config.alarms, config.arm_after_s, live ? platform.now_s() : 0.0);
     state.alarms_configured.store(true);
     run.window.emplace(screen.surface, platform.make_alarm_tone
                                            ? platform.make_alarm_tone([](const std::string& said) {

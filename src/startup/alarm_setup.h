@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <iostream>
 #include <memory>
 #include <optional>
 
@@ -22,9 +24,7 @@ namespace stillmon {
 // evaluated by the main thread and shown on stderr, the window (row and tone) and the page;
 // in a live run also sent to the notification targets and the events file; and MQTT.
 struct ConfiguredRun {
-    explicit ConfiguredRun(const ProgramPlatform& platform);
-
-    AlarmOutputs outputs;
+    AlarmOutputs outputs{std::cerr, [] { return std::chrono::system_clock::now(); }};
     std::optional<AlarmBoard> board;
     std::optional<AlarmWindow> window;
     std::optional<AlarmDelivery> delivery;

@@ -69,7 +69,7 @@ void MainThreadHost::look_at_alarms(const CycleRecord* record) {
     if (alarms_ == nullptr) {
         return;
     }
-    const double now = at_.now_s();
+    const double now = alarm_now_s(record);
     const std::optional<double> frame_age =
         alarms_live_ ? std::optional(now - at_.state.last_frame_time_s.load()) : std::nullopt;
     std::vector<AlarmEvent> events = record != nullptr
@@ -79,7 +79,17 @@ void MainThreadHost::look_at_alarms(const CycleRecord* record) {
         const std::vector<AlarmEvent> acknowledged = alarms_->acknowledge_all();
         events.insert(events.end(), acknowledged.begin(), acknowledged.end());
     }
-    alarm_outputs_->looked(*alarms_, events);
+    alarm_outputs_->looked(*alarms_, events, now);
+}
+
+double MainThreadHost::alarm_now_s(const CycleRecord* record) {
+    if (alarms_live_) {
+        return at_.now_s();
+    }
+    if (record != nullptr) {
+        replayed_clock_.advance(*record);
+    }
+    return replayed_clock_.now_s();
 }
 
 void MainThreadHost::cycle_drawn(const CycleRecord& record) {

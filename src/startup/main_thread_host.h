@@ -8,6 +8,7 @@
 #include "alarms/alarm_board.h"
 #include "app/cycle_host.h"
 #include "base/key_queue.h"
+#include "base/logged_clock.h"
 #include "base/operator_state.h"
 #include "display/surface.h"
 #include "display/window_presenter.h"
@@ -57,11 +58,15 @@ class MainThreadHost final : public CycleHost {
 
     // From here on the alarms are evaluated after each cycle, when the operator acknowledges
     // them and, for an alarm on the frame age in a live run, between cycles at the moment it
-    // can change; what each look found goes to `outputs`.
+    // can change; what each look found goes to `outputs`. A live run's alarms measure time by
+    // the program's clock, a replay's by the log's (LoggedClock): the board's `run_start_s`
+    // must be on the same clock.
     void watch_alarms(AlarmBoard& board, bool live, AlarmOutputs& outputs);
 
   private:
     void look_at_alarms(const CycleRecord* record);
+    // The alarms' clock at a look, after `record` when the look follows a cycle.
+    double alarm_now_s(const CycleRecord* record);
     // When the wait that would end at `otherwise` must end to look at the alarms.
     std::chrono::steady_clock::time_point next_alarm_look(
         std::chrono::steady_clock::time_point otherwise);
@@ -72,6 +77,7 @@ class MainThreadHost final : public CycleHost {
     AlarmBoard* alarms_ = nullptr;
     bool alarms_live_ = false;
     bool looks_between_cycles_ = false;
+    LoggedClock replayed_clock_;
     AlarmOutputs* alarm_outputs_ = nullptr;
     std::function<void(const CycleRecord&)> cycle_taker_;
     std::uint64_t picture_revision_ = ~std::uint64_t{0};

@@ -167,7 +167,7 @@ int run_stillmon(const char* program, const std::vector<std::string>& arguments,
     LinkSupervisor supervisor(
         plan.mode, plan.port.value_or(PortSettings{}), state, sources.link.get(),
         supervisor_platform(screen, state, platform, process_end, open_failures, view));
-    ConfiguredRun configured(platform);
+    ConfiguredRun configured;
     set_up_configuration(configured, *request, platform, start, screen, state, view, process_end);
     start_supervisor(supervisor, screen, process_end);
     run_cycles(plan, sources, screen, state, process_end);

@@ -1,14 +1,11 @@
 #include "web/run_summary.h"
 
-#include <charconv>
 #include <cmath>
 #include <string_view>
 
 namespace stillmon {
 
 namespace {
-
-constexpr int seconds_per_day = 24 * 3600;
 
 void keep_highest(std::optional<RunPeak>& peak, double value, const CycleRecord& record) {
     if (std::isfinite(value) && (!peak || value > peak->value)) {
@@ -17,33 +14,6 @@ void keep_highest(std::optional<RunPeak>& peak, double value, const CycleRecord&
 }
 
 }  // namespace
-
-std::optional<int> device_seconds_of_day(std::string_view text) {
-    int parts[3] = {};
-    const char* at = text.data();
-    const char* end = text.data() + text.size();
-    for (int i = 0; i < 3; ++i) {
-        if (i > 0) {
-            if (at == end || *at != ':') {
-                return std::nullopt;
-            }
-            ++at;
-        }
-        const auto [next, error] = std::from_chars(at, end, parts[i]);
-        if (error != std::errc{} || next == at || *at == '-') {
-            return std::nullopt;
-        }
-        at = next;
-    }
-    if (parts[0] > 23 || parts[1] > 59 || parts[2] > 59) {
-        return std::nullopt;
-    }
-    return parts[0] * 3600 + parts[1] * 60 + parts[2];
-}
-
-int device_clock_step_s(int from_s, int to_s) {
-    return (to_s - from_s + seconds_per_day) % seconds_per_day;
-}
 
 void RunSummary::add(const CycleRecord& record) {
     if (records_ == 0) {

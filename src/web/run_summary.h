@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "base/cycle_record.h"
+#include "base/logged_clock.h"
 
 namespace stillmon {
 
@@ -15,11 +16,6 @@ struct RunPeak {
     std::uint16_t record_number = 0;
     std::string device_time;
 };
-
-// "HH:MM:SS_n" as seconds of the day; nothing for a text that does not start with a time.
-std::optional<int> device_seconds_of_day(std::string_view device_time);
-// The device clock's step from one time of day to the next, taken forward across midnight.
-int device_clock_step_s(int from_s, int to_s);
 
 // What a report says about a whole run, gathered record by record in constant memory.
 class RunSummary {

@@ -167,6 +167,24 @@ class ReportOfSavedRun(unittest.TestCase):
                 self.assertEqual(report.wait(timeout=10), status)
             self.assertEqual(self.files(), previous)
 
+    def test_a_replay_fires_what_the_report_lists_by_the_logs_clock(self):
+        # The half-hour run replays in a fraction of a second: only the logged intervals let
+        # the 2 minutes of arm_after and the 12 s of "for" pass. The tank has no replay offset,
+        # so the replay sees the values the report reads.
+        pathlib.Path(self.dir, "alarms.toml").write_text(
+            'arm_after = "2m"\n[[alarm]]\nname = "tank-hot"\nvalue = "tank"\nabove = 90.05\n'
+            'for = "12s"\n')
+        self.report("run", "--config", "alarms.toml", "--csv", "run.csv")
+        fired = alarm_rows(pathlib.Path(self.dir, "run.html").read_text(encoding="utf-8"))
+        self.assertEqual([(name, cleared) for name, _, cleared in fired], [("tank-hot", None)])
+        tank = next(row["tank_c"] for row in read_csv(os.path.join(self.dir, "run.csv"))
+                    if int(row["record"]) == fired[0][1])
+        replay = subprocess.run([sh.STILLMON, "--config", "alarms.toml", "0", "run"],
+                                cwd=self.dir, stdin=subprocess.DEVNULL, capture_output=True,
+                                text=True, timeout=60, env=harness.environment_without_display())
+        self.assertRegex(replay.stderr, r"^stillmon: alarm tank-hot firing: tank "
+                         + re.escape(tank) + r" above 90\.(05|1) for 12 s\n$")
+
     def test_report_opens_from_disk_with_its_charts_and_alarm_marks_drawn(self):
         # The tank's highest value fires the alarm where it first comes.
         tanks = [text_log.read_number(text_log.split_fields(line)[1][6:]) for line in self.lines]

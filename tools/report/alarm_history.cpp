@@ -1,10 +1,8 @@
 #include "report/alarm_history.h"
 
-#include <cmath>
 #include <string>
 
 #include "base/shortest_number.h"
-#include "web/run_summary.h"
 
 namespace stillmon::report {
 
@@ -38,21 +36,10 @@ AlarmHistory::AlarmHistory(const AlarmConfig& config)
     }
 }
 
-void AlarmHistory::advance_clock(const CycleRecord& record) {
-    const auto device_clock_s = device_seconds_of_day(record.device_time);
-    if (std::isfinite(record.interval_s) && record.interval_s >= 0.0) {
-        now_s_ += record.interval_s;
-    } else if (device_clock_s && last_device_clock_s_) {
-        now_s_ += device_clock_step_s(*last_device_clock_s_, *device_clock_s);
-    }
-    if (device_clock_s) {
-        last_device_clock_s_ = device_clock_s;
-    }
-}
-
 void AlarmHistory::add(const CycleRecord& record, std::uint64_t index) {
-    advance_clock(record);
-    for (const AlarmEvent& event : board_.after_cycle(record, std::nullopt, now_s_)) {
+    clock_.advance(record);
+    const double now_s = clock_.now_s();
+    for (const AlarmEvent& event : board_.after_cycle(record, std::nullopt, now_s)) {
         std::size_t alarm = 0;
         while (&board_.alarms()[alarm].rule() != event.rule) {
             ++alarm;
@@ -61,10 +48,10 @@ void AlarmHistory::add(const CycleRecord& record, std::uint64_t index) {
         std::vector<AlarmFiring>& firings = alarms_[alarm].firings;
         if (event.change == AlarmChange::firing) {
             firings.push_back({moment, std::nullopt, 0.0});
-            fired_at_s_[alarm] = now_s_;
+            fired_at_s_[alarm] = now_s;
         } else if (event.change == AlarmChange::cleared && !firings.empty()) {
             firings.back().cleared = moment;
-            firings.back().duration_s = now_s_ - fired_at_s_[alarm];
+            firings.back().duration_s = now_s - fired_at_s_[alarm];
         }
     }
 }
@@ -73,7 +60,7 @@ std::vector<ReportedAlarm> AlarmHistory::alarms() const {
     std::vector<ReportedAlarm> alarms = alarms_;
     for (std::size_t alarm = 0; alarm < alarms.size(); ++alarm) {
         if (!alarms[alarm].firings.empty() && !alarms[alarm].firings.back().cleared) {
-            alarms[alarm].firings.back().duration_s = now_s_ - fired_at_s_[alarm];
+            alarms[alarm].firings.back().duration_s = clock_.now_s() - fired_at_s_[alarm];
         }
     }
     return alarms;
