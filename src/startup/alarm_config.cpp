@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
@@ -216,15 +217,36 @@ std::optional<std::string> whole_file(const std::string& path, std::string& why)
     return content;
 }
 
+// Where the files the configuration names are found.
+struct NamedFiles {
+    std::string_view config_path;
+    std::string_view credentials_directory;  // $CREDENTIALS_DIRECTORY; empty when not set
+};
+
+// systemd's name for the credentials directory in a unit file. A service that runs as a user
+// of its own (DynamicUser=) cannot read a secret that only root may read; systemd copies it
+// (LoadCredential=) into a directory only the service's user may read.
+constexpr std::string_view credentials_directory_specifier = "%d/";
+
 // A file the configuration names, found beside the configuration file unless its path is
-// absolute; its content, or a fault that names `what` it is.
-std::string named_file(const toml::node& node, std::string_view config_path, std::string_view what,
+// absolute, or among the service's credentials for "%d/NAME"; its content, or a fault that
+// names `what` it is.
+std::string named_file(const toml::node& node, const NamedFiles& files, std::string_view what,
                        std::string& path) {
     // Only where MQTT is built in, which is not Windows: "/" alone separates folders.
     path = node.value<std::string>().value_or("");
-    if (const std::size_t slash = config_path.rfind('/');
-        !path.starts_with('/') && slash != std::string_view::npos) {
-        path = std::string(config_path.substr(0, slash + 1)) + path;
+    if (path.starts_with(credentials_directory_specifier)) {
+        if (files.credentials_directory.empty()) {
+            fault(node, quoted(path) +
+                            " is a credential of the systemd service (LoadCredential=), but "
+                            "stillmon was started without credentials: $CREDENTIALS_DIRECTORY "
+                            "is not set");
+        }
+        path = std::string(files.credentials_directory) + "/" +
+               path.substr(credentials_directory_specifier.size());
+    } else if (const std::size_t slash = files.config_path.rfind('/');
+               !path.starts_with('/') && slash != std::string_view::npos) {
+        path = std::string(files.config_path.substr(0, slash + 1)) + path;
     }
     std::string why;
     std::optional<std::string> content = whole_file(path, why);
@@ -244,7 +266,7 @@ std::string topic(const toml::node& node, std::string_view key) {
     return name;
 }
 
-MqttSettings read_mqtt(const toml::node& node, std::string_view config_path) {
+MqttSettings read_mqtt(const toml::node& node, const NamedFiles& files) {
     const toml::table& table = table_of(node, "mqtt");
 #if !STILLMON_MQTT
 #ifdef _WIN32
@@ -284,7 +306,7 @@ MqttSettings read_mqtt(const toml::node& node, std::string_view config_path) {
             fault(*password_file, "\"password_file\" in mqtt needs a \"username\"");
         }
         std::string path;
-        std::string password = named_file(*password_file, config_path, "password file", path);
+        std::string password = named_file(*password_file, files, "password file", path);
         // As `echo secret > file` leaves it.
         if (password.ends_with('\n')) {
             password.pop_back();
@@ -300,7 +322,7 @@ MqttSettings read_mqtt(const toml::node& node, std::string_view config_path) {
             fault(*ca_file, "\"ca_file\" in mqtt is for an mqtts:// broker");
         }
         std::string path;
-        named_file(*ca_file, config_path, "certificate file", path);
+        named_file(*ca_file, files, "certificate file", path);
         settings.ca_file = path;
     }
     if (const toml::node* topic_node = table.get("topic")) {
@@ -315,7 +337,7 @@ MqttSettings read_mqtt(const toml::node& node, std::string_view config_path) {
     return settings;
 }
 
-AlarmConfig read_config(const toml::table& file, std::string_view path) {
+AlarmConfig read_config(const toml::table& file, const NamedFiles& files) {
     refuse_unknown_keys(file, {"arm_after", "alarm", "notify", "mqtt"}, "");
     AlarmConfig config;
     if (const toml::node* arm_after = file.get("arm_after")) {
@@ -342,7 +364,7 @@ AlarmConfig read_config(const toml::table& file, std::string_view path) {
         }
     }
     if (const toml::node* mqtt = file.get("mqtt")) {
-        config.mqtt = read_mqtt(*mqtt, path);
+        config.mqtt = read_mqtt(*mqtt, files);
     }
     return config;
 }
@@ -381,14 +403,17 @@ std::optional<AlarmConfig> read_alarm_config_file(const std::string& path, std::
         error = path + ": cannot be read: " + why;
         return std::nullopt;
     }
-    return read_alarm_config(*content, path, error);
+    const char* credentials_directory = std::getenv("CREDENTIALS_DIRECTORY");
+    return read_alarm_config(*content, path, error,
+                             credentials_directory != nullptr ? credentials_directory : "");
 }
 
 std::optional<AlarmConfig> read_alarm_config(std::string_view text, std::string_view path,
-                                             std::string& error) {
+                                             std::string& error,
+                                             std::string_view credentials_directory) {
     try {
         const toml::table file = toml::parse(text, path);
-        return read_config(file, path);
+        return read_config(file, {path, credentials_directory});
     } catch (const toml::parse_error& problem) {
         error = located(path, problem.source().begin, problem.description());
     } catch (const ConfigFault& problem) {

@@ -24,10 +24,13 @@ struct AlarmConfig {
 // Reads the TOML text of the file `path`. Anything the program would not understand (a key
 // or table it does not know, a wrong type, a value out of range) is an error: a typo must
 // never silently disable an alarm. The error is one line, "PATH:LINE:COLUMN: what is wrong".
+// A file it names as "%d/NAME" is the credential NAME in `credentials_directory`.
 std::optional<AlarmConfig> read_alarm_config(std::string_view text, std::string_view path,
-                                             std::string& error);
+                                             std::string& error,
+                                             std::string_view credentials_directory = {});
 
-// Reads the file itself; a file that cannot be read is an error too ("PATH: why").
+// Reads the file itself, with the credentials systemd handed the service
+// ($CREDENTIALS_DIRECTORY); a file that cannot be read is an error too ("PATH: why").
 std::optional<AlarmConfig> read_alarm_config_file(const std::string& path, std::string& error);
 
 // "30s", "2m", "500ms", "1h", "1.5m": the seconds; nothing for any other text.

@@ -57,6 +57,10 @@ stillmon_add_e2e_suites(alarm_test alarm 180 AlarmDelivery)
 # with TLS), paho as the subscriber.
 stillmon_add_e2e_suites(mqtt_test mqtt 180 MqttPublishing MqttFaults)
 
+# The systemd unit's command run as the unit runs it, as a user of its own with its
+# credential, against the simulator and a broker.
+stillmon_add_e2e_suites(service_test service 120 ServiceRecipe)
+
 # Three columns without a window, scraped by a real Prometheus with the shipped rules and
 # dashboard.
 stillmon_add_e2e_suites(fleet_test fleet 240 FleetInPrometheus)

@@ -158,6 +158,21 @@ discovery = ""
               std::make_tuple("::1", 1883, false));
     EXPECT_EQ(std::tie(defaults.topic, defaults.discovery),
               std::make_tuple(std::nullopt, "homeassistant"));
+
+    // "%d/NAME": a credential systemd handed the service, wherever the configuration is.
+    const test_support::TempDirectory credentials;
+    std::ofstream(credentials.file("mqtt-password")) << "from-systemd";
+    const std::string_view by_credential =
+        "[mqtt]\nbroker = \"mqtt://b\"\nusername = \"u\"\npassword_file = \"%d/mqtt-password\"\n";
+    const auto service =
+        read_alarm_config(by_credential, "/etc/still.toml", error, credentials.file(""));
+    ASSERT_TRUE(service) << error;
+    EXPECT_EQ(service->mqtt->password, "from-systemd");
+    EXPECT_FALSE(read_alarm_config(by_credential, "still.toml", error));
+    EXPECT_EQ(error,
+              "still.toml:4:17: \"%d/mqtt-password\" is a credential of the systemd "
+              "service (LoadCredential=), but stillmon was started without credentials: "
+              "$CREDENTIALS_DIRECTORY is not set");
 }
 #endif
 
