@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/alarm_wording.h"
 #include "base/shortest_number.h"
 
 namespace stillmon {
@@ -164,19 +165,20 @@ bool AlarmBoard::sounding() const {
 std::string alarm_event_line(const AlarmEvent& event) {
     const AlarmRule& rule = *event.rule;
     std::string line = "stillmon: alarm " + rule.name;
-    const std::string value =
-        std::string(alarm_value_name(rule.value)) + ' ' +
-        (event.value ? readable_number(*event.value) : std::string("unknown"));
+    const auto condition = [&](bool firing) {
+        return alarm_condition(alarm_value_name(rule.value), event.value, rule.threshold,
+                               rule.above, firing);
+    };
     switch (event.change) {
         case AlarmChange::firing:
-            line += " firing: " + value + (rule.above ? " above " : " below ") +
-                    readable_number(rule.threshold);
-            if (rule.for_s > 0.0) {
+            line += " firing: " + condition(true);
+            // "no frame for 15.2 s" already says how long the silence lasted.
+            if (rule.for_s > 0.0 && rule.value != AlarmValue::frame_age) {
                 line += " for " + readable_number(rule.for_s) + " s";
             }
             return line;
         case AlarmChange::cleared:
-            return line + " cleared: " + value;
+            return line + " cleared: " + condition(false);
         case AlarmChange::acknowledged:
             return line + " acknowledged";
         case AlarmChange::repeat:

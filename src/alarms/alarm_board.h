@@ -59,7 +59,8 @@ class AlarmBoard {
 };
 
 // The line stderr gets for a change: "stillmon: alarm steam-hot firing: steam 80.6 above 80
-// for 30 s", "... cleared: steam 77.9", "... acknowledged"; repeats are not said.
+// for 30 s", "... cleared: steam 77.9", "... acknowledged" (base/alarm_wording.h words the
+// values); repeats are not said.
 std::string alarm_event_line(const AlarmEvent& event);
 
 }  // namespace stillmon

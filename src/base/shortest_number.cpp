@@ -42,10 +42,24 @@ bool append_shortest_reading(std::string& out, double value) {
     return append_shortest(out, value);
 }
 
-std::string readable_number(double value) {
+std::string readable_number(double value, int decimals) {
+    // Room for the largest double written out in full, and its decimals.
+    std::array<char, 400> digits{};
+    const auto [end, error] = std::to_chars(digits.data(), digits.data() + digits.size(), value,
+                                            std::chars_format::fixed, decimals);
     std::string text;
-    append_shortest_number(text, std::round(value * 10.0) / 10.0);
-    return text;
+    if (!std::isfinite(value) || error != std::errc{}) {
+        append_shortest_number(text, value);
+        return text;
+    }
+    text.assign(digits.data(), end);
+    if (text.find('.') != std::string::npos) {
+        text.erase(text.find_last_not_of('0') + 1);
+        if (text.back() == '.') {
+            text.pop_back();
+        }
+    }
+    return text == "-0" ? "0" : text;
 }
 
 }  // namespace stillmon

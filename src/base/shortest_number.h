@@ -15,8 +15,8 @@ bool append_shortest_number(std::string& out, float value);
 // text ("80.6", not the double's 80.59999847412109); a double no float equals in its own.
 bool append_shortest_reading(std::string& out, double value);
 
-// A value as a person reads it in a message: at most one decimal, none when whole ("80.6",
-// "80").
-std::string readable_number(double value);
+// A value as a person reads it in a message: at most `decimals` decimals, without the zeros
+// that end them ("80.6", "80" with one).
+std::string readable_number(double value, int decimals = 1);
 
 }  // namespace stillmon

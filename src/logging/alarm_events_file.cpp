@@ -1,6 +1,6 @@
 #include "logging/alarm_events_file.h"
 
-#include "base/shortest_number.h"
+#include "base/alarm_wording.h"
 #include "logging/record_csv.h"
 
 namespace stillmon {
@@ -34,10 +34,7 @@ std::string alarm_event_csv_line(const AlarmNotice& notice) {
     line += ',';
     append_csv_text(line, notice.state);
     line += ',';
-    if (notice.value) {
-        append_shortest_reading(line, *notice.value);
-    }
-    return line;
+    return line + alarm_figures(notice.value, notice.threshold, notice.above).value;
 }
 
 }  // namespace stillmon

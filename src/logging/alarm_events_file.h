@@ -13,7 +13,8 @@ namespace stillmon {
 // operator was told even after a crash. A new or empty file starts with the header line:
 //   device_time,record,time,alarm,state,value
 // then one line per change, CR LF ended (RFC 4180): "14:30:45_7,1234,2026-12-09T14:30:46+01:00,
-// steam-hot,firing,80.6"; the value is an empty field when it was unknown.
+// steam-hot,firing,80.6"; the value is written as stderr says it, an empty field when it was
+// unknown.
 class AlarmEventsFile {
   public:
     AlarmEventsFile(std::string path, LogFile::ErrorReporter report_error);

@@ -1,5 +1,6 @@
 #include "notify/notice_texts.h"
 
+#include "base/alarm_wording.h"
 #include "base/json_text.h"
 #include "base/shortest_number.h"
 
@@ -69,21 +70,20 @@ NtfyMessage ntfy_message(const AlarmNotice& notice) {
     message.title = "stillmon: " + notice.alarm + ' ' + said;
     message.priority = !sounding ? "default" : critical ? "urgent" : "high";
     message.tags = !sounding ? "white_check_mark" : critical ? "rotating_light" : "warning";
-    message.body = notice.alarm + ' ' + said + ": " + notice.value_name + ' ' +
-                   (notice.value ? readable_number(*notice.value) : std::string("unknown"));
-    if (sounding) {
-        message.body += (notice.above ? " above " : " below ") + readable_number(notice.threshold);
-    }
+    message.body =
+        notice.alarm + ' ' + said + ": " +
+        alarm_condition(notice.value_name, notice.value, notice.threshold, notice.above, sounding);
     return message;
 }
 
 std::vector<std::pair<std::string, std::string>> notice_environment(const AlarmNotice& notice,
                                                                     const NoticeOrigin& origin) {
+    const AlarmFigures figures = alarm_figures(notice.value, notice.threshold, notice.above);
     return {{"STILLMON_ALARM", notice.alarm},
             {"STILLMON_STATE", notice.state},
             {"STILLMON_SEVERITY", notice.severity},
-            {"STILLMON_VALUE", reading_text(notice.value)},
-            {"STILLMON_THRESHOLD", number_text(notice.threshold)},
+            {"STILLMON_VALUE", figures.value},
+            {"STILLMON_THRESHOLD", figures.threshold},
             {"STILLMON_RECORD", std::to_string(notice.record_number)},
             {"STILLMON_DEVICE_TIME", notice.device_time},
             {"STILLMON_PORT", origin.port}};

@@ -150,9 +150,14 @@ AlarmRule read_alarm(const toml::table& table, std::size_t number_in_file,
 template <typename Read>
 void read_each(const toml::node& node, std::string_view what, Read read) {
     const toml::array* entries = node.as_array();
+    const std::string heading = "[[" + std::string(what) + "]]";
+    // [alarm] for [[alarm]] is the slip TOML's own words would leave a reader puzzling over.
+    if (entries == nullptr && node.is_table()) {
+        fault(node, "write " + heading + " (two brackets), not [" + std::string(what) +
+                        "]: each one begins with a " + heading + " line of its own");
+    }
     if (entries == nullptr) {
-        fault(node,
-              std::string(what) + " must be a list of tables ([[" + std::string(what) + "]])");
+        fault(node, std::string(what) + " must be a list of tables (" + heading + ")");
     }
     std::size_t number_in_file = 0;
     for (const toml::node& entry : *entries) {

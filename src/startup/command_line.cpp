@@ -11,6 +11,10 @@ namespace {
 constexpr std::size_t shortest_log_base = 2;
 constexpr std::size_t longest_log_base = 18;
 
+bool usable_log_base(std::string_view log_name) {
+    return log_name.size() >= shortest_log_base && log_name.size() <= longest_log_base;
+}
+
 }  // namespace
 
 CommandLine read_command_line(const std::vector<std::string>& arguments) {
@@ -30,11 +34,13 @@ CommandLine read_command_line(const std::vector<std::string>& arguments) {
             line.help = true;
         } else if (argument == "--version") {
             line.version = true;
-        } else if (argument == "--serve" && i + 1 < arguments.size()) {
+        } else if ((argument == "--serve" || argument == "--config") && i + 1 == arguments.size()) {
+            line.option_without_value = argument;
+        } else if (argument == "--serve") {
             line.serve = arguments[++i];
         } else if (argument.starts_with("--serve=")) {
             line.serve = argument.substr(8);
-        } else if (argument == "--config" && i + 1 < arguments.size()) {
+        } else if (argument == "--config") {
             line.config = arguments[++i];
         } else if (argument.starts_with("--config=")) {
             line.config = argument.substr(9);
@@ -55,9 +61,8 @@ RunPlan plan_run(std::string_view port_argument, std::string_view log_name_argum
     plan.log_name_argument = log_name_argument;
     plan.mode = selects_live_mode(port_argument) ? RunMode::live : RunMode::replay;
     if (plan.mode == RunMode::live) {
-        const bool usable_base = log_name_argument.size() >= shortest_log_base &&
-                                 log_name_argument.size() <= longest_log_base;
-        std::string base = usable_base ? std::string(log_name_argument) : std::string("Debug_");
+        std::string base = usable_log_base(log_name_argument) ? std::string(log_name_argument)
+                                                              : std::string("Debug_");
         base += port_argument;
         plan.text_log_name = base;
         plan.text_log_name += ".dat";
@@ -71,6 +76,16 @@ RunPlan plan_run(std::string_view port_argument, std::string_view log_name_argum
         plan.binary_log_name += ".bin";
     }
     return plan;
+}
+
+std::string unused_log_name_line(const RunPlan& plan) {
+    const std::string& given = plan.log_name_argument;
+    if (plan.mode != RunMode::live || given.empty() || usable_log_base(given)) {
+        return {};
+    }
+    return "stillmon: the log name \"" + given + "\" is not used (" +
+           std::to_string(shortest_log_base) + " to " + std::to_string(longest_log_base) +
+           " characters); logging to " + plan.text_log_name + " and " + plan.binary_log_name;
 }
 
 std::string free_memory_amount_line(std::uint64_t available_bytes) {

@@ -31,7 +31,8 @@ struct CommandLine {
     bool version = false;
     std::optional<std::string> serve;   // --serve's value as typed
     std::optional<std::string> config;  // --config's file
-    std::string unknown_option;         // the first option not known, or one without its value
+    std::string unknown_option;         // the first option not known
+    std::string option_without_value;   // the first of --serve and --config that ends the line
 };
 
 CommandLine read_command_line(const std::vector<std::string>& arguments);
@@ -40,6 +41,11 @@ CommandLine read_command_line(const std::vector<std::string>& arguments);
 bool selects_live_mode(std::string_view port_argument);
 
 RunPlan plan_run(std::string_view port_argument, std::string_view log_name_argument);
+
+// Live, with a log name the logs do not take, what stderr says of it, so that two runs never
+// share the Debug_ logs unawares: "stillmon: the log name "R" is not used (2 to 18
+// characters); logging to Debug_3.dat and Debug_3.bin". Empty otherwise.
+std::string unused_log_name_line(const RunPlan& plan);
 
 // Console report lines.
 std::string free_memory_amount_line(std::uint64_t available_bytes);   // " 1850 megabytes"

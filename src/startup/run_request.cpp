@@ -4,9 +4,13 @@ namespace stillmon {
 
 namespace {
 
+// What follows the program's name in both usages.
+constexpr std::string_view usage_arguments =
+    " [--serve [ADDRESS:]PORT] [--config FILE] [PORT [LOG]]";
+
 void print_usage(const RequestAnswers& answers) {
     answers.console
-        << "Usage: " << answers.program << " [--serve [ADDRESS:]PORT] [PORT [LOG]]\n"
+        << "Usage: " << answers.program << usage_arguments << "\n"
         << "  PORT  a digit 1-9: monitor the device on serial port comPORT (live mode);\n"
         << "        anything else: replay the saved text log LOG.dat\n"
         << "  LOG   live: base name of the logs (2-18 characters, else \"Debug_\"),\n"
@@ -26,7 +30,7 @@ void print_usage(const RequestAnswers& answers) {
 }  // namespace
 
 void print_short_usage(std::string_view program, std::ostream& errors) {
-    errors << "Usage: " << program << " [--serve [ADDRESS:]PORT] [PORT [LOG]]  (--help for more)\n";
+    errors << "Usage: " << program << usage_arguments << "  (--help for more)\n";
 }
 
 std::optional<RunRequest> read_run_request(const std::vector<std::string>& arguments,
@@ -42,8 +46,16 @@ std::optional<RunRequest> read_run_request(const std::vector<std::string>& argum
         return std::nullopt;
     }
     status = 2;
+    std::string refused;
     if (!line.unknown_option.empty()) {
-        answers.errors << "stillmon: unknown option " << line.unknown_option << '\n';
+        refused = "unknown option " + line.unknown_option;
+    } else if (line.option_without_value == "--serve") {
+        refused = "--serve needs [ADDRESS:]PORT";
+    } else if (!line.option_without_value.empty()) {
+        refused = line.option_without_value + " needs a FILE";
+    }
+    if (!refused.empty()) {
+        answers.errors << "stillmon: " << refused << '\n';
         print_short_usage(answers.program, answers.errors);
         return std::nullopt;
     }
@@ -69,6 +81,9 @@ std::optional<RunRequest> read_run_request(const std::vector<std::string>& argum
     request.any_positional = !positional.empty();
     request.plan = plan_run(positional.size() > 0 ? positional[0] : "",
                             positional.size() > 1 ? positional[1] : "");
+    if (const std::string said = unused_log_name_line(request.plan); !said.empty()) {
+        answers.errors << said << '\n';
+    }
     return request;
 }
 

@@ -31,9 +31,10 @@ struct RequestAnswers {
 };
 
 // Reads the arguments after the program's name. --help and --version are answered on the
-// console, with nothing to run and `status` 0; an unknown option or a bad --serve address on
-// `errors`, followed by the short usage, with status 2. A configuration file that cannot be
-// read or holds a mistake is said in one line on `errors`, with status 2.
+// console, with nothing to run and `status` 0; an unknown option, --serve or --config without
+// its value or a bad --serve address on `errors`, followed by the short usage, with status 2.
+// A configuration file that cannot be read or holds a mistake is said in one line on `errors`,
+// with status 2. A live run's log name that the logs do not take is said on `errors`.
 std::optional<RunRequest> read_run_request(const std::vector<std::string>& arguments,
                                            const RequestAnswers& answers, int& status);
 

@@ -1,5 +1,6 @@
 #include "web/alarm_json.h"
 
+#include "base/alarm_wording.h"
 #include "base/json_text.h"
 
 namespace stillmon {
@@ -41,6 +42,13 @@ void append_alarm(std::string& out, const AlarmSnapshot& alarm) {
     append_flag(out, "above", alarm.above);
     append_key(out, "fired_total");
     out += std::to_string(alarm.fired_total);
+    append_key(out, "condition");
+    if (alarm.state == "firing") {
+        append_json_string(out, alarm_condition(alarm.value_name, alarm.value, alarm.threshold,
+                                                alarm.above, true));
+    } else {
+        out += "null";
+    }
     out += '}';
 }
 

@@ -209,8 +209,9 @@ alarm = [{name = "tank-set", value = "tank", above = -100.0, severity = "critica
             page.open(url)
             banner = page.wait_for("(b => b.offsetHeight > 0 && b.textContent)"
                                    "(document.getElementById('alarm-banner'))", what="the banner")
-            self.assertIn("tank-set", banner)
-            self.assertNotIn("steam-frozen", banner)
+            # In stderr's words: a temperature far past its threshold needs one decimal.
+            self.assertRegex(banner, r"^ALARM tank-set: tank -?\d+(\.\d)? above -100 since "
+                                     r"\d\d:\d\d:\d\d$")
             if shots:
                 page.screenshot(os.path.join(shots, "page-alarm.png"))
             # A phone's width: everything fits, nothing scrolls sideways.

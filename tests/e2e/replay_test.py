@@ -40,7 +40,8 @@ LABEL_COLUMNS = 11  # column 12 also holds the newest chart points
 CHANNEL_COLOURS = (10, 11, 12, 13, 14, 15, 10, 11)  # channels 0 to 7
 LAST_LABEL_COLOUR = 14  # channel 19's, the last print of a cycle: the prompt's colours
 PROMPT = "Repeat ? "
-USAGE = f"Usage: {STILLMON} [--serve [ADDRESS:]PORT] [PORT [LOG]]  (--help for more)"
+USAGE = (f"Usage: {STILLMON} [--serve [ADDRESS:]PORT] [--config FILE] [PORT [LOG]]  "
+         "(--help for more)")
 QUIT_STATUS = 55
 
 

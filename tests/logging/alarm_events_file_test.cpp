@@ -15,7 +15,7 @@ TEST(AlarmEventsFile, AppendsOneLinePerChangeAfterOneHeader) {
     for (int run = 0; run < 2; ++run) {
         AlarmEventsFile events(path, {});
         AlarmNotice notice{
-            "steam-hot", "firing", "critical", "steam",      80.6f,
+            "steam-hot", "firing", "critical", "steam",      80.03125,
             80.0,        true,     1234,       "14:30:45_7", "2026-12-09T14:30:46+01:00"};
         events.write(notice);
         notice.state = "cleared";
@@ -23,7 +23,7 @@ TEST(AlarmEventsFile, AppendsOneLinePerChangeAfterOneHeader) {
         events.write(notice);
     }
     const std::string run =
-        "14:30:45_7,1234,2026-12-09T14:30:46+01:00,steam-hot,firing,80.6\r\n"
+        "14:30:45_7,1234,2026-12-09T14:30:46+01:00,steam-hot,firing,80.03\r\n"
         "14:30:45_7,1234,2026-12-09T14:30:46+01:00,steam-hot,cleared,\r\n";
     EXPECT_EQ(test_support::read_file_bytes(path),
               "device_time,record,time,alarm,state,value\r\n" + run + run);

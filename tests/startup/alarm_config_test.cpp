@@ -82,6 +82,7 @@ TEST(AlarmConfig, RefusesWhatItDoesNotUnderstand) {
          "\"_\""},
         {alarm + "above = 1\n" + alarm + "above = 2\n",
          "still.toml:6:8: a second alarm named \"steam-hot\""},
+        {"[alarm]\n", "still.toml:1:1: write [[alarm]] (two brackets), not [alarm]: each one"},
         {"arm_afterr = \"2m\"\n", "still.toml:1:1: unknown key \"arm_afterr\""},
         {"[[notify.webhook]]\nurl = \"ftp://x\"\n",
          "still.toml:2:7: \"url\" in webhook 1 must start with http:// or https://"},

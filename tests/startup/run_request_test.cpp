@@ -48,14 +48,16 @@ TEST(RunRequest, AnswersWhatAsksForNoRunOnceAndWithItsStatus) {
     for (const auto& [arguments, first_line] :
          {std::pair{std::vector<std::string>{"--bogus", "3"}, "stillmon: unknown option --bogus"},
           std::pair{std::vector<std::string>{"--serve", "nowhere:x"},
-                    "stillmon: --serve takes [ADDRESS:]PORT, not nowhere:x"}}) {
+                    "stillmon: --serve takes [ADDRESS:]PORT, not nowhere:x"},
+          std::pair{std::vector<std::string>{"3", "--serve"},
+                    "stillmon: --serve needs [ADDRESS:]PORT"}}) {
         const Answered bad = answer(arguments);
         EXPECT_FALSE(bad.request);
         EXPECT_EQ(bad.status, 2);
         EXPECT_EQ(bad.console, "");
         EXPECT_EQ(bad.errors, std::string(first_line) +
-                                  "\nUsage: stillmon [--serve [ADDRESS:]PORT] [PORT [LOG]]  "
-                                  "(--help for more)\n");
+                                  "\nUsage: stillmon [--serve [ADDRESS:]PORT] [--config FILE] "
+                                  "[PORT [LOG]]  (--help for more)\n");
     }
 }
 
@@ -75,6 +77,10 @@ TEST(RunRequest, PlansTheRunItAsksFor) {
     EXPECT_EQ(live.request->plan.text_log_name, "Run3.dat");
     EXPECT_EQ(live.request->serve->port, 8080);
     EXPECT_TRUE(live.request->any_positional);
+    EXPECT_EQ(live.errors + answer({"0", "R"}).errors, "");  // a replay reads the log it names
+    EXPECT_EQ(answer({"3", "R"}).errors,
+              "stillmon: the log name \"R\" is not used (2 to 18 characters); logging to "
+              "Debug_3.dat and Debug_3.bin\n");
 
     const Answered bare = answer({});
     ASSERT_TRUE(bare.request);

@@ -123,9 +123,11 @@ TEST(PageAnswers, ServeTheAlarmsTheirMetricsAndTheChartsMarks) {
     EXPECT_EQ(*page.get("/api/alarms").body,
               R"({"alarms":[{"name":"hot","value":81.5,"value_name":"steam","severity":"critical",)"
               R"("state":"firing","since":"T0","acknowledged":true,"threshold":80,"above":true,)"
-              R"("fired_total":2},{"name":"odd\"one","value":null,"value_name":"tank",)"
+              R"("fired_total":2,"condition":"steam 81.5 above 80"},{"name":"odd\"one",)"
+              R"("value":null,"value_name":"tank",)"
               R"("severity":"warning","state":"normal","since":"","acknowledged":false,)"
-              R"("threshold":-5,"above":false,"fired_total":0}],"marks":[{"alarm":"hot",)"
+              R"("threshold":-5,"above":false,"fired_total":0,"condition":null}],)"
+              R"("marks":[{"alarm":"hot",)"
               R"("state":"firing","index":1,"record":12,"device_time":"14:30:45_7","time":"T1"},)"
               R"({"alarm":"hot","state":"cleared","index":1,"record":12,)"
               R"("device_time":"14:30:45_7","time":"T1"}]})");

@@ -97,10 +97,10 @@
     item.textContent = (alarm.severity === 'critical' ? 'ALARM ' : 'Warning ') + alarm.name + ': ';
     const detail = document.createElement('span');
     detail.className = 'detail';
-    // "since" is ISO 8601 with its offset: the time of day is what an operator reads.
-    detail.textContent = alarm.value_name + ' ' + fixed(alarm.value, 2) +
-      (alarm.above ? ' above ' : ' below ') + alarm.threshold +
-      ' since ' + alarm.since.slice(11, 19) + (alarm.acknowledged ? ' (acknowledged)' : '');
+    // The condition is worded by the program, as stderr and the notifications word it; "since"
+    // is ISO 8601 with its offset: the time of day is what an operator reads.
+    detail.textContent = alarm.condition + ' since ' + alarm.since.slice(11, 19) +
+      (alarm.acknowledged ? ' (acknowledged)' : '');
     detail.title = alarm.since;
     item.appendChild(detail);
     return item;
