@@ -21,24 +21,24 @@ bool past(double value, double threshold, bool above) {
 }  // namespace
 
 AlarmFigures alarm_figures(std::optional<double> known, double threshold, bool above) {
+    // The threshold as the configuration file gave it.
+    AlarmFigures figures;
+    append_shortest_number(figures.threshold, threshold);
     if (!known) {
-        return {"", readable_number(threshold)};
+        return figures;
     }
     const double value = *known;
-    // Past this the fixed texts grow long for nothing: the shortest texts, which tell any two
-    // doubles apart, take over.
+    // Past this the fixed texts grow long for nothing: the shortest text, which tells any two
+    // doubles apart, takes over.
     constexpr int most_decimals = 17;
-    AlarmFigures figures;
     for (int decimals = 1; decimals <= most_decimals; ++decimals) {
-        figures = {readable_number(value, decimals), readable_number(threshold, decimals)};
-        if (!past(value, threshold, above) ||
-            past(read_back(figures.value), read_back(figures.threshold), above)) {
+        figures.value = readable_number(value, decimals);
+        if (!past(value, threshold, above) || past(read_back(figures.value), threshold, above)) {
             return figures;
         }
     }
-    figures = {};
+    figures.value.clear();
     append_shortest_number(figures.value, value);
-    append_shortest_number(figures.threshold, threshold);
     return figures;
 }
 
