@@ -13,6 +13,8 @@ import harness
 import mqtt_broker
 import stillmon_harness as sh
 
+import jinja2  # Debian's python3-jinja2: found once mqtt_broker has looked for Debian's paho
+
 TOPIC = "test/still-3"
 SENSORS = ("tank", "first_stage", "second_stage", "steam", "top_he", "centre", "bottom_he",
            "out_water", "liquid_strength", "vapour_strength", "stages", "reflux_ratio", "valve",
@@ -81,6 +83,13 @@ class MqttPublishing(MqttTestCase):
             self.assertEqual(document["device"]["identifiers"], ["stillmon_test_still-3"])
             self.assertEqual(document["state_topic"], f"{TOPIC}/state" if "/sensor/" in topic
                              else f"{TOPIC}/alarm/{topic.split('/')[3]}")
+        # As Home Assistant renders them (`this`: the sensor's own state), a number or None.
+        for document in documents[:len(SENSORS)]:
+            shown = "unknown"
+            for state in states:
+                shown = jinja2.Template(document["value_template"]).render(
+                    value_json=state, this={"state": shown.replace("None", "unknown")})
+                self.assertRegex(shown, r"^(None|-?[0-9.]+)$", document["name"])
         # Home Assistant's birth message asks for the discovery again.
         late.client.publish("homeassistant/status", "online")
         harness.wait_until(lambda: len(late.messages(DISCOVERY[0])) == 2, 10,

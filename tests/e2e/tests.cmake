@@ -54,7 +54,7 @@ stillmon_add_e2e_suites(alarm_window_test alarm_window 120 AlarmWindow)
 stillmon_add_e2e_suites(alarm_test alarm 180 AlarmDelivery)
 
 # Publishing to an MQTT broker: Mosquitto started by the tests (anonymous, with passwords,
-# with TLS), paho as the subscriber.
+# with TLS), paho as the subscriber, Jinja2 rendering Home Assistant's templates.
 stillmon_add_e2e_suites(mqtt_test mqtt 180 MqttPublishing MqttFaults)
 
 # Three columns without a window, scraped by a real Prometheus with the shipped rules and
