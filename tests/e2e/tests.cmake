@@ -7,6 +7,12 @@ set(STILLMON_E2E_ENVIRONMENT
   "STILLSIM=$<TARGET_FILE:stillsim>"
   "STILLMON_REPORT=$<TARGET_FILE:stillmon-report>"
   "STILLMON_E2E_FAILURES=${CMAKE_BINARY_DIR}/e2e-failures")
+# Preloaded into stillmon by the MQTT tests: libmosquitto refuses to publish the states.
+if(STILLMON_MQTT)
+  add_library(mosquitto_refusals MODULE ${CMAKE_CURRENT_LIST_DIR}/mosquitto_refusals.cpp)
+  target_link_libraries(mosquitto_refusals PRIVATE stillmon_warnings ${CMAKE_DL_LIBS})
+  list(APPEND STILLMON_E2E_ENVIRONMENT "MOSQUITTO_REFUSALS=$<TARGET_FILE:mosquitto_refusals>")
+endif()
 if(STILLMON_SANITIZE)
   list(APPEND STILLMON_E2E_ENVIRONMENT
     "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp")
