@@ -17,7 +17,9 @@ struct SensorValue {
 };
 
 // The reflux ratio is known only in a cycle that ends a ratio period: between periods the
-// sensor keeps the last one, as the window and the page do, rather than going unknown.
+// sensor keeps the last one, as the window and the page do, rather than going unknown. Before
+// the first one its own state is "unknown" (or "unavailable" after a silence), which a
+// measurement must not be: None makes it unknown without an error in Home Assistant's log.
 constexpr SensorValue sensor_values[] = {
     {"tank", "Tank", "{{ value_json.temperatures[0] }}", Unit::celsius},
     {"first_stage", "First stage", "{{ value_json.temperatures[1] }}", Unit::celsius},
@@ -31,7 +33,8 @@ constexpr SensorValue sensor_values[] = {
     {"vapour_strength", "Vapour strength", "{{ value_json.vapour_strength }}", Unit::percent},
     {"stages", "Stages", "{{ value_json.stages }}", Unit::none},
     {"reflux_ratio", "Reflux ratio",
-     "{{ value_json.reflux_ratio if value_json.reflux_ratio is not none else this.state }}",
+     "{{ value_json.reflux_ratio if value_json.reflux_ratio is not none else "
+     "this.state | float(none) }}",
      Unit::none},
     {"valve", "Valve", "{{ value_json.valve }}", Unit::none},
     {"flow", "Flow", "{{ value_json.flow }}", Unit::none},
@@ -62,13 +65,24 @@ class Document {
     std::string out_;
 };
 
-// Every entity is one device's, the run's.
+// A device's cycle states are a frame period (about 1 s) apart. Without one for 10 s the
+// device is silent though stillmon is connected, and the sensors go unavailable: a frame or
+// two lost, or a re-open of the port (after 2 s without frames), never blanks them. The
+// alarms are sent only when they change, and stay available.
+constexpr std::string_view expire_after_s = "10";
+
+// Every entity is one device's, the run's. Home Assistant makes the entity ids of the
+// device's name and the entity's ("stillmon barn/still-3" and "Tank" give
+// sensor.stillmon_barn_still_3_tank): a topic that names stillmon already (the default
+// "stillmon/north-3") is the device's name as it is, rather than "stillmon stillmon/north-3".
 std::string device_json(std::string_view topic, std::string_view node, std::string_view version) {
     std::string identifier = "[";
     append_json_string(identifier, "stillmon_" + std::string(node));
+    const std::string slug = entity_slug(topic);
+    const bool named = slug == "stillmon" || slug.starts_with("stillmon_");
     return Document()
         .json("identifiers", identifier + ']')
-        .text("name", "stillmon " + std::string(topic))
+        .text("name", (named ? "" : "stillmon ") + std::string(topic))
         .text("model", "stillmon")
         .text("sw_version", version)
         .done();
@@ -76,11 +90,30 @@ std::string device_json(std::string_view topic, std::string_view node, std::stri
 
 }  // namespace
 
+std::string entity_slug(std::string_view name) {
+    std::string slug;
+    bool gap = false;
+    for (const char c : name) {
+        const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        if ((lower >= 'a' && lower <= 'z') || (lower >= '0' && lower <= '9')) {
+            slug += gap && !slug.empty() ? "_" : "";
+            slug += lower;
+            gap = false;
+        } else {
+            gap = true;
+        }
+    }
+    return slug;
+}
+
 std::vector<MqttMessage> discovery_documents(std::string_view topic, std::string_view discovery,
                                              const std::vector<std::string>& alarm_names,
                                              std::string_view version) {
     const std::string node = node_id(topic);
     const std::string device = device_json(topic, node, version);
+    // Who made the documents, for Home Assistant's log.
+    const std::string origin =
+        Document().text("name", "stillmon").text("sw_version", version).done();
     const std::string prefix = std::string(discovery) + '/';
     std::vector<MqttMessage> documents;
     for (const SensorValue& value : sensor_values) {
@@ -96,7 +129,10 @@ std::vector<MqttMessage> discovery_documents(std::string_view topic, std::string
         } else if (value.unit == Unit::percent) {
             document.text("unit_of_measurement", "%");
         }
-        document.text("state_class", "measurement").json("device", device);
+        document.text("state_class", "measurement")
+            .json("expire_after", expire_after_s)
+            .json("device", device)
+            .json("origin", origin);
         documents.push_back({prefix + "sensor/" + node + '/' + std::string(value.key) + "/config",
                              document.done()});
     }
@@ -111,6 +147,7 @@ std::vector<MqttMessage> discovery_documents(std::string_view topic, std::string
                                  .text("payload_off", "OFF")
                                  .text("device_class", "problem")
                                  .json("device", device)
+                                 .json("origin", origin)
                                  .done()});
     }
     return documents;

@@ -11,11 +11,17 @@ struct MqttMessage {
     std::string payload;
 };
 
+// Home Assistant's slug of a name, of which it makes entity ids: lower case, each run of
+// characters other than letters and digits one "_", none at either end ("Steam--hot" and
+// "steam_hot" both give "steam_hot").
+std::string entity_slug(std::string_view name);
+
 // Home Assistant's MQTT discovery for a run published under `topic`: one sensor per value of
 // the state (the eight temperatures, the liquid and vapour strengths, the stages, the reflux
 // ratio, the valve and the flow), each reading its value out of the state's JSON, and one
 // problem sensor per alarm, all of them one device and unavailable while the run is
-// offline. Under `discovery` (Home Assistant's prefix):
+// offline, the sensors also while no state has come for a while. Under `discovery` (Home
+// Assistant's prefix):
 //   <discovery>/sensor/<node>/<value>/config
 //   <discovery>/binary_sensor/<node>/<alarm>/config
 // where <node> is node_id(topic). The topics are printable ASCII (good_topic), as are the

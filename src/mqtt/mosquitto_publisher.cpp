@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -55,6 +56,8 @@ class MosquittoPublisher final : public MqttPublisher {
     MosquittoPublisher(const MosquittoPublisher&) = delete;
     MosquittoPublisher& operator=(const MosquittoPublisher&) = delete;
 
+    // What keeps the client from being set up ("the last will: Out of memory"), or nothing.
+    std::optional<std::string> set_up();
     void start(const ThreadStarter& start) {
         thread_ = start([this] { run(); });
     }
@@ -76,7 +79,8 @@ class MosquittoPublisher final : public MqttPublisher {
     int serve();
     void publish_on_connection();
     void publish_changes();
-    void publish(const std::string& topic, const std::string& payload, int qos, int* id = nullptr);
+    bool publish(const std::string& topic, const std::string& payload, int qos, int* id = nullptr);
+    bool taken(int result, bool& said, const std::string& what);
     void publish_discovery();
     void retry_after(Clock::duration delay);
     void tell(Fault fault, const std::string& line);
@@ -103,9 +107,11 @@ class MosquittoPublisher final : public MqttPublisher {
     std::atomic<bool> connected_{false};  // the broker accepted the connection
 
     // The connection's thread alone.
-    int refusal_ = 0;        // the broker's refusal code of this attempt
-    std::string tls_error_;  // the first of this attempt
-    bool just_connected_ = false;
+    int refusal_ = 0;                      // the broker's refusal code of this attempt
+    std::string tls_error_;                // the first of this attempt
+    bool everything_due_ = false;          // connected, or a call was refused since
+    bool publish_refusal_said_ = false;    // on this connection
+    bool subscribe_refusal_said_ = false;  // on this connection
     bool discovery_due_ = false;
     bool offline_started_ = false;
     int offline_id_ = -1;  // the "offline" message's
@@ -128,40 +134,58 @@ MosquittoPublisher::MosquittoPublisher(MqttRun run, std::function<void(std::stri
                      : discovery_documents(run_.topic, run_.settings.discovery, run_.alarm_names,
                                            run_.version)),
       availability_(availability_topic(run_.topic)),
-      slots_(run_.alarm_names) {
-    static std::once_flag library;
-    std::call_once(library, [] { mosquitto_lib_init(); });
+      slots_(run_.alarm_names) {}
+
+// None of it mends by itself: the same settings would fail again. A client without the
+// credentials or the TLS it was given must not connect at all (it would send the password
+// in clear, or be refused for a reason it does not say).
+std::optional<std::string> MosquittoPublisher::set_up() {
+    static const int initialised = mosquitto_lib_init();
+    if (initialised != MOSQ_ERR_SUCCESS) {
+        return "the library: " + reason(initialised, errno);
+    }
     wake_fd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wake_fd_ < 0) {
-        throw std::system_error(errno, std::generic_category(), "eventfd");
+        return "eventfd: " + std::generic_category().message(errno);
     }
     // A client id of the library's making, and a clean session: nothing is kept for the run
     // at the broker but its retained messages.
     client_ = mosquitto_new(nullptr, true, this);
     if (client_ == nullptr) {
-        ::close(wake_fd_);
-        throw std::system_error(ENOMEM, std::generic_category(), "mosquitto_new");
+        return "the client: " + std::generic_category().message(errno);
     }
     const MqttSettings& settings = run_.settings;
     static const std::string offline = "offline";
-    mosquitto_will_set(client_, availability_.c_str(), static_cast<int>(offline.size()),
-                       offline.data(), at_least_once, true);
+    int result =
+        mosquitto_will_set(client_, availability_.c_str(), static_cast<int>(offline.size()),
+                           offline.data(), at_least_once, true);
+    if (result != MOSQ_ERR_SUCCESS) {
+        return "the last will: " + reason(result, errno);
+    }
     if (settings.username) {
-        mosquitto_username_pw_set(client_, settings.username->c_str(),
-                                  settings.password ? settings.password->c_str() : nullptr);
+        result =
+            mosquitto_username_pw_set(client_, settings.username->c_str(),
+                                      settings.password ? settings.password->c_str() : nullptr);
+        if (result != MOSQ_ERR_SUCCESS) {
+            return "the user name and password: " + reason(result, errno);
+        }
     }
     if (settings.address.tls) {
-        if (settings.ca_file) {
-            mosquitto_tls_set(client_, settings.ca_file->c_str(), nullptr, nullptr, nullptr,
-                              nullptr);
-        } else {
-            mosquitto_int_option(client_, MOSQ_OPT_TLS_USE_OS_CERTS, 1);
+        result = settings.ca_file ? mosquitto_tls_set(client_, settings.ca_file->c_str(), nullptr,
+                                                      nullptr, nullptr, nullptr)
+                                  : mosquitto_int_option(client_, MOSQ_OPT_TLS_USE_OS_CERTS, 1);
+        if (result != MOSQ_ERR_SUCCESS) {
+            return "TLS with " +
+                   (settings.ca_file ? *settings.ca_file
+                                     : std::string("the system's certificate authorities")) +
+                   ": " + reason(result, errno);
         }
     }
     mosquitto_connect_callback_set(client_, on_connect);
     mosquitto_publish_callback_set(client_, on_publish);
     mosquitto_message_callback_set(client_, on_message);
     mosquitto_log_callback_set(client_, on_log);
+    return std::nullopt;
 }
 
 MosquittoPublisher::~MosquittoPublisher() {
@@ -173,8 +197,10 @@ MosquittoPublisher::~MosquittoPublisher() {
     if (thread_.joinable()) {
         thread_.join();
     }
-    mosquitto_destroy(client_);
-    ::close(wake_fd_);
+    mosquitto_destroy(client_);  // nothing for a client never made
+    if (wake_fd_ >= 0) {
+        ::close(wake_fd_);
+    }
 }
 
 void MosquittoPublisher::say_offline(std::chrono::milliseconds limit) {
@@ -204,6 +230,7 @@ void MosquittoPublisher::run() {
     while (!ending()) {
         refusal_ = 0;
         tls_error_.clear();
+        everything_due_ = false;  // until the broker accepts the connection
         errno = 0;
         int result = mosquitto_connect(client_, address.host.c_str(), address.port, keepalive_s);
         int error_number = errno;
@@ -245,8 +272,8 @@ void MosquittoPublisher::run() {
 int MosquittoPublisher::serve() {
     Clock::time_point housekeeping_due = Clock::now();
     while (true) {
-        if (just_connected_) {
-            just_connected_ = false;
+        if (everything_due_) {
+            everything_due_ = false;
             publish_on_connection();
         }
         if (connected_.load()) {
@@ -259,15 +286,19 @@ int MosquittoPublisher::serve() {
         }
         if (offline_asked && !offline_started_) {
             offline_started_ = true;
-            if (connected_.load()) {
-                publish(availability_, "offline", at_least_once, &offline_id_);
-            } else {
-                offline_acknowledged_ = true;
+            // Unless the broker took "offline", stillmon leaves without a word: as the
+            // process ends, the broker sees the connection close and sends the last will.
+            if (connected_.load() &&
+                !publish(availability_, "offline", at_least_once, &offline_id_)) {
+                return MOSQ_ERR_SUCCESS;
             }
+            offline_acknowledged_ = !connected_.load();
         }
         if (offline_acknowledged_) {
             offline_acknowledged_ = false;
-            mosquitto_disconnect(client_);  // the broker drops the last will
+            if (mosquitto_disconnect(client_) != MOSQ_ERR_SUCCESS) {  // drops the last will
+                return MOSQ_ERR_SUCCESS;  // the connection is gone: the broker sends it instead
+            }
         }
         const int socket = mosquitto_socket(client_);
         if (socket < 0) {
@@ -298,10 +329,30 @@ int MosquittoPublisher::serve() {
     }
 }
 
-void MosquittoPublisher::publish(const std::string& topic, const std::string& payload, int qos,
+bool MosquittoPublisher::publish(const std::string& topic, const std::string& payload, int qos,
                                  int* id) {
-    mosquitto_publish(client_, id, topic.c_str(), static_cast<int>(payload.size()), payload.data(),
-                      qos, true);
+    return taken(mosquitto_publish(client_, id, topic.c_str(), static_cast<int>(payload.size()),
+                                   payload.data(), qos, true),
+                 publish_refusal_said_, "publish " + topic + " to");
+}
+
+// Whether the library took the call. A lost connection is left to the loop, which says it,
+// and everything is published again on the next one. Anything else is said once a
+// connection, and everything is published again at the next wake-up (a cycle's state, most
+// likely): only the latest values are sent, so nothing piles up meanwhile.
+bool MosquittoPublisher::taken(int result, bool& said, const std::string& what) {
+    if (result == MOSQ_ERR_SUCCESS) {
+        return true;
+    }
+    if (result != MOSQ_ERR_NO_CONN && result != MOSQ_ERR_CONN_LOST && result != MOSQ_ERR_ERRNO) {
+        everything_due_ = true;
+        if (!said) {
+            said = true;
+            say_("stillmon: cannot " + what + " the MQTT broker " + run_.settings.broker + ": " +
+                 reason(result, errno) + "; trying again");
+        }
+    }
+    return false;
 }
 
 void MosquittoPublisher::publish_discovery() {
@@ -314,8 +365,9 @@ void MosquittoPublisher::publish_discovery() {
 void MosquittoPublisher::publish_on_connection() {
     publish(availability_, "online", at_least_once);
     if (!discovery_.empty()) {
-        mosquitto_subscribe(client_, nullptr,
-                            discovery_status_topic(run_.settings.discovery).c_str(), at_least_once);
+        const std::string status = discovery_status_topic(run_.settings.discovery);
+        taken(mosquitto_subscribe(client_, nullptr, status.c_str(), at_least_once),
+              subscribe_refusal_said_, "subscribe to " + status + " at");
         publish_discovery();
     }
     for (const PublicationSlots::Alarm& alarm : slots_.take_alarms(true)) {
@@ -401,7 +453,9 @@ void MosquittoPublisher::on_connect(mosquitto*, void* self, int code) {
         return;
     }
     publisher.connected_.store(true);
-    publisher.just_connected_ = true;
+    publisher.everything_due_ = true;
+    publisher.publish_refusal_said_ = false;
+    publisher.subscribe_refusal_said_ = false;
     publisher.next_retry_ = first_retry;
     if (publisher.said_ != Fault::none) {
         publisher.say_("stillmon: connected to the MQTT broker " + publisher.run_.settings.broker);
@@ -447,7 +501,13 @@ void MosquittoPublisher::on_log(mosquitto*, void* self, int level, const char* t
 
 std::unique_ptr<MqttPublisher> start_mosquitto_publisher(
     MqttRun run, const ThreadStarter& start, std::function<void(std::string_view)> say) {
-    auto publisher = std::make_unique<MosquittoPublisher>(std::move(run), std::move(say));
+    const std::string broker = run.settings.broker;
+    auto publisher = std::make_unique<MosquittoPublisher>(std::move(run), say);
+    if (const std::optional<std::string> failure = publisher->set_up()) {
+        say("stillmon: cannot set up the MQTT client for " + broker + ": " + *failure +
+            "; the run goes on without MQTT");
+        return nullptr;
+    }
     publisher->start(start);
     return publisher;
 }

@@ -37,7 +37,8 @@ class MqttPublisher {
 };
 
 // Starts the connection's thread from `start`; what the operator should know of the
-// connection (lost, refused, found again) goes to `say`, once each time.
+// connection (lost, refused, found again, a call the client refused) goes to `say`, once
+// each time. Nothing, having said why, when the client cannot be set up.
 using MqttPublisherStarter = std::function<std::unique_ptr<MqttPublisher>(
     MqttRun run, const ThreadStarter& start, std::function<void(std::string_view)> say)>;
 

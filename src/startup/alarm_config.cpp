@@ -9,11 +9,12 @@
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
-#include <set>
+#include <map>
 #include <sstream>
 #include <system_error>
 
 #include "mqtt/broker_address.h"
+#include "mqtt/discovery_documents.h"
 #include "mqtt/mqtt_topics.h"
 #include "notify/webhook_url.h"
 
@@ -83,8 +84,9 @@ const toml::table& table_of(const toml::node& node, std::string_view what) {
     fault(node, std::string(what) + " must be a table");
 }
 
+// `names`: each alarm's name so far by its slug.
 AlarmRule read_alarm(const toml::table& table, std::size_t number_in_file,
-                     std::set<std::string>& names) {
+                     std::map<std::string, std::string>& names) {
     std::string where = " in alarm " + std::to_string(number_in_file);
     AlarmRule rule;
     const toml::node* name = table.get("name");
@@ -96,8 +98,16 @@ AlarmRule read_alarm(const toml::table& table, std::size_t number_in_file,
         fault(*name, "the alarm name " + quoted(rule.name) +
                          " may hold only letters, digits, \"-\" and \"_\"");
     }
-    if (!names.insert(rule.name).second) {
-        fault(*name, "a second alarm named " + quoted(rule.name));
+    // Home Assistant makes the alarms' entity ids of their slugs, in which "steam-hot" and
+    // "Steam_hot" are one. Refused with MQTT or without: such names are as easily taken for
+    // one another on the window's alarm line and in the notifications.
+    const std::string slug = entity_slug(rule.name);
+    if (const auto [before, fresh] = names.emplace(slug, rule.name); !fresh) {
+        fault(*name, before->second == rule.name
+                         ? "a second alarm named " + quoted(rule.name)
+                         : "the alarm names " + quoted(before->second) + " and " +
+                               quoted(rule.name) + " would be one entity in Home Assistant, " +
+                               quoted(slug));
     }
     where = " in alarm " + quoted(rule.name);
     refuse_unknown_keys(
@@ -349,7 +359,7 @@ AlarmConfig read_config(const toml::table& file, const NamedFiles& files) {
         config.arm_after_s = duration(*arm_after, "arm_after", "");
     }
     if (const toml::node* alarms = file.get("alarm")) {
-        std::set<std::string> names;
+        std::map<std::string, std::string> names;
         read_each(*alarms, "alarm", [&](const toml::table& table, std::size_t number_in_file) {
             config.alarms.push_back(read_alarm(table, number_in_file, names));
         });

@@ -33,6 +33,9 @@ std::unique_ptr<MqttPublisher> publish_to_mqtt(const AlarmConfig& config, const 
     }
     std::unique_ptr<MqttPublisher> publisher = platform.start_mqtt(
         std::move(run), start, [](std::string_view said) { std::cerr << said << std::endl; });
+    if (publisher == nullptr) {
+        return nullptr;  // it has said why; the run goes on without MQTT
+    }
     MqttPublisher& to = *publisher;
     host.hand_each_cycle_to([&to, cycles = std::uint64_t{0}](const CycleRecord& record) mutable {
         std::string json;

@@ -13,6 +13,8 @@ import harness
 import mqtt_broker
 import stillmon_harness as sh
 
+import jinja2  # Debian's python3-jinja2: found once mqtt_broker has looked for Debian's paho
+
 TOPIC = "test/still-3"
 SENSORS = ("tank", "first_stage", "second_stage", "steam", "top_he", "centre", "bottom_he",
            "out_water", "liquid_strength", "vapour_strength", "stages", "reflux_ratio", "valve",
@@ -20,6 +22,7 @@ SENSORS = ("tank", "first_stage", "second_stage", "steam", "top_he", "centre", "
 # tank-hot fires above 80 degrees and clears at or below; never never fires.
 ALARMS = ('[[alarm]]\nname = "tank-hot"\nvalue = "tank"\nabove = 80\n'
           '[[alarm]]\nname = "never"\nvalue = "steam"\nabove = 1000\n')
+REFUSING_STATES = os.environ.get("MOSQUITTO_REFUSALS")  # libmosquitto, preloaded
 DISCOVERY = ([f"homeassistant/sensor/test_still-3/{key}/config" for key in SENSORS] +
              [f"homeassistant/binary_sensor/test_still-3/{name}/config"
               for name in ("tank-hot", "never")])
@@ -36,15 +39,16 @@ class MqttTestCase(sh.RecordChecks, harness.EndToEndTest):
         self.addCleanup(getattr(thing, "stop", None) or thing.close)
         return thing
 
-    def run_monitor(self, device_link, *mqtt_lines):
+    def run_monitor(self, device_link, *mqtt_lines, environment=None):
         config = os.path.join(self.dir, "still.toml")
         with open(config, "w") as f:
             f.write(ALARMS + "[mqtt]\n" + "\n".join(mqtt_lines) + "\n")
-        return self.started(sh.Monitor(None, self.dir, device_link, options=("--config", config)))
+        return self.started(sh.Monitor(None, self.dir, device_link, options=("--config", config),
+                                       environment=environment))
 
-    def assert_only_alarm_lines(self, monitor):
+    def assert_only_alarm_lines(self, monitor, *others):
         self.assertEqual([line for line in monitor.errors.all()
-                          if not line.startswith("stillmon: alarm ")], [])
+                          if not line.startswith("stillmon: alarm ")], list(others))
 
 
 class MqttPublishing(MqttTestCase):
@@ -81,6 +85,13 @@ class MqttPublishing(MqttTestCase):
             self.assertEqual(document["device"]["identifiers"], ["stillmon_test_still-3"])
             self.assertEqual(document["state_topic"], f"{TOPIC}/state" if "/sensor/" in topic
                              else f"{TOPIC}/alarm/{topic.split('/')[3]}")
+        # As Home Assistant renders them (`this`: the sensor's own state), a number or None.
+        for document in documents[:len(SENSORS)]:
+            shown = "unknown"
+            for state in states:
+                shown = jinja2.Template(document["value_template"]).render(
+                    value_json=state, this={"state": shown.replace("None", "unknown")})
+                self.assertRegex(shown, r"^(None|-?[0-9.]+)$", document["name"])
         # Home Assistant's birth message asks for the discovery again.
         late.client.publish("homeassistant/status", "online")
         harness.wait_until(lambda: len(late.messages(DISCOVERY[0])) == 2, 10,
@@ -142,6 +153,21 @@ class MqttFaults(MqttTestCase):
         self.assert_only_alarm_lines(monitor)
         os.kill(monitor.pid, signal.SIGKILL)  # the broker sends the last will
         live.wait_for(f"{topic}/availability", "offline")
+
+    def test_what_libmosquitto_refuses_is_said_once_and_the_run_goes_on(self):
+        url = self.started(mqtt_broker.Broker(self.dir)).url()
+        simulator = self.started(sh.Simulator(self.dir))
+        for user, said in (  # a user name with a control character; then each state refused
+                ('username = "still\\t"', f"set up the MQTT client for {url}: the user name and "
+                 "password: Malformed UTF-8; the run goes on without MQTT"),
+                ("", f"publish {TOPIC}/state to the MQTT broker {url}: Out of memory; trying "
+                 "again")):
+            monitor = self.run_monitor(simulator.link, f'broker = "{url}"', f'topic = "{TOPIC}"',
+                                       user, environment={"LD_PRELOAD": REFUSING_STATES})
+            monitor.errors.wait_for("^stillmon: cannot " + said)
+            monitor.wait_for_cycles(len(monitor.logged_lines()) + 3)  # on, each state refused
+            self.assert_only_alarm_lines(monitor, "stillmon: cannot " + said)
+            monitor.stop()
 
     def test_tls_with_the_authority_of_the_configuration_and_without(self):
         authority, certificate, key = mqtt_broker.make_certificates(self.dir)

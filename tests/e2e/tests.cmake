@@ -7,6 +7,12 @@ set(STILLMON_E2E_ENVIRONMENT
   "STILLSIM=$<TARGET_FILE:stillsim>"
   "STILLMON_REPORT=$<TARGET_FILE:stillmon-report>"
   "STILLMON_E2E_FAILURES=${CMAKE_BINARY_DIR}/e2e-failures")
+# Preloaded into stillmon by the MQTT tests: libmosquitto refuses to publish the states.
+if(STILLMON_MQTT)
+  add_library(mosquitto_refusals MODULE ${CMAKE_CURRENT_LIST_DIR}/mosquitto_refusals.cpp)
+  target_link_libraries(mosquitto_refusals PRIVATE stillmon_warnings ${CMAKE_DL_LIBS})
+  list(APPEND STILLMON_E2E_ENVIRONMENT "MOSQUITTO_REFUSALS=$<TARGET_FILE:mosquitto_refusals>")
+endif()
 if(STILLMON_SANITIZE)
   list(APPEND STILLMON_E2E_ENVIRONMENT
     "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp")
@@ -54,7 +60,7 @@ stillmon_add_e2e_suites(alarm_window_test alarm_window 120 AlarmWindow)
 stillmon_add_e2e_suites(alarm_test alarm 180 AlarmDelivery)
 
 # Publishing to an MQTT broker: Mosquitto started by the tests (anonymous, with passwords,
-# with TLS), paho as the subscriber.
+# with TLS), paho as the subscriber, Jinja2 rendering Home Assistant's templates.
 stillmon_add_e2e_suites(mqtt_test mqtt 180 MqttPublishing MqttFaults)
 
 # The systemd unit's command run as the unit runs it, as a user of its own with its

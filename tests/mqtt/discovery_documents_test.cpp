@@ -5,9 +5,10 @@
 namespace stillmon {
 namespace {
 
-const std::string device =
+const std::string device =  // and the origin
     R"("device":{"identifiers":["stillmon_barn_still-3"],"name":"stillmon barn/still-3",)"
-    R"("model":"stillmon","sw_version":"0.1.0"})";
+    R"("model":"stillmon","sw_version":"0.1.0"},)"
+    R"("origin":{"name":"stillmon","sw_version":"0.1.0"})";
 
 TEST(DiscoveryDocuments, OneSensorPerValueAndOneProblemPerAlarmOfOneDevice) {
     const auto documents =
@@ -24,14 +25,14 @@ TEST(DiscoveryDocuments, OneSensorPerValueAndOneProblemPerAlarmOfOneDevice) {
               R"("availability_topic":"barn/still-3/availability",)"
               R"("value_template":"{{ value_json.temperatures[3] }}",)"
               R"("unit_of_measurement":"\u00b0C","device_class":"temperature",)"
-              R"("state_class":"measurement",)" +
+              R"("state_class":"measurement","expire_after":10,)" +
                   device + "}");
     EXPECT_EQ(documents[8].payload,
               R"({"name":"Liquid strength","unique_id":"barn_still-3_liquid_strength",)"
               R"("state_topic":"barn/still-3/state",)"
               R"("availability_topic":"barn/still-3/availability",)"
               R"("value_template":"{{ value_json.liquid_strength }}",)"
-              R"("unit_of_measurement":"%","state_class":"measurement",)" +
+              R"("unit_of_measurement":"%","state_class":"measurement","expire_after":10,)" +
                   device + "}");
     EXPECT_EQ(documents[15].payload,
               R"({"name":"Alarm cold_water","unique_id":"barn_still-3_alarm_cold_water",)"
@@ -46,6 +47,9 @@ TEST(DiscoveryDocuments, OneSensorPerValueAndOneProblemPerAlarmOfOneDevice) {
     EXPECT_NE(odd[0].payload.find(R"("unique_id":"the__still__north_3_tank",)"
                                   R"("state_topic":"the \"still\"/north.3/state")"),
               std::string::npos);
+    // A topic naming stillmon is the device's name: sensor.stillmon_north_3_tank.
+    const auto named = discovery_documents("stillmon/north-3", "ha", {}, "1.2");
+    EXPECT_NE(named[0].payload.find(R"("name":"stillmon/north-3")"), std::string::npos);
 }
 
 }  // namespace

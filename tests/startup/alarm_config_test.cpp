@@ -83,6 +83,9 @@ TEST(AlarmConfig, RefusesWhatItDoesNotUnderstand) {
         {alarm + "above = 1\n" + alarm + "above = 2\n",
          "still.toml:6:8: a second alarm named \"steam-hot\""},
         {"[alarm]\n", "still.toml:1:1: write [[alarm]] (two brackets), not [alarm]: each one"},
+        {alarm + "above = 1\n[[alarm]]\nname = \"Steam__hot\"\n",
+         "still.toml:6:8: the alarm names \"steam-hot\" and \"Steam__hot\" would be one "
+         "entity in Home Assistant, \"steam_hot\""},
         {"arm_afterr = \"2m\"\n", "still.toml:1:1: unknown key \"arm_afterr\""},
         {"[[notify.webhook]]\nurl = \"ftp://x\"\n",
          "still.toml:2:7: \"url\" in webhook 1 must start with http:// or https://"},
