@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "system/ending_signals.h"
+
 namespace stillmon {
 namespace {
 
@@ -10,6 +12,9 @@ using namespace std::chrono_literals;
 // The command sees its variables (one replacing the program's own) and its input, every way
 // it can end is told apart, and one that runs too long is stopped without being waited for.
 TEST(ChildProcess, RunsWithTheNoticeAndTellsHowItEnded) {
+    // As stillmon does first: a command that ends before it reads its input must not end the
+    // program that writes it (SIGPIPE), here the tests.
+    ignore_closed_console();
     const auto shell = [](const char* script, std::chrono::seconds limit = 10s) {
         return run_child_process({"sh", "-c", script}, {{"STILLMON_STATE", "x"}, {"HOME", "y"}},
                                  "{\"alarm\":\"steam-hot\"}", limit);
