@@ -55,6 +55,9 @@ int replay_to_end(const std::function<ReplayOutcome()>& run_cycle, TextScreen& s
     }
     keys.claim();
     show_drawing();
+    if (console.ended) {
+        console.ended();
+    }
     if (console.prompt != nullptr) {
         *console.prompt << repeat_prompt << std::flush;
     }

@@ -32,12 +32,14 @@ enum class PromptAnswer { line_read, quit };
 // alarms. The answer itself is not used.
 PromptAnswer ask_repeat(TextScreen& screen, const PromptKeys& keys);
 
-// What a replay says on the console besides its window.
+// What a replay says besides its window: on the console, and to a page that follows it.
 struct ReplayConsole {
     std::string log_name;
     std::ostream* errors = nullptr;  // "stillmon: found no records to replay in <log_name>"
     // Without a window the prompt shows here too, its line ended once it is answered.
     std::ostream* prompt = nullptr;
+    // Called once the last record is shown, before the prompt waits for its line.
+    std::function<void()> ended;
 };
 
 // Runs replay cycles until the log ends; returns the exit status. After the last record is

@@ -20,6 +20,7 @@
 #include "system/ending_signals.h"
 #include "system/free_memory.h"
 #include "system/installed_documentation.h"
+#include "web/live_view.h"
 
 namespace stillmon {
 
@@ -109,17 +110,21 @@ PromptKeys prompt_keys(MainScreen& screen, OperatorState& state) {
 }
 
 [[noreturn]] void run_cycles(const RunPlan& plan, const RunSources& sources, MainScreen& screen,
-                             OperatorState& state, ProcessEnd& process_end) {
+                             OperatorState& state, ProcessEnd& process_end, LiveView* view) {
     AcquisitionCycle cycle(screen.surface, state, screen.host);
     if (plan.mode == RunMode::live) {
         while (true) {
             cycle.run_live_cycle(*sources.link, *sources.logs);
         }
     }
+    ReplayConsole console{
+        plan.text_log_name, &std::cerr, screen.shown.headless() ? &std::cout : nullptr, {}};
+    if (view != nullptr) {
+        console.ended = [view] { view->mark_replay_ended(); };
+    }
     process_end.close_all_and_exit(replay_to_end(
         [&] { return cycle.run_replay_cycle(*sources.replay_log); }, screen.surface,
-        [&screen] { screen.presenter.flush(); }, prompt_keys(screen, state),
-        {plan.text_log_name, &std::cerr, screen.shown.headless() ? &std::cout : nullptr}));
+        [&screen] { screen.presenter.flush(); }, prompt_keys(screen, state), console));
 }
 
 }  // namespace
@@ -170,7 +175,7 @@ int run_stillmon(const char* program, const std::vector<std::string>& arguments,
     ConfiguredRun configured;
     set_up_configuration(configured, *request, platform, start, screen, state, view, process_end);
     start_supervisor(supervisor, screen, process_end);
-    run_cycles(plan, sources, screen, state, process_end);
+    run_cycles(plan, sources, screen, state, process_end, view);
 }
 
 }  // namespace stillmon

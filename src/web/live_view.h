@@ -75,9 +75,13 @@ class LiveView {
     // Main thread, after every look at the alarms: each alarm as it stands, and the marks
     // noted since the last time.
     void publish_alarms(std::vector<AlarmSnapshot> alarms);
+    // Main thread, once a replay has shown its last record and waits at its "Repeat ? "
+    // prompt: no record will come any more, which the page says instead of a silent link.
+    void mark_replay_ended() { replay_ended_.store(true); }
 
     const HistoryRing& history() const { return history_; }
     LinkStatus link_status() const;
+    bool replay_ended() const { return replay_ended_.load(); }
     // The reflux ratio of the latest ratio period that had one.
     std::optional<float> last_reflux_ratio() const;
     // Null until the first picture.
@@ -89,6 +93,7 @@ class LiveView {
     HistoryRing history_;
     std::atomic<std::uint64_t> timing_errors_{0};
     std::atomic<std::uint64_t> reopens_{0};
+    std::atomic<bool> replay_ended_{false};
     std::atomic<double> last_cycle_time_{-1.0};  // below 0 before the first cycle
     std::atomic<bool> has_reflux_ratio_{false};
     std::atomic<float> reflux_ratio_{0.0f};

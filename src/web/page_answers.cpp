@@ -131,6 +131,8 @@ std::string PageAnswers::latest_json() {
     append_json_string(out, source_.name);
     out += ",\"port\":";
     append_json_string(out, source_.port_label);
+    out += ",\"ended\":";
+    out += view_.replay_ended() ? "true" : "false";
     out += ",\"record\":";
     if (latest) {
         append_record_json(out, latest->index, latest->record);

@@ -28,9 +28,9 @@ def processes_naming(text):
 
 
 class Browser:
-    """One headless Chromium with one page of `width` x `height` CSS pixels."""
+    """One headless Chromium with one page of `width` x `height` CSS pixels (see resize)."""
 
-    def __init__(self, width=1280, height=1800):
+    def __init__(self, width=1280, height=1800, mobile=False):
         chromium = shutil.which("chromium")
         if chromium is None:
             raise harness.HarnessError("chromium is missing (scripts/install-deps test)")
@@ -63,7 +63,7 @@ class Browser:
         target = self.call("Target.createTarget", url="about:blank")["targetId"]
         self._session = self.call("Target.attachToTarget", targetId=target,
                                   flatten=True)["sessionId"]
-        self.resize(width, height)
+        self.resize(width, height, mobile)
 
     def _read(self):
         pending = b""
@@ -180,4 +180,22 @@ TRACE_PIXELS = """
   }
   return [canvas.id, traced];
 })
+"""
+
+# Once the charts are drawn, what keeps the page from fitting its width: a sideways scroll, a
+# chart canvas outside its box, time labels of a chart less than 4 px apart; none: [].
+LAYOUT_FAULTS = """
+[...document.querySelectorAll('canvas')].flatMap(canvas => {
+  const chart = Chart.getChart(canvas), box = canvas.parentElement.getBoundingClientRect();
+  const {left, right} = canvas.getBoundingClientRect();
+  const spans = chart.scales.x._computeLabelItems(chart.chartArea).filter(i => i.label)
+    .map(({label, font, translation: [x]}) => {
+      chart.ctx.font = font.string;
+      const half = chart.ctx.measureText(label).width / 2;
+      return [x - half, x + half];
+    });
+  return [left < box.left || right > box.right ? canvas.id + ' leaves its box' : '',
+          spans.some(([from], k) => k > 0 && from < spans[k - 1][1] + 4) ?
+            canvas.id + ' runs its time labels together' : ''].filter(Boolean);
+}).concat(document.documentElement.scrollWidth > innerWidth ? ['the page scrolls sideways'] : [])
 """

@@ -41,6 +41,12 @@ class PageTestCase(sh.RecordChecks, sh.ProgramTestCase):
         url = monitor.output.wait_for(r"^Page served at (http://\S+)$").group(1)
         return monitor, url
 
+    def start_replay(self, log):
+        replay = harness.Program([sh.STILLMON, "0", log, "--serve", "127.0.0.1:0"],
+                                 env=self.x.env(), cwd=self.dir)
+        self.addCleanup(replay.stop)
+        return replay.output.wait_for(r"^Page served at (http://\S+)$").group(1)
+
 
 class PageInBrowser(PageTestCase):
     def test_the_page_charts_the_run_and_shows_the_latest_logged_record(self):
@@ -80,6 +86,21 @@ class PageInBrowser(PageTestCase):
             self.assertGreater(len(image.colours()), 50)
             if os.environ.get("STILLMON_PAGE_SCREENSHOTS"):
                 shutil.copy(shot, os.environ["STILLMON_PAGE_SCREENSHOTS"])
+
+    def test_a_replay_at_its_end_on_a_phone(self):
+        # 75 cycles: where Chart.js's own skipping runs the time labels together at 390 px.
+        with open(os.path.join(self.dir, "Run7.dat"), "w", encoding="latin-1") as log:
+            log.write(text_log.generated_log(75))
+        with browser.Browser(390, 844, mobile=True) as page:
+            page.open(self.start_replay("Run7"))
+            # At "Repeat ? " the replay has ended, which the page says rather than "silent".
+            page.wait_for("document.getElementById('link-state').textContent === 'replay ended'"
+                          " && Chart.getChart('chart-stages').data.datasets[0].data.length === 75"
+                          " && document.getElementById('window').naturalWidth === 1280",
+                          what="the replay's end, its charts and the window on the page")
+            self.assertEqual(page.evaluate(browser.LAYOUT_FAULTS), [])
+            # The window's picture at its own size: its text as readable as on the window.
+            self.assertEqual(page.evaluate("document.getElementById('window').width"), 1280)
 
 
 class PageApi(PageTestCase):
@@ -124,10 +145,7 @@ class PageApi(PageTestCase):
         monitor.stop()
 
         # The same log replayed, the option after the arguments: the page follows the replay.
-        replay = harness.Program([sh.STILLMON, "0", "Run3", "--serve", "127.0.0.1:0"],
-                                 env=self.x.env(), cwd=self.dir)
-        self.addCleanup(replay.stop)
-        replay_url = replay.output.wait_for(r"^Page served at (http://\S+)$").group(1)
+        replay_url = self.start_replay("Run3")
         harness.wait_until(lambda: (get_json(replay_url, "/api/latest")["record"] or {})
                            .get("index") == len(lines), 30, what="the replay's last record")
         replayed = get_json(replay_url, "/api/history?since=0")["records"]
@@ -214,11 +232,10 @@ alarm = [{name = "tank-set", value = "tank", above = -100.0, severity = "critica
                                      r"\d\d:\d\d:\d\d$")
             if shots:
                 page.screenshot(os.path.join(shots, "page-alarm.png"))
-            # A phone's width: everything fits, nothing scrolls sideways.
+            # A phone's width: once the charts have drawn and taken it, everything fits.
             page.resize(390, 844, mobile=True)
-            page.wait_for("document.documentElement.scrollWidth <= 390 && "
-                          "document.getElementById('chart-temperatures').offsetWidth < 390",
-                          what="the page to fit 390 px")
+            page.wait_for("document.getElementById('chart-temperatures').offsetWidth < 390 && "
+                          f"{browser.LAYOUT_FAULTS}.length === 0", what="the page to fit 390 px")
             if shots:
                 page.screenshot(os.path.join(shots, "page-alarm-phone.png"))
 

@@ -28,7 +28,11 @@
     byId('source').textContent = latest.source;
     const link = latest.link;
     const state = byId('link-state');
-    if (link.silent_s === null) {
+    if (latest.ended) {
+      // The replay waits at its "Repeat ? " prompt: its source is not silent, it is done.
+      state.textContent = 'replay ended';
+      state.className = '';
+    } else if (link.silent_s === null) {
       state.textContent = 'waiting for the first cycle';
       state.className = '';
     } else if (link.arriving) {

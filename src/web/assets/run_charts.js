@@ -42,6 +42,15 @@ const StillmonCharts = (() => {
 
   const pushBlock = 10000;  // points per push(): far below the engines' argument limits
 
+  // Room on the x axis for one time label at its longest and a gap. Chart.js's own skipping
+  // counts on labels at both ends of the axis; where its ticks leave an end empty, labels
+  // run together on a phone's width.
+  const timeLabelRoom = (() => {
+    const context = document.createElement('canvas').getContext('2d');
+    context.font = Chart.helpers.toFont(Chart.defaults.font).string;
+    return context.measureText('00:00:00_000').width + 20;
+  })();
+
   function create(container, records) {
     const times = new Map();  // index -> device time, for the x axis labels
     let firstIndex = null;
@@ -106,7 +115,11 @@ const StillmonCharts = (() => {
       box.append(canvas, selection);
       container.appendChild(box);
       const scales = {
+        // Ticks at least a label's room apart: the "nice" steps Chart.js picks are never
+        // narrower than the axis's width over one tick less than the limit.
         x: {type: 'linear', ticks: {maxRotation: 0, autoSkipPadding: 20, includeBounds: false,
+                                    maxTicksLimit: ({scale}) =>
+                                      Math.floor(scale.width / timeLabelRoom) + 1,
                                     callback: value => times.get(value) ?? ''}},
         // Axes of one width on every chart, so that their plot areas line up.
         y: {position: 'left', afterFit: axis => { axis.width = 48; }},
