@@ -46,8 +46,10 @@ void LinkSupervisor::watch_link() {
         return;
     }
     // Frames that wait to be read came while this program was stopped or the machine slept:
-    // the device is not silent, and a re-open would throw them away.
-    if (!reset_requested && link_->has_unread_bytes()) {
+    // the device is not silent, and a re-open would throw them away. Nor is it out of step:
+    // read one a cycle, such frames come at the cycle's pace, too fast for its timing check,
+    // and a re-open that check asked for would lose those the device sends meanwhile.
+    if (link_->has_unread_bytes()) {
         return;
     }
     // The last frame time stays as it is: while frames stay away this repeats every pass.
