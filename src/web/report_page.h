@@ -44,13 +44,14 @@ struct ReportedAlarm {
 // it and no network. It shows the run's summary as a table and draws the live page's charts
 // over the whole run, with the same chart script, styles and Chart.js, from the records
 // inlined in the page as compact rows (record_json.h), which is all the memory it keeps.
-// With alarms to show it also lists each alarm's firings and marks them on the charts.
+// It lists the runs' sessions of the log and marks where each after the first began; with
+// alarms to show it also lists each alarm's firings and marks them on the charts.
 class ReportPage {
   public:
     explicit ReportPage(ReportSource source) : source_(std::move(source)) {}
 
     // Returns the record's index on the charts.
-    std::uint64_t add(const CycleRecord& record);
+    std::uint64_t add(const CycleRecord& record, bool starts_session);
     void count_skipped_line() { summary_.count_skipped_line(); }
     // Once the whole log is read, what the summary's "Read from" says.
     void set_read_from(std::string text) { source_.read_from = std::move(text); }

@@ -41,6 +41,11 @@ def read_csv(path):
         return list(csv.DictReader(f))
 
 
+def sessions(page):  # (first record, records) of each session listed
+    return re.findall(r'<tr data-session="\d+" data-first-record="(\d+)" data-records="(\d+)"',
+                      page)
+
+
 def alarm_rows(page):
     """(alarm, record it fired at, record it cleared at or None) of each firing listed."""
     return [(name, int(fired), int(cleared) if cleared else None) for name, fired, cleared in
@@ -111,6 +116,19 @@ class ReportOfSavedRun(unittest.TestCase):
         self.assertIn(f"{len(good)} records, 5 damaged lines skipped", result.stdout)
         page = pathlib.Path(self.dir, "run.html").read_text(encoding="utf-8")
         self.assertIn('id="summary-skipped-lines">5<', page)
+
+    def test_a_log_appended_three_times_reports_as_three_runs(self):
+        # With stages on every record: the three together hold a ratio period, none alone does.
+        run = self.lines[200:260]
+        reports = []
+        for lines in (run, run * 3):
+            text = "".join(line + "\r\n" for line in lines)
+            pathlib.Path(self.log).write_text(text, encoding="latin-1", newline="")
+            self.assertEqual(self.report("run.dat", "--csv", "run.csv").returncode, 0)
+            reports.append(read_csv(os.path.join(self.dir, "run.csv")))
+        self.assertEqual(reports[1], reports[0] * 3)
+        page = pathlib.Path(self.dir, "run.html").read_text(encoding="utf-8")
+        self.assertEqual(sessions(page), [(run[0].rsplit("=", 1)[1], "60")] * 3)
 
     def test_bad_logs_missing_files_and_bad_options(self):
         # What the replay skips: a record counted 0, and bytes that make no count at all.

@@ -150,7 +150,7 @@ int write_run_report(ReportFiles files, TemporaryOutputs& temporaries, std::ostr
             }
             continue;
         }
-        const std::uint64_t index = page.add(*step->record);
+        const std::uint64_t index = page.add(*step->record, step->starts_session);
         if (alarms) {
             alarms->add(*step->record, index);
         }
