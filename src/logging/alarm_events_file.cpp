@@ -1,6 +1,10 @@
 #include "logging/alarm_events_file.h"
 
+#include <charconv>
+
 #include "base/alarm_wording.h"
+#include "base/shortest_number.h"
+#include "logging/log_line_reader.h"
 #include "logging/record_csv.h"
 
 namespace stillmon {
@@ -35,6 +39,27 @@ std::string alarm_event_csv_line(const AlarmNotice& notice) {
     append_csv_text(line, notice.state);
     line += ',';
     return line + alarm_figures(notice.value, notice.threshold, notice.above).value;
+}
+
+AlarmEventRecords read_alarm_event_records(std::FILE* stream, int& read_error) {
+    AlarmEventRecords records;
+    LogLineReader reader(stream);
+    while (const auto line = reader.next()) {
+        // A device time is digits and separators, never quoted: it runs to the first comma.
+        const std::string_view text = line->text;
+        const std::size_t comma = text.find(',');
+        if (comma == std::string_view::npos) {
+            continue;
+        }
+        std::uint16_t record = 0;
+        const char* end = text.data() + text.size();
+        const auto [next, error] = std::from_chars(text.data() + comma + 1, end, record);
+        if (error == std::errc{} && next != end && *next == ',') {
+            records.emplace(record, std::string(text.substr(0, comma)));
+        }
+    }
+    read_error = reader.read_error();
+    return records;
 }
 
 }  // namespace stillmon

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "base/alarm_notice.h"
 #include "logging/log_file.h"
@@ -30,5 +34,14 @@ std::string alarm_events_path(std::string_view text_log_path);
 
 // One line, without its line end.
 std::string alarm_event_csv_line(const AlarmNotice& notice);
+
+// The cycles an events file names, one per row: the record number and the device time of the
+// latest cycle when the alarm changed.
+using AlarmEventRecords = std::set<std::pair<std::uint16_t, std::string>>;
+
+// Reads an events file through (owns the stream); a line that is no row (the header, a
+// damaged one) is passed over. Reading that fails leaves the system's error number in
+// `read_error`.
+AlarmEventRecords read_alarm_event_records(std::FILE* stream, int& read_error);
 
 }  // namespace stillmon

@@ -47,6 +47,10 @@ std::string duration_text(double seconds) {
     return text;
 }
 
+std::string duration_or_dash(const std::optional<double>& seconds) {
+    return seconds ? duration_text(*seconds) : "&ndash;";
+}
+
 // "97.8 °C, record 1234 at 14:30:45_7"; a dash when the run had no such value.
 std::string peak_text(const std::optional<RunPeak>& peak, std::string_view mask,
                       std::string_view unit) {
@@ -68,12 +72,14 @@ std::string summary_rows(const RunSummary& summary, const ReportSource& source) 
     const Row rows[] = {
         {"source", "Read from", html_text(source.read_from)},
         {"records", "Records", std::to_string(summary.records())},
+        {"sessions", "Sessions (runs that appended to the log)",
+         std::to_string(summary.sessions().size())},
         {"skipped-lines",
          source.binary ? "Damaged stretches of the log skipped" : "Damaged log lines skipped",
          std::to_string(summary.skipped_lines())},
         {"start", "Device time at the start", or_dash(html_text(summary.first_device_time()))},
         {"end", "Device time at the end", or_dash(html_text(summary.last_device_time()))},
-        {"duration", "Duration (device clock)", duration ? duration_text(*duration) : "&ndash;"},
+        {"duration", "Duration (device clock)", duration_or_dash(duration)},
         {"longest-gap", "Longest gap between frames",
          peak_text(summary.longest_gap(), "0.000", " s")},
         {"highest-tank", "Highest tank temperature",
@@ -95,6 +101,46 @@ std::string summary_rows(const RunSummary& summary, const ReportSource& source) 
     return out;
 }
 
+std::string_view session_alarms_text(SessionAlarms alarms) {
+    switch (alarms) {
+        case SessionAlarms::logged:
+            return "evaluated: the events file holds alarm changes of it";
+        case SessionAlarms::what_if:
+            return "evaluated (no events file)";
+        case SessionAlarms::not_evaluated:
+            return "not evaluated: the events file holds no alarm change of it";
+    }
+    return {};
+}
+
+// A row per session; the rows carry the first record and the count for a reader of the page.
+std::string session_section(const RunSummary& summary, const std::vector<SessionAlarms>* alarms) {
+    std::string out =
+        "<h2>Sessions</h2>\n<p>The runs of stillmon that appended to the log, a blue line on the "
+        "charts where each after the first began. Each starts its averages, its ratio period and "
+        "its alarms afresh, as its run did: a valve or flow rising from 0 at its start is the "
+        "run's average filling.</p>\n<div class=\"panels\"><div class=\"panel\"><table "
+        "id=\"sessions\"><tr><th>Session</th><th>First record</th><th>Device time</th>"
+        "<th>Records</th><th>Duration (device clock)</th>";
+    out += alarms != nullptr ? "<th>Alarms</th></tr>\n" : "</tr>\n";
+    const std::vector<RunSession>& sessions = summary.sessions();
+    for (std::size_t at = 0; at < sessions.size(); ++at) {
+        const RunSession& session = sessions[at];
+        const std::string number = std::to_string(at + 1);
+        const std::string first = std::to_string(session.first_record);
+        const std::string records = std::to_string(session.records);
+        out += "<tr data-session=\"" + number + "\" data-first-record=\"" + first +
+               "\" data-records=\"" + records + "\"><td>" + number + "</td><td>" + first +
+               "</td><td>" + or_dash(html_text(session.first_device_time)) + "</td><td>" + records +
+               "</td><td>" + duration_or_dash(session.duration_s) + "</td>";
+        if (alarms != nullptr && at < alarms->size()) {
+            out += "<td>" + std::string(session_alarms_text((*alarms)[at])) + "</td>";
+        }
+        out += "</tr>\n";
+    }
+    return out + "</table></div></div>\n";
+}
+
 // Values as the records hold them: a float's shortest text.
 std::string value_text(const std::optional<double>& value) {
     std::string text;
@@ -112,9 +158,13 @@ void append_moment_cells(std::string& out, const AlarmMoment& moment) {
 // Each alarm with a table of its firings; the rows carry the records for a reader of the page.
 std::string alarm_section(const std::vector<ReportedAlarm>& alarms) {
     std::string out =
-        "<h2>Alarms</h2>\n<p>Marked on the charts: a red line where an alarm fired, a green "
-        "line where it cleared. Durations by the run's clock: the logged frame intervals added "
-        "up.</p>\n<div class=\"panels\">\n";
+        "<h2>Alarms</h2>\n<p>Evaluated in each session as its run evaluates them: its clock "
+        "(the logged frame intervals added up), arm_after and every alarm start afresh. With an "
+        "events file beside the log, written by live runs with --config, only the sessions it "
+        "holds alarm changes of are evaluated: the others ran without alarms (or changed none). "
+        "Without one every session is, as if its run had had this configuration. Marked on "
+        "the charts: a red line where an alarm fired, a green line where it cleared.</p>\n"
+        "<div class=\"panels\">\n";
     for (const ReportedAlarm& alarm : alarms) {
         const std::string name = html_text(alarm.name);
         out += "<div class=\"panel alarm\"><h3>" + name + "</h3><p>" + html_text(alarm.condition) +
@@ -124,18 +174,19 @@ std::string alarm_section(const std::vector<ReportedAlarm>& alarms) {
             continue;
         }
         out +=
-            "<table><tr><th>Fired at record</th><th>Device time</th><th>Value</th>"
+            "<table><tr><th>Session</th><th>Fired at record</th><th>Device time</th><th>Value</th>"
             "<th>Cleared at record</th><th>Device time</th><th>Value</th><th>Duration</th></tr>\n";
         for (const AlarmFiring& firing : alarm.firings) {
             out += "<tr data-alarm=\"" + name + "\" data-fired-record=\"" +
                    std::to_string(firing.fired.record_number) + "\" data-cleared-record=\"" +
-                   (firing.cleared ? std::to_string(firing.cleared->record_number) : "") + "\">";
+                   (firing.cleared ? std::to_string(firing.cleared->record_number) : "") +
+                   "\"><td>" + std::to_string(firing.session) + "</td>";
             append_moment_cells(out, firing.fired);
             if (firing.cleared) {
                 append_moment_cells(out, *firing.cleared);
                 out += "<td>" + duration_text(firing.duration_s) + "</td>";
             } else {
-                out += "<td colspan=\"3\">&ndash;</td><td>until the end (" +
+                out += "<td colspan=\"3\">&ndash;</td><td>until the session ended (" +
                        duration_text(firing.duration_s) + ")</td>";
             }
             out += "</tr>\n";
@@ -145,9 +196,19 @@ std::string alarm_section(const std::vector<ReportedAlarm>& alarms) {
     return out + "</div>\n";
 }
 
-// [{"x": index on the charts, "kind": "fired" or "cleared", "alarm": name}, ...]
-std::string alarm_marks(const std::vector<ReportedAlarm>& alarms) {
+// [{"x": index on the charts, "kind": "session", "session": its number}, ...
+//  {"x": index on the charts, "kind": "fired" or "cleared", "alarm": name}, ...]
+std::string chart_marks(const RunSummary& summary, const std::vector<ReportedAlarm>* alarms) {
     std::string out = "[";
+    const std::vector<RunSession>& sessions = summary.sessions();
+    for (std::size_t at = 1; at < sessions.size(); ++at) {
+        out += (out.size() > 1 ? ",{\"x\":" : "{\"x\":") +
+               std::to_string(sessions[at].first_index) +
+               ",\"kind\":\"session\",\"session\":" + std::to_string(at + 1) + '}';
+    }
+    if (alarms == nullptr) {
+        return out + "]";
+    }
     const auto mark = [&out](const AlarmMoment& moment, std::string_view kind,
                              const std::string& alarm) {
         if (out.size() > 1) {
@@ -159,7 +220,7 @@ std::string alarm_marks(const std::vector<ReportedAlarm>& alarms) {
         append_json_string(out, alarm);
         out += '}';
     };
-    for (const ReportedAlarm& alarm : alarms) {
+    for (const ReportedAlarm& alarm : *alarms) {
         for (const AlarmFiring& firing : alarm.firings) {
             mark(firing.fired, "fired", alarm.name);
             if (firing.cleared) {
@@ -172,8 +233,8 @@ std::string alarm_marks(const std::vector<ReportedAlarm>& alarms) {
 
 }  // namespace
 
-std::uint64_t ReportPage::add(const CycleRecord& record) {
-    summary_.add(record);
+std::uint64_t ReportPage::add(const CycleRecord& record, bool starts_session) {
+    summary_.add(record, starts_session);
     if (!rows_.empty()) {
         rows_ += ',';
     }
@@ -189,16 +250,19 @@ std::string ReportPage::html() const {
     records += "]}";
     const std::string name = html_text(source_.log_name);
     const std::string alarms = alarms_ ? alarm_section(*alarms_) : std::string();
-    const std::string marks = alarms_ ? alarm_marks(*alarms_) : std::string();
+    const std::vector<ReportedAlarm>* shown_alarms = alarms_ ? &*alarms_ : nullptr;
+    const std::string sessions = session_section(summary_, alarms_ ? &session_alarms_ : nullptr);
+    const std::string marks = chart_marks(summary_, shown_alarms);
     return fill_page_template(report_page_template(), {{"log_name", name},
                                                        {"summary", summary_rows(summary_, source_)},
+                                                       {"sessions", sessions},
                                                        {"alarms", alarms},
                                                        {"page_css", page_style()},
                                                        {"run_charts_css", run_charts_style()},
                                                        {"chart_js", chart_js_library()},
                                                        {"run_charts_js", run_charts_script()},
                                                        {"records_json", records},
-                                                       {"alarm_marks_json", marks},
+                                                       {"chart_marks_json", marks},
                                                        {"report_page_js", report_page_script()}});
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -28,9 +29,10 @@ struct AlarmMoment {
 };
 
 struct AlarmFiring {
+    std::size_t session = 0;  // from 1, as the sessions table counts them
     AlarmMoment fired;
-    std::optional<AlarmMoment> cleared;  // nothing: it was firing when the log ended
-    double duration_s = 0.0;             // until it cleared, or until the last record
+    std::optional<AlarmMoment> cleared;  // nothing: it was firing when its session ended
+    double duration_s = 0.0;             // until it cleared, or until the session's last record
 };
 
 // One alarm of the configuration and every time it fired in the run.
@@ -40,21 +42,33 @@ struct ReportedAlarm {
     std::vector<AlarmFiring> firings;
 };
 
+// Whether a session's alarms were evaluated, and what says so.
+enum class SessionAlarms {
+    logged,        // the events file beside the log holds alarm changes of the session
+    what_if,       // no events file: the configuration was evaluated over every session
+    not_evaluated  // the events file holds none of the session's: its run had no alarms
+};
+
 // The report of a saved run, built record by record: one HTML page that needs nothing beside
 // it and no network. It shows the run's summary as a table and draws the live page's charts
 // over the whole run, with the same chart script, styles and Chart.js, from the records
 // inlined in the page as compact rows (record_json.h), which is all the memory it keeps.
-// With alarms to show it also lists each alarm's firings and marks them on the charts.
+// It lists the runs' sessions of the log and marks where each after the first began; with
+// alarms to show it also lists each alarm's firings and marks them on the charts.
 class ReportPage {
   public:
     explicit ReportPage(ReportSource source) : source_(std::move(source)) {}
 
     // Returns the record's index on the charts.
-    std::uint64_t add(const CycleRecord& record);
+    std::uint64_t add(const CycleRecord& record, bool starts_session);
     void count_skipped_line() { summary_.count_skipped_line(); }
     // Once the whole log is read, what the summary's "Read from" says.
     void set_read_from(std::string text) { source_.read_from = std::move(text); }
-    void show_alarms(std::vector<ReportedAlarm> alarms) { alarms_ = std::move(alarms); }
+    // `sessions`: one entry per session of the summary.
+    void show_alarms(std::vector<ReportedAlarm> alarms, std::vector<SessionAlarms> sessions) {
+        alarms_ = std::move(alarms);
+        session_alarms_ = std::move(sessions);
+    }
     const RunSummary& summary() const { return summary_; }
     std::string html() const;
 
@@ -63,6 +77,7 @@ class ReportPage {
     RunSummary summary_;
     std::string rows_;  // the JSON rows so far, comma-separated
     std::optional<std::vector<ReportedAlarm>> alarms_;
+    std::vector<SessionAlarms> session_alarms_;
 };
 
 }  // namespace stillmon

@@ -41,6 +41,18 @@ def read_csv(path):
         return list(csv.DictReader(f))
 
 
+def require_programs():
+    for name, path in (("STILLMON_REPORT", STILLMON_REPORT), ("STILLMON", sh.STILLMON),
+                       ("STILLSIM", sh.STILLSIM)):
+        if not path or not os.access(path, os.X_OK):
+            raise AssertionError(f"{name} must name the built program (is: {path!r})")
+
+
+def sessions(page):  # (first record, records) of each session listed
+    return re.findall(r'<tr data-session="\d+" data-first-record="(\d+)" data-records="(\d+)"',
+                      page)
+
+
 def alarm_rows(page):
     """(alarm, record it fired at, record it cleared at or None) of each firing listed."""
     return [(name, int(fired), int(cleared) if cleared else None) for name, fired, cleared in
@@ -111,6 +123,19 @@ class ReportOfSavedRun(unittest.TestCase):
         self.assertIn(f"{len(good)} records, 5 damaged lines skipped", result.stdout)
         page = pathlib.Path(self.dir, "run.html").read_text(encoding="utf-8")
         self.assertIn('id="summary-skipped-lines">5<', page)
+
+    def test_a_log_appended_three_times_reports_as_three_runs(self):
+        # With stages on every record: the three together hold a ratio period, none alone does.
+        run = self.lines[200:260]
+        reports = []
+        for lines in (run, run * 3):
+            text = "".join(line + "\r\n" for line in lines)
+            pathlib.Path(self.log).write_text(text, encoding="latin-1", newline="")
+            self.assertEqual(self.report("run.dat", "--csv", "run.csv").returncode, 0)
+            reports.append(read_csv(os.path.join(self.dir, "run.csv")))
+        self.assertEqual(reports[1], reports[0] * 3)
+        page = pathlib.Path(self.dir, "run.html").read_text(encoding="utf-8")
+        self.assertEqual(sessions(page), [(run[0].rsplit("=", 1)[1], "60")] * 3)
 
     def test_bad_logs_missing_files_and_bad_options(self):
         # What the replay skips: a record counted 0, and bytes that make no count at all.
@@ -232,10 +257,7 @@ class ReportOfLiveRun(unittest.TestCase):
 
     @classmethod
     def setUpClass(cls):
-        for name, path in (("STILLMON_REPORT", STILLMON_REPORT), ("STILLMON", sh.STILLMON),
-                           ("STILLSIM", sh.STILLSIM)):
-            if not path or not os.access(path, os.X_OK):
-                raise AssertionError(f"{name} must name the built program (is: {path!r})")
+        require_programs()
         run_folder = harness.temporary_directory()
         cls.addClassCleanup(run_folder.cleanup)
         run_dir = run_folder.name
@@ -361,6 +383,72 @@ class ReportOfLiveRun(unittest.TestCase):
         self.assertRegex(stillmon.stderr, r"^stillmon: bad\.toml:3:\d+: [^\n]*steem[^\n]*\n$")
         self.assertEqual(refused.stderr, stillmon.stderr.replace("stillmon:", "stillmon-report:"))
         self.assertFalse(os.path.exists(os.path.join(self.dir, "Run3.html")))
+
+
+class ReportOfAppendedRuns(unittest.TestCase):
+    """Three live runs appending to one log, the first and last with alarms; the device runs on
+    unread between the first two, and starts its count again before the third."""
+
+    @classmethod
+    def setUpClass(cls):
+        require_programs()
+        folder = harness.temporary_directory()
+        cls.addClassCleanup(folder.cleanup)
+        cls.dir = folder.name
+        cls.config = os.path.join(cls.dir, "alarms.toml")
+        pathlib.Path(cls.config).write_text(
+            'arm_after = "2s"\n[[alarm]]\nname = "tank-warm"\nvalue = "tank"\nabove = 0\n')
+        logs = [os.path.join(cls.dir, "Run3" + ending) for ending in (".dat", ".bin")]
+        ends = [[0, 0]]
+
+        def run(device, *options):
+            cycles = len(sh.read_text_log(logs[0])) + 6
+            monitor = sh.Monitor(None, cls.dir, device.link, options=options)
+            try:
+                monitor.wait_for_cycles(cycles)
+            finally:
+                monitor.stop()
+            ends.append([len(sh.read_bytes(log)) for log in logs])
+
+        with sh.Simulator(cls.dir, "--skip", "3600", "--speed", "10", "--verbose") as device:
+            run(device, "--config", cls.config)
+            harness.wait_until(lambda: len(device.events("discarded: no reader")) >= 8, 20,
+                               what="frames that no run read")
+            run(device)
+        with sh.Simulator(cls.dir, "--skip", "3600", "--speed", "10") as device:
+            run(device, "--config", cls.config)
+        cls.parts = [os.path.join(cls.dir, f"part{n}") for n in range(3)]
+        for part, start, end in zip(cls.parts, ends, ends[1:]):
+            os.mkdir(part)
+            for log, a, b in zip(logs, start, end):
+                pathlib.Path(part, os.path.basename(log)).write_bytes(sh.read_bytes(log)[a:b])
+
+    def report(self, folder, *arguments):
+        result = run_report(folder, "Run3", "--csv", "run.csv", *arguments)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        return (read_csv(os.path.join(folder, "run.csv")),
+                pathlib.Path(folder, "Run3.html").read_text(encoding="utf-8"))
+
+    def test_each_session_is_reported_as_its_run_alone(self):
+        rows, page = self.report(self.dir)
+        alone = [self.report(part) for part in self.parts]
+        self.assertEqual(rows, [row for part_rows, _ in alone for row in part_rows])
+        self.assertEqual(sessions(page), [sessions(part_page)[0] for _, part_page in alone])
+        self.assertEqual([int(x) for x in re.findall(r'\{"x":(\d+),"kind":"session"', page)],
+                         [len(alone[0][0]) + 1, len(alone[0][0]) + len(alone[1][0]) + 1])
+
+    def test_alarms_only_where_the_events_file_says_a_run_evaluated_them(self):
+        alone = [alarm_rows(self.report(part, "--config", self.config)[1])
+                 for part in self.parts]
+        self.assertTrue(all(alone))
+        _, page = self.report(self.dir, "--config", self.config)
+        self.assertEqual(alarm_rows(page), alone[0] + alone[2])
+        self.assertEqual(re.findall(r"<td>((?:not )?evaluated)", page),
+                         ["evaluated", "not evaluated", "evaluated"])
+        # Without the events file every session is evaluated, as if each run had had alarms.
+        os.remove(os.path.join(self.dir, "Run3.events.csv"))
+        self.assertEqual(alarm_rows(self.report(self.dir, "--config", self.config)[1]),
+                         alone[0] + alone[1] + alone[2])
 
 
 if __name__ == "__main__":

@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "logging/log_lines.h"
 
@@ -31,9 +32,9 @@ std::optional<LoggedStep> BinaryLogRecords::next() {
     }
     constexpr double unknown = std::numeric_limits<double>::quiet_NaN();
     paired_ += logged ? 1 : 0;
-    return LoggedStep{cycles_.from_frame(frame, logged ? logged->interval_s : unknown,
-                                         logged ? logged->proof : unknown),
-                      {}};
+    CycleRecord record = cycles_.from_frame(frame, logged ? logged->interval_s : unknown,
+                                            logged ? logged->proof : unknown);
+    return LoggedStep{std::move(record), {}, cycles_.session_started()};
 }
 
 }  // namespace stillmon::report

@@ -5,6 +5,7 @@
 
 #include "base/channel_table.h"
 #include "logging/log_lines.h"
+#include "logging/run_sessions.h"
 
 namespace stillmon::report {
 
@@ -21,6 +22,12 @@ LoggedCycles::LoggedCycles() {
 }
 
 CycleRecord LoggedCycles::derive(TelemetryFrame frame, const CycleContext& context) {
+    session_started_ = !previous_record_ ||
+                       starts_session(*previous_record_, context.record_number, context.interval_s);
+    previous_record_ = context.record_number;
+    if (session_started_) {
+        derived_ = DerivedValues{};
+    }
     const CycleReadouts readouts = derive_cycle_values(frame, derived_, parameters_);
     return make_cycle_record(frame, derived_, readouts, context);
 }

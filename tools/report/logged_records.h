@@ -11,6 +11,7 @@ namespace stillmon::report {
 struct LoggedStep {
     std::optional<CycleRecord> record;
     std::string skipped;  // where the damaged piece is and why: "line 7 skipped: 6 fields, not 13"
+    bool starts_session = false;  // the record begins another run's session (logged_cycles.h)
 };
 
 // The records of a saved log, one step at a time, in bounded memory.

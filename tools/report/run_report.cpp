@@ -1,11 +1,14 @@
 #include "report/run_report.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
+#include "logging/alarm_events_file.h"
 #include "logging/log_line_reader.h"
 #include "logging/record_csv.h"
 #include "report/alarm_history.h"
@@ -75,6 +78,22 @@ std::string read_from(const RunLogs& logs, const BinaryLogRecords* binary, bool 
     return text;
 }
 
+// The records a live run's events file names, into `logged`; nothing there when the log has
+// none. False when it cannot be read, which `errors` names.
+bool read_events_file(const std::string& path, std::optional<AlarmEventRecords>& logged,
+                      std::ostream& errors) {
+    int reason = 0;
+    std::FILE* stream = open_log_stream(path, reason);
+    if (stream != nullptr) {
+        logged = read_alarm_event_records(stream, reason);
+    }
+    if (reason != 0 && reason != ENOENT) {
+        report_error(errors, "read", path, reason);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string default_report_path(const std::string& log) {
@@ -139,7 +158,11 @@ int write_run_report(ReportFiles files, TemporaryOutputs& temporaries, std::ostr
 
     std::optional<AlarmHistory> alarms;
     if (files.alarms != nullptr) {
-        alarms.emplace(*files.alarms);
+        std::optional<AlarmEventRecords> logged;
+        if (!read_events_file(alarm_events_path(logs.text), logged, errors)) {
+            return 1;
+        }
+        alarms.emplace(*files.alarms, std::move(logged));
     }
     ReportPage page({file_name(log), {}, binary != nullptr});
     while (const auto step = records->next()) {
@@ -150,9 +173,9 @@ int write_run_report(ReportFiles files, TemporaryOutputs& temporaries, std::ostr
             }
             continue;
         }
-        const std::uint64_t index = page.add(*step->record);
+        const std::uint64_t index = page.add(*step->record, step->starts_session);
         if (alarms) {
-            alarms->add(*step->record, index);
+            alarms->add(*step->record, index, step->starts_session);
         }
         if (csv) {
             append_record_csv_row(csv_block, *step->record);
@@ -177,7 +200,8 @@ int write_run_report(ReportFiles files, TemporaryOutputs& temporaries, std::ostr
     const std::string source = read_from(logs, binary, text_opened, count);
     page.set_read_from(source);
     if (alarms) {
-        page.show_alarms(alarms->alarms());
+        alarms->finish();
+        page.show_alarms(alarms->alarms(), alarms->sessions());
     }
     if (csv) {
         csv->write(csv_block);

@@ -1,6 +1,7 @@
 #include "report/text_log_records.h"
 
 #include <string>
+#include <utility>
 
 #include "logging/record_line.h"
 
@@ -32,7 +33,8 @@ std::optional<LoggedStep> TextLogRecords::next() {
                               "line " + std::to_string(line->number) + " skipped: " + fault};
         }
         if (record->record_number != 0) {
-            return LoggedStep{cycles_.from_line(*record), {}};
+            CycleRecord cycle = cycles_.from_line(*record);
+            return LoggedStep{std::move(cycle), {}, cycles_.session_started()};
         }
     }
     return std::nullopt;

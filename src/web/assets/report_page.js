@@ -1,8 +1,9 @@
 // The report of a saved run: the summary is in the page already; this draws the run's charts
 // from the records inlined in #run-records as {"fields": [names], "rows": [[values], ...]},
 // the compact form of the records the live page fetches as objects, and marks on every chart
-// the records where an alarm fired or cleared, from #alarm-marks (empty without alarms):
-// [{"x": the record's index, "kind": "fired" or "cleared", "alarm": its name}, ...].
+// the records where a session began after another, or an alarm fired or cleared, from
+// #chart-marks: [{"x": the record's index, "kind": "session", "session": its number}, ...,
+// {"x": the record's index, "kind": "fired" or "cleared", "alarm": its name}, ...].
 'use strict';
 
 (() => {
@@ -13,20 +14,21 @@
     for (let i = 0; i < fields.length; ++i) record[fields[i]] = row[i];
     return record;
   });
-  const marksText = document.getElementById('alarm-marks').textContent.trim();
-  const marks = marksText ? JSON.parse(marksText) : [];
+  const marks = JSON.parse(document.getElementById('chart-marks').textContent);
   if (marks.length) {
     // A plugin of this page alone (registered before the charts exist, so every chart has
-    // it): the live page's charts, drawn by the same script, carry no marks.
-    const colours = {fired: 'rgb(230, 0, 0)', cleared: 'rgb(0, 150, 0)'};
+    // it): the live page's charts, drawn by the same script, carry no marks. Sessions are
+    // solid lines, alarms dashed.
+    const colours = {session: 'rgb(0, 90, 220)', fired: 'rgb(230, 0, 0)',
+                     cleared: 'rgb(0, 150, 0)'};
     Chart.register({
-      id: 'alarmMarks',
+      id: 'chartMarks',
       afterDatasetsDraw(chart) {
         const {ctx, chartArea: area, scales: {x}} = chart;
         ctx.save();
         ctx.lineWidth = 1;
-        ctx.setLineDash([6, 3]);
         for (const mark of marks) {
+          ctx.setLineDash(mark.kind === 'session' ? [] : [6, 3]);
           // On a whole pixel's middle, so that the line keeps its colour.
           const at = Math.round(x.getPixelForValue(mark.x)) + 0.5;
           if (at < area.left || at > area.right) continue;
