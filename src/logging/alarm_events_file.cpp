@@ -3,7 +3,6 @@
 #include <charconv>
 
 #include "base/alarm_wording.h"
-#include "base/shortest_number.h"
 #include "logging/log_line_reader.h"
 #include "logging/record_csv.h"
 
