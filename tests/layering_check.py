@@ -3,9 +3,10 @@
 
 src/base is the bottom, src/system (the operating system's primitives) just above it; process,
 logging, link, display, web, console, alarms, notify and mqtt stand on those alone and never include
-each other; replay (the derivation of a saved log's records) stands on them; app on all of
-them; startup on app; src/main.cpp and the tools are on top. The platform libraries stay in the files that wrap
-them. Usage: layering_check.py [REPOSITORY]
+each other; replay (the derivation of a saved log's records) and config (the configuration file)
+stand on them, never on each other; app on all of them; startup on app; src/main.cpp on top.
+The tools stand beside app: programs of their own, they take nothing from stillmon's run. The
+platform libraries stay in the files that wrap them. Usage: layering_check.py [REPOSITORY]
 """
 import pathlib
 import re
@@ -15,14 +16,15 @@ LEVEL = {"base": 0, "system": 0.5,
          "process": 1, "logging": 1, "link": 1, "display": 1, "web": 1, "console": 1, "alarms": 1,
          "notify": 1,
          "mqtt": 1,
-         "replay": 2, "app": 3, "startup": 4}
-TOP = 5  # src/main.cpp and tools/
+         "replay": 2, "config": 2, "app": 3, "startup": 4}
+TOP = 5  # src/main.cpp
+TOOLS = LEVEL["app"]
 # Platform headers and the only files that may include them.
 PLATFORM = {"SDL": re.compile(r"src/display/sdl_\w+\.(h|cpp)$"),
             "asio": re.compile(r"src/link/serial_(\w+\.cpp|device\.h)$"),
             "httplib": re.compile(r"src/(web/http_\w+|notify/webhook_sender)\.cpp$"),
             "X11": re.compile(r"src/display/display_server_posix\.cpp$"),
-            "toml++": re.compile(r"src/startup/alarm_config\.cpp$"),
+            "toml++": re.compile(r"src/config/config_file\.cpp$"),
             "mosquitto": re.compile(r"src/mqtt/mosquitto_\w+\.cpp$"),
             # The Windows side of a seam, in a file of its own beside the POSIX one.
             "windows": re.compile(r"_windows\.cpp$")}
@@ -33,7 +35,7 @@ def folder_and_level(path):
     """The folder a file belongs to and its level; None for a folder the order does not know."""
     parts = path.parts
     if parts[0] == "tools":
-        return parts[1], TOP
+        return parts[1], TOOLS
     if len(parts) == 2:  # src/main.cpp
         return "", TOP
     return parts[1], LEVEL.get(parts[1])

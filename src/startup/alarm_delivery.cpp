@@ -6,7 +6,7 @@
 
 namespace stillmon {
 
-AlarmDelivery::AlarmDelivery(const AlarmConfig& config, const RunPlan& plan,
+AlarmDelivery::AlarmDelivery(const RunConfig& config, const RunPlan& plan,
                              const WebhookSenderMaker& make_webhook_sender,
                              const ThreadStarter& start, std::ostream& errors) {
     // Notifier threads say their lines while other threads say theirs: each line goes out in

@@ -7,9 +7,9 @@
 
 #include "base/alarm_notice.h"
 #include "base/thread_starter.h"
+#include "config/config_file.h"
 #include "logging/alarm_events_file.h"
 #include "notify/notifier.h"
-#include "startup/alarm_config.h"
 #include "startup/command_line.h"
 #include "startup/program_platform.h"
 
@@ -21,7 +21,7 @@ namespace stillmon {
 class AlarmDelivery {
   public:
     // Write failures and notification trouble are said on `errors`, a line at a time.
-    AlarmDelivery(const AlarmConfig& config, const RunPlan& plan,
+    AlarmDelivery(const RunConfig& config, const RunPlan& plan,
                   const WebhookSenderMaker& make_webhook_sender, const ThreadStarter& start,
                   std::ostream& errors);
 

@@ -8,10 +8,10 @@ void set_up_configuration(ConfiguredRun& run, const RunRequest& request,
                           const ProgramPlatform& platform, const ThreadStarter& start,
                           MainScreen& screen, OperatorState& state, LiveView* view,
                           ProcessEnd& process_end) {
-    if (!request.alarms) {
+    if (!request.config) {
         return;
     }
-    const AlarmConfig& config = *request.alarms;
+    const RunConfig& config = *request.config;
     const RunPlan& plan = request.plan;
     const bool live = plan.mode == RunMode::live;
     // A replay evaluates and shows the alarms but sends nothing and writes nothing.

@@ -31,7 +31,7 @@ struct ConfiguredRun {
     std::unique_ptr<MqttPublisher> mqtt;
 };
 
-// Without a configuration file (`request.alarms` empty) nothing is set up.
+// Without a configuration file (`request.config` empty) nothing is set up.
 void set_up_configuration(ConfiguredRun& run, const RunRequest& request,
                           const ProgramPlatform& platform, const ThreadStarter& start,
                           MainScreen& screen, OperatorState& state, LiveView* view,

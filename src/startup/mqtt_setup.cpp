@@ -16,7 +16,7 @@ constexpr auto offline_wait = std::chrono::milliseconds(1000);
 
 }  // namespace
 
-std::unique_ptr<MqttPublisher> publish_to_mqtt(const AlarmConfig& config, const RunPlan& plan,
+std::unique_ptr<MqttPublisher> publish_to_mqtt(const RunConfig& config, const RunPlan& plan,
                                                const ProgramPlatform& platform,
                                                const ThreadStarter& start, MainThreadHost& host,
                                                AlarmOutputs& alarm_outputs,

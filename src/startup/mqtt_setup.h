@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "app/process_end.h"
+#include "config/config_file.h"
 #include "mqtt/mqtt_publisher.h"
-#include "startup/alarm_config.h"
 #include "startup/alarm_outputs.h"
 #include "startup/command_line.h"
 #include "startup/main_thread_host.h"
@@ -17,7 +17,7 @@ namespace stillmon {
 // thread, and the end of the process says "offline". A replay publishes nothing, since it
 // would tell the broker of a past run as if it were going on. Returns null when nothing is
 // published.
-std::unique_ptr<MqttPublisher> publish_to_mqtt(const AlarmConfig& config, const RunPlan& plan,
+std::unique_ptr<MqttPublisher> publish_to_mqtt(const RunConfig& config, const RunPlan& plan,
                                                const ProgramPlatform& platform,
                                                const ThreadStarter& start, MainThreadHost& host,
                                                AlarmOutputs& alarm_outputs,

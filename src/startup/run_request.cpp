@@ -70,8 +70,8 @@ std::optional<RunRequest> read_run_request(const std::vector<std::string>& argum
     }
     if (line.config) {
         std::string error;
-        request.alarms = read_alarm_config_file(*line.config, error);
-        if (!request.alarms) {
+        request.config = read_config_file(*line.config, error);
+        if (!request.config) {
             answers.errors << "stillmon: " << error << '\n';
             return std::nullopt;
         }

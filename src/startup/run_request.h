@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "config/config_file.h"
 #include "link/port_settings.h"
-#include "startup/alarm_config.h"
 #include "startup/command_line.h"
 #include "web/serve_address.h"
 
@@ -18,7 +18,7 @@ struct RunRequest {
     RunPlan plan;
     bool any_positional = false;
     std::optional<ServeAddress> serve;
-    std::optional<AlarmConfig> alarms;  // --config's, read before anything is opened
+    std::optional<RunConfig> config;  // --config's, read before anything is opened
 };
 
 // How the program answers a command line that asks for no run.

@@ -31,7 +31,7 @@ std::string condition_of(const AlarmRule& rule) {
 
 }  // namespace
 
-AlarmHistory::AlarmHistory(const AlarmConfig& config, std::optional<AlarmEventRecords> logged)
+AlarmHistory::AlarmHistory(const RunConfig& config, std::optional<AlarmEventRecords> logged)
     : config_(config), logged_(std::move(logged)), fired_at_s_(config.alarms.size(), 0.0) {
     for (const AlarmRule& rule : config.alarms) {
         alarms_.push_back({rule.name, condition_of(rule), {}});

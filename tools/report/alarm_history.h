@@ -8,8 +8,8 @@
 #include "alarms/alarm_board.h"
 #include "base/cycle_record.h"
 #include "base/logged_clock.h"
+#include "config/config_file.h"
 #include "logging/alarm_events_file.h"
-#include "startup/alarm_config.h"
 #include "web/report_page.h"
 
 namespace stillmon::report {
@@ -25,7 +25,7 @@ namespace stillmon::report {
 // session is.
 class AlarmHistory {
   public:
-    AlarmHistory(const AlarmConfig& config, std::optional<AlarmEventRecords> logged);
+    AlarmHistory(const RunConfig& config, std::optional<AlarmEventRecords> logged);
 
     // `index`: the record's place on the report's charts.
     void add(const CycleRecord& record, std::uint64_t index, bool starts_session);
@@ -40,7 +40,7 @@ class AlarmHistory {
     void start_session();
     void end_session();
 
-    const AlarmConfig& config_;
+    const RunConfig& config_;
     std::optional<AlarmEventRecords> logged_;
     std::optional<AlarmBoard> board_;    // the session's; nothing before the first record
     std::vector<ReportedAlarm> alarms_;  // in the configuration's order

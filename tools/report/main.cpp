@@ -6,8 +6,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "config/config_file.h"
 #include "report/run_report.h"
-#include "startup/alarm_config.h"
 #include "system/ending_signals.h"
 
 int main(int argc, char** argv) {
@@ -43,10 +43,10 @@ int main(int argc, char** argv) {
         // --help and --version end here too, with status 0.
         return app.exit(error) == 0 ? 0 : 2;
     }
-    std::optional<stillmon::AlarmConfig> alarms;
+    std::optional<stillmon::RunConfig> alarms;
     if (!config_path.empty()) {
         std::string error;
-        alarms = stillmon::read_alarm_config_file(config_path, error);
+        alarms = stillmon::read_config_file(config_path, error);
         if (!alarms) {
             std::cerr << "stillmon-report: " << error << '\n';
             return 2;

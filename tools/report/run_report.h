@@ -3,8 +3,8 @@
 #include <ostream>
 #include <string>
 
+#include "config/config_file.h"
 #include "report/whole_output.h"
-#include "startup/alarm_config.h"
 
 namespace stillmon::report {
 
@@ -12,7 +12,7 @@ struct ReportFiles {
     std::string run;   // the run as named: "Run3", "Run3.dat" or "Run3.bin" (run_logs.h)
     std::string html;  // the report to write; beside the log read when empty
     std::string csv;   // the records as CSV; none when empty
-    const AlarmConfig* alarms = nullptr;  // the alarms to show; none when null
+    const RunConfig* alarms = nullptr;  // the alarms to show; none when null
 };
 
 // The report's default place: beside the log, named after it ("Run3.dat" -> "Run3.html").

@@ -1,4 +1,4 @@
-#include "startup/alarm_config.h"
+#include "config/config_file.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 namespace stillmon {
 namespace {
 
-TEST(AlarmConfig, ReadsTheAlarmsAndTheirTargets) {
+TEST(ConfigFile, ReadsTheAlarmsAndTheirTargets) {
     std::string error;
-    const auto config = read_alarm_config(R"(arm_after = "2m"
+    const auto config = read_config(R"(arm_after = "2m"
 [[alarm]]
 name = "steam-hot"
 value = "steam"
@@ -34,7 +34,7 @@ format = "ntfy"
 [[notify.command]]
 run = ["/usr/local/bin/page-me", "--still", "north"]
 )",
-                                          "still.toml", error);
+                                    "still.toml", error);
     ASSERT_TRUE(config) << error;
     EXPECT_EQ(config->arm_after_s, 120.0);
     ASSERT_EQ(config->alarms.size(), 2u);
@@ -58,7 +58,7 @@ run = ["/usr/local/bin/page-me", "--still", "north"]
 }
 
 // A mistake never silently disables an alarm: each is named with its line and column.
-TEST(AlarmConfig, RefusesWhatItDoesNotUnderstand) {
+TEST(ConfigFile, RefusesWhatItDoesNotUnderstand) {
     const std::string alarm = "[[alarm]]\nname = \"steam-hot\"\nvalue = \"steam\"\n";
     const std::pair<std::string, std::string> cases[] = {
         {alarm + "abvoe = 80.0\n", "still.toml:4:1: unknown key \"abvoe\" in alarm \"steam-hot\""},
@@ -125,7 +125,7 @@ TEST(AlarmConfig, RefusesWhatItDoesNotUnderstand) {
     };
     for (const auto& [text, expected] : cases) {
         std::string error;
-        EXPECT_FALSE(read_alarm_config(text, "still.toml", error)) << text;
+        EXPECT_FALSE(read_config(text, "still.toml", error)) << text;
         EXPECT_EQ(error.substr(0, expected.size()), expected) << text;
         EXPECT_GT(error.size(), expected.size() - 1) << text;
     }
@@ -133,12 +133,12 @@ TEST(AlarmConfig, RefusesWhatItDoesNotUnderstand) {
 
 #if STILLMON_MQTT
 // The password and the certificates are found beside the configuration file.
-TEST(AlarmConfig, ReadsTheBrokerAndThePasswordFromItsFile) {
+TEST(ConfigFile, ReadsTheBrokerAndThePasswordFromItsFile) {
     const test_support::TempDirectory folder;
     std::ofstream(folder.file("password")) << "s3cret\n";
     std::ofstream(folder.file("ca.pem")) << "-----BEGIN CERTIFICATE-----\n";
     std::string error;
-    const auto config = read_alarm_config(R"([mqtt]
+    const auto config = read_config(R"([mqtt]
 broker = "mqtts://broker.example:18883"
 username = "still"
 password_file = "password"
@@ -146,7 +146,7 @@ ca_file = "ca.pem"
 topic = "barn/still"
 discovery = ""
 )",
-                                          folder.file("still.toml"), error);
+                                    folder.file("still.toml"), error);
     ASSERT_TRUE(config) << error;
     const MqttSettings& mqtt = *config->mqtt;
     EXPECT_EQ(std::tie(mqtt.address.host, mqtt.address.port, mqtt.address.tls),
@@ -155,7 +155,7 @@ discovery = ""
     EXPECT_EQ(std::tie(mqtt.username, mqtt.ca_file, mqtt.topic, mqtt.discovery),
               std::make_tuple("still", folder.file("ca.pem"), "barn/still", ""));
 
-    const auto plain = read_alarm_config("[mqtt]\nbroker = \"mqtt://[::1]\"\n", "a.toml", error);
+    const auto plain = read_config("[mqtt]\nbroker = \"mqtt://[::1]\"\n", "a.toml", error);
     ASSERT_TRUE(plain) << error;
     const MqttSettings& defaults = *plain->mqtt;
     EXPECT_EQ(std::tie(defaults.address.host, defaults.address.port, defaults.address.tls),
@@ -168,11 +168,10 @@ discovery = ""
     std::ofstream(credentials.file("mqtt-password")) << "from-systemd";
     const std::string_view by_credential =
         "[mqtt]\nbroker = \"mqtt://b\"\nusername = \"u\"\npassword_file = \"%d/mqtt-password\"\n";
-    const auto service =
-        read_alarm_config(by_credential, "/etc/still.toml", error, credentials.file(""));
+    const auto service = read_config(by_credential, "/etc/still.toml", error, credentials.file(""));
     ASSERT_TRUE(service) << error;
     EXPECT_EQ(service->mqtt->password, "from-systemd");
-    EXPECT_FALSE(read_alarm_config(by_credential, "still.toml", error));
+    EXPECT_FALSE(read_config(by_credential, "still.toml", error));
     EXPECT_EQ(error,
               "still.toml:4:17: \"%d/mqtt-password\" is a credential of the systemd "
               "service (LoadCredential=), but stillmon was started without credentials: "
@@ -181,9 +180,9 @@ discovery = ""
 #endif
 
 // The example the package installs is one a distiller can start from as it is.
-TEST(AlarmConfig, ReadsTheInstalledExample) {
+TEST(ConfigFile, ReadsTheInstalledExample) {
     std::string error;
-    const auto config = read_alarm_config_file(STILLMON_EXAMPLE_CONFIG, error);
+    const auto config = read_config_file(STILLMON_EXAMPLE_CONFIG, error);
 #ifdef _WIN32
     // Its ntfy address is https://, which a build without TLS refuses by name.
     EXPECT_FALSE(config);
@@ -195,7 +194,7 @@ TEST(AlarmConfig, ReadsTheInstalledExample) {
     EXPECT_EQ(config->webhooks.size(), 1u);
 }
 
-TEST(AlarmConfig, ReadsDurations) {
+TEST(ConfigFile, ReadsDurations) {
     EXPECT_EQ(read_duration("500ms"), 0.5);
     EXPECT_EQ(read_duration("30s"), 30.0);
     EXPECT_EQ(read_duration("1.5m"), 90.0);

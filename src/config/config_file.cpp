@@ -1,4 +1,4 @@
-#include "startup/alarm_config.h"
+#include "config/config_file.h"
 
 #include <toml++/toml.h>
 
@@ -352,9 +352,9 @@ MqttSettings read_mqtt(const toml::node& node, const NamedFiles& files) {
     return settings;
 }
 
-AlarmConfig read_config(const toml::table& file, const NamedFiles& files) {
+RunConfig config_of(const toml::table& file, const NamedFiles& files) {
     refuse_unknown_keys(file, {"arm_after", "alarm", "notify", "mqtt"}, "");
-    AlarmConfig config;
+    RunConfig config;
     if (const toml::node* arm_after = file.get("arm_after")) {
         config.arm_after_s = duration(*arm_after, "arm_after", "");
     }
@@ -411,7 +411,7 @@ std::optional<double> read_duration(std::string_view text) {
     return std::nullopt;
 }
 
-std::optional<AlarmConfig> read_alarm_config_file(const std::string& path, std::string& error) {
+std::optional<RunConfig> read_config_file(const std::string& path, std::string& error) {
     std::string why;
     const std::optional<std::string> content = whole_file(path, why);
     if (!content) {
@@ -419,16 +419,15 @@ std::optional<AlarmConfig> read_alarm_config_file(const std::string& path, std::
         return std::nullopt;
     }
     const char* credentials_directory = std::getenv("CREDENTIALS_DIRECTORY");
-    return read_alarm_config(*content, path, error,
-                             credentials_directory != nullptr ? credentials_directory : "");
+    return read_config(*content, path, error,
+                       credentials_directory != nullptr ? credentials_directory : "");
 }
 
-std::optional<AlarmConfig> read_alarm_config(std::string_view text, std::string_view path,
-                                             std::string& error,
-                                             std::string_view credentials_directory) {
+std::optional<RunConfig> read_config(std::string_view text, std::string_view path,
+                                     std::string& error, std::string_view credentials_directory) {
     try {
         const toml::table file = toml::parse(text, path);
-        return read_config(file, {path, credentials_directory});
+        return config_of(file, {path, credentials_directory});
     } catch (const toml::parse_error& problem) {
         error = located(path, problem.source().begin, problem.description());
     } catch (const ConfigFault& problem) {
