@@ -183,17 +183,19 @@ WebhookTarget read_webhook(const toml::table& table, std::size_t number_in_file)
     if (url == nullptr) {
         fault(table, "webhook " + std::to_string(number_in_file) + " needs a \"url\"");
     }
-    target.url = text(*url, "url", where);
-    if (!target.url.starts_with("http://") && !target.url.starts_with("https://")) {
+    const std::string written = text(*url, "url", where);
+    if (!written.starts_with("http://") && !written.starts_with("https://")) {
         fault(*url, quoted("url") + where + " must start with http:// or https://");
     }
-    if (!read_webhook_url(target.url)) {
+    const std::optional<WebhookUrl> address = read_webhook_url(written);
+    if (!address) {
         fault(*url, quoted("url") + where + " has no host, or a port that is not a number");
     }
-    if (!webhooks_reach_https && target.url.starts_with("https://")) {
+    if (!webhooks_reach_https && address->tls) {
         fault(*url, quoted("url") + where +
                         ": this build has no TLS for https://; use an http:// address");
     }
+    target.url = *address;
     if (const toml::node* format = table.get("format")) {
         const std::string name = text(*format, "format", where);
         if (name != "json" && name != "ntfy") {

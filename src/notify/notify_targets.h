@@ -3,12 +3,14 @@
 #include <string>
 #include <vector>
 
+#include "notify/webhook_url.h"
+
 namespace stillmon {
 
 // Where alarm changes are sent, as the configuration file names them.
 struct WebhookTarget {
     enum class Format { json, ntfy };
-    std::string url;  // http:// or https://
+    WebhookUrl url;  // taken apart once, when the file is read
     Format format = Format::json;
 };
 

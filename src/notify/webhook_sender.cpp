@@ -2,8 +2,6 @@
 
 #include <httplib.h>
 
-#include "notify/webhook_url.h"
-
 namespace stillmon {
 
 namespace {
@@ -34,8 +32,8 @@ std::string reason(httplib::Error error) {
 
 class WebhookSender final : public NoticeSender {
   public:
-    WebhookSender(WebhookTarget::Format format, WebhookUrl url, NoticeOrigin origin)
-        : format_(format), url_(std::move(url)), origin_(std::move(origin)) {
+    WebhookSender(const WebhookTarget& target, NoticeOrigin origin)
+        : format_(target.format), url_(target.url), origin_(std::move(origin)) {
 #ifdef CPPHTTPLIB_OPENSSL_SUPPORT
         if (url_.tls) {
             client_ = std::make_unique<httplib::SSLClient>(url_.host, url_.port);
@@ -87,8 +85,7 @@ class WebhookSender final : public NoticeSender {
 
 std::unique_ptr<NoticeSender> make_webhook_sender(const WebhookTarget& target,
                                                   const NoticeOrigin& origin) {
-    return std::make_unique<WebhookSender>(
-        target.format, read_webhook_url(target.url).value_or(WebhookUrl{}), origin);
+    return std::make_unique<WebhookSender>(target, origin);
 }
 
 }  // namespace stillmon

@@ -52,7 +52,11 @@ run = ["/usr/local/bin/page-me", "--still", "north"]
     EXPECT_EQ(cold.clear, 10.0);  // the threshold, when no "clear" is given
     EXPECT_FALSE(cold.repeat_s);
     ASSERT_EQ(config->webhooks.size(), 1u);
-    EXPECT_EQ(config->webhooks[0].format, WebhookTarget::Format::ntfy);
+    const WebhookTarget& ntfy = config->webhooks[0];
+    EXPECT_EQ(ntfy.format, WebhookTarget::Format::ntfy);
+    // Taken apart here, so that sending never has an address to guess at.
+    EXPECT_EQ(std::tie(ntfy.url.tls, ntfy.url.host, ntfy.url.port, ntfy.url.target),
+              std::make_tuple(false, "ntfy.example", 80, "/my-still"));
     ASSERT_EQ(config->commands.size(), 1u);
     EXPECT_EQ(config->commands[0].argv.size(), 3u);
 }
