@@ -286,11 +286,7 @@ std::string topic(const toml::node& node, std::string_view key) {
 MqttSettings read_mqtt(const toml::node& node, const NamedFiles& files) {
     const toml::table& table = table_of(node, "mqtt");
 #if !STILLMON_MQTT
-#ifdef _WIN32
-    fault(table, "MQTT is not built into this stillmon for Windows");
-#else
-    fault(table, "MQTT is not built into this stillmon");
-#endif
+    fault(table, "MQTT is not built into " STILLMON_THIS_BUILD);
 #endif
     const std::string where = " in mqtt";
     // A password written here would be read by whoever may read the alarms.

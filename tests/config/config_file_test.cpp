@@ -187,12 +187,12 @@ discovery = ""
 TEST(ConfigFile, ReadsTheInstalledExample) {
     std::string error;
     const auto config = read_config_file(STILLMON_EXAMPLE_CONFIG, error);
-#ifdef _WIN32
-    // Its ntfy address is https://, which a build without TLS refuses by name.
-    EXPECT_FALSE(config);
-    EXPECT_NE(error.find("no TLS for https://"), std::string::npos) << error;
-    return;
-#endif
+    if (!webhooks_reach_https) {
+        // Its ntfy address is https://, which a build without TLS refuses by name.
+        EXPECT_FALSE(config);
+        EXPECT_NE(error.find("no TLS for https://"), std::string::npos) << error;
+        return;
+    }
     ASSERT_TRUE(config) << error;
     EXPECT_EQ(config->alarms.size(), 4u);
     EXPECT_EQ(config->webhooks.size(), 1u);
