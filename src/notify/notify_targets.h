@@ -16,12 +16,8 @@ struct CommandTarget {
     std::vector<std::string> argv;  // run directly, never through a shell
 };
 
-// The Windows build carries no TLS library: its webhooks reach http:// addresses alone, and
-// the configuration file says so rather than fail at the first alarm.
-#ifdef _WIN32
-inline constexpr bool webhooks_reach_https = false;
-#else
-inline constexpr bool webhooks_reach_https = true;
-#endif
+// A build whose HTTP client carries no TLS library (the Windows one) reaches http:// webhooks
+// alone, and the configuration file says so rather than fail at the first alarm.
+inline constexpr bool webhooks_reach_https = STILLMON_WEBHOOK_TLS;
 
 }  // namespace stillmon
