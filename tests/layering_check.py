@@ -22,7 +22,7 @@ TOOLS = LEVEL["app"]
 # Platform headers and the only files that may include them.
 PLATFORM = {"SDL": re.compile(r"src/display/sdl_\w+\.(h|cpp)$"),
             "asio": re.compile(r"src/link/serial_(\w+\.cpp|device\.h)$"),
-            "httplib": re.compile(r"src/(web/http_\w+|notify/webhook_sender)\.cpp$"),
+            "httplib": re.compile(r"src/(web/http_\w+\.(h|cpp)|notify/webhook_sender\.cpp)$"),
             "X11": re.compile(r"src/display/display_server_posix\.cpp$"),
             "toml++": re.compile(r"src/config/config_file\.cpp$"),
             "mosquitto": re.compile(r"src/mqtt/mosquitto_\w+\.cpp$"),

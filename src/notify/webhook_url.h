@@ -19,8 +19,8 @@ struct WebhookUrl {
     std::string shown;   // the address without user and password
 };
 
-// Nothing for an address the client cannot reach: no http:// or https://, no host, or a port
-// that is not a number from 1 to 65535.
+// Nothing for an address the client cannot reach: no http:// or https://, or a host and port
+// that read_host_and_port refuses to a client.
 std::optional<WebhookUrl> read_webhook_url(std::string_view url);
 
 }  // namespace stillmon

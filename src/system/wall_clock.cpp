@@ -14,11 +14,7 @@ long utc_offset_s(const std::tm& local, std::time_t utc_seconds) {
     std::tm as_utc = local;
     as_utc.tm_isdst = 0;
     std::tm utc{};
-#ifdef _WIN32
-    gmtime_s(&utc, &utc_seconds);
-#else
     gmtime_r(&utc_seconds, &utc);
-#endif
     utc.tm_isdst = 0;
     return static_cast<long>(std::difftime(std::mktime(&as_utc), std::mktime(&utc)));
 }
@@ -28,11 +24,7 @@ long utc_offset_s(const std::tm& local, std::time_t utc_seconds) {
 std::string iso8601_local_time(std::chrono::system_clock::time_point when) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
     std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &seconds);
-#else
     localtime_r(&seconds, &local);
-#endif
     const long offset = utc_offset_s(local, seconds);
     const long offset_minutes = (offset < 0 ? -offset : offset) / 60;
     std::array<char, 96> text{};

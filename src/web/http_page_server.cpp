@@ -1,19 +1,15 @@
 #include <httplib.h>
 
-#ifndef _WIN32
-#include <poll.h>
-#endif
-
 #include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <thread>
 
+#include "web/http_socket.h"
 #include "web/page_server.h"
 
 namespace stillmon {
@@ -73,49 +69,7 @@ void serve_no_ranges(const httplib::Request& request) {
     own.headers.erase("Range");
 }
 
-// httplib's own options set SO_REUSEPORT on Linux, under which a second run binds the same
-// port without a word and the kernel deals the clients out between the two. SO_REUSEADDR
-// alone still lets a new run take the port back from connections that are closing. Windows
-// needs SO_EXCLUSIVEADDRUSE for the same, which httplib's own options set.
-void hold_the_port_alone(socket_t socket) {
-#ifdef _WIN32
-    httplib::default_socket_options(socket);
-#else
-    const int yes = 1;
-    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-#endif
-}
-
 using Clock = std::chrono::steady_clock;
-
-// Waits until the socket can be read from (or written to), until `deadline`: false when it
-// passes first. A deadline already past still takes what has arrived meanwhile.
-bool wait_for(socket_t socket, short events, Clock::time_point deadline) {
-    while (true) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-        const int timeout_ms = static_cast<int>(std::max<std::int64_t>(left.count(), 0));
-#ifdef _WIN32
-        WSAPOLLFD polled{socket, events, 0};
-        const int ready = WSAPoll(&polled, 1, timeout_ms);
-#else
-        pollfd polled{socket, events, 0};
-        const int ready = poll(&polled, 1, timeout_ms);
-        if (ready < 0 && errno == EINTR) {
-            continue;
-        }
-#endif
-        return ready > 0;
-    }
-}
-
-void shut_and_close(socket_t socket) {
-#ifdef _WIN32
-    shutdown(socket, SD_BOTH);
-#else
-    shutdown(socket, SHUT_RDWR);
-#endif
-    httplib::detail::close_socket(socket);
-}
 
 // One connection's socket as httplib reads and writes it. httplib's own times out each read
 // on its own, so a byte every few seconds held a worker for as long as the client liked; here
@@ -125,12 +79,12 @@ class DeadlineStream final : public httplib::Stream {
     DeadlineStream(socket_t socket, Clock::time_point head_by)
         : socket_(socket), head_by_(head_by) {}
 
-    bool is_readable() const override { return wait_for(socket_, POLLIN, head_by_); }
+    bool is_readable() const override { return wait_for(socket_, SocketWait::readable, head_by_); }
     bool is_writable() const override {
         if (!answer_by_) {
             answer_by_ = Clock::now() + std::chrono::seconds(PageServer::answer_s);
         }
-        return wait_for(socket_, POLLOUT, *answer_by_);
+        return wait_for(socket_, SocketWait::writable, *answer_by_);
     }
 
     // Buffered: httplib reads the head a byte at a time.

@@ -1,57 +1,24 @@
 #include "web/serve_address.h"
 
-#include <charconv>
+#include "base/host_and_port.h"
 
 namespace stillmon {
 
-namespace {
-
-std::optional<int> read_port(std::string_view text) {
-    int port = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), port);
-    if (text.empty() || text.front() == '-' || error != std::errc{} ||
-        end != text.data() + text.size() || port > 65535) {
-        return std::nullopt;
-    }
-    return port;
-}
-
-}  // namespace
-
 std::optional<ServeAddress> read_serve_address(std::string_view text) {
-    ServeAddress address;
-    const auto colon = text.rfind(':');
-    if (colon == std::string_view::npos) {
-        const auto port = read_port(text);
-        if (!port) {
-            return std::nullopt;
-        }
-        address.port = *port;
-        return address;
+    if (const std::optional<int> port = read_port(text, PortZero::any_free_port)) {
+        return ServeAddress{.port = *port};
     }
-    std::string_view host = text.substr(0, colon);
-    if (host.size() >= 2 && host.front() == '[' && host.back() == ']') {
-        host = host.substr(1, host.size() - 2);
-    } else if (host.find(':') != std::string_view::npos) {
-        return std::nullopt;  // an IPv6 address without its brackets
+    const std::optional<HostAndPort> parts = read_host_and_port(text, PortZero::any_free_port);
+    if (!parts || !parts->port) {
+        return std::nullopt;  // an address needs its port: the page has no usual one
     }
-    const auto port = read_port(text.substr(colon + 1));
-    if (host.empty() || !port) {
-        return std::nullopt;
-    }
-    address.host = host;
-    address.port = *port;
-    return address;
+    return ServeAddress{parts->host, *parts->port};
 }
 
 std::string page_url(const ServeAddress& address) {
     const bool ipv6 = address.host.find(':') != std::string::npos;
-    std::string url = "http://";
-    url += ipv6 ? "[" + address.host + "]" : address.host;
-    url += ':';
-    url += std::to_string(address.port);
-    url += '/';
-    return url;
+    return "http://" + (ipv6 ? "[" + address.host + "]" : address.host) + ':' +
+           std::to_string(address.port) + '/';
 }
 
 }  // namespace stillmon

@@ -14,7 +14,8 @@ TEST(ServeAddress, TakesAPortAloneOrAfterAnAddress) {
     EXPECT_EQ(page_url(*loopback), "http://127.0.0.1:8080/");
     EXPECT_EQ(page_url(*read_serve_address("0.0.0.0:80")), "http://0.0.0.0:80/");
     EXPECT_EQ(page_url(*read_serve_address("[::1]:0")), "http://[::1]:0/");
-    for (const char* bad : {"", "http", "-1", "65536", "8080x", ":80", "host:", "::1:80"}) {
+    // The host and port follow base/host_and_port's rule; an address needs its port.
+    for (const char* bad : {"", "-1", "65536", "localhost", "[::1]"}) {
         EXPECT_FALSE(read_serve_address(bad)) << bad;
     }
 }
