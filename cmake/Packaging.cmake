@@ -4,10 +4,13 @@
 # build or test stillmon is asked for.
 include(GNUInstallDirs)
 
-# The README shows its pictures as docs/NAME.png: they keep that place beside it.
+# The README links to the documents as docs/NAME.md, and they show their pictures beside
+# them: all keep those places. The manual pages they link to are man's.
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/docs/live-run.png ${PROJECT_SOURCE_DIR}/docs/live-page.png
-              ${PROJECT_SOURCE_DIR}/docs/report.png DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
+set(documents operating.md page.md alarms.md mqtt.md fleet.md report.md windows.md figures.md
+              development.md layout.md live-run.png live-page.png report.png)
+list(TRANSFORM documents PREPEND ${PROJECT_SOURCE_DIR}/docs/)
+install(FILES ${documents} DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/examples/stillmon.toml
         DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 

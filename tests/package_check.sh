@@ -29,6 +29,14 @@ warnings=$(man --warnings -l "$config_page" 2>&1 >/dev/null) && [ -z "$warnings"
   fail "$config_page: $warnings"
 man -l "$pages/stillmon.1.gz" | grep -q 'sudo usermod -aG dialout' || fail "no word on dialout"
 
+# The installed documents find every file they link to; the manual pages they link to are man's.
+doc=$root/usr/share/doc/stillmon
+for page in "$doc"/README.md "$doc"/docs/*.md; do
+  for target in $(grep -oE '\]\([^)# ]+' "$page" | cut -c3- | grep -v -e '^[a-z]*:' -e 'man/'); do
+    [ -e "$(dirname "$page")/$target" ] || fail "${page#"$root"} links to $target, which is not installed"
+  done
+done
+
 # The unit is one systemd takes as it is, its program the unpacked one; the rules pass
 # their own tests where they are installed.
 unit_dir=$(mktemp -d -p "$root")
@@ -51,4 +59,4 @@ grep -q '^Repeat ? ' console && [ ! -s errors ] || fail "the replay did not end:
 "$bin/stillmon-report" Run.dat --csv Run.csv 2>errors || fail "no report: $(cat errors)"
 [ "$(grep -c Num= Run.dat)" -eq "$(($(wc -l <Run.csv) - 1))" ] && grep -q 'StillmonCharts.create' Run.html ||
   fail "the report or its CSV lacks records"
-echo "package check: stillmon $version unpacked: versions, pages, options, the example configuration, a replay and a report are right"
+echo "package check: stillmon $version unpacked: versions, pages, options, documents, the example configuration, a replay and a report are right"

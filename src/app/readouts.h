@@ -39,7 +39,7 @@ struct ReadoutPlace {
     std::optional<int> colour;  // on black; none keeps the colours the last print left
 };
 
-// Where each readout goes, in the order of README.md's table of readouts (a unit test holds
+// Where each readout goes, in the order of docs/operating.md's table of readouts (a unit test holds
 // their places together). Every readout ends its line: a long text runs on at column 1 of the next
 // row and later prints overwrite it, so the order of the prints, not of this table, decides what
 // stays visible. A place off the grid (the parameters in the 128-column window) is refused by the

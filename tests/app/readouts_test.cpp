@@ -152,13 +152,13 @@ TEST(CycleReadouts, StageLineShowsTheCrossingPointUnrounded) {
                   std::string(12, ' '));
 }
 
-// README.md's table of readouts names each place ("| 2, 130 / 135 | ...") in the order of the
-// table that places them.
-TEST(ReadoutTable, PlacesWhatTheReadmeTableSays) {
-    std::vector<std::pair<int, int>> readme_places;
-    std::ifstream readme(STILLMON_README);
+// The operator's guide's table of readouts names each place ("| 2, 130 / 135 | ...") in the
+// order of the table that places them.
+TEST(ReadoutTable, PlacesWhatTheGuidesTableSays) {
+    std::vector<std::pair<int, int>> guide_places;
+    std::ifstream guide(STILLMON_OPERATING_GUIDE);
     bool in_table = false;
-    for (std::string line; std::getline(readme, line);) {
+    for (std::string line; std::getline(guide, line);) {
         if (line == "| Row, column | Readout |") {
             in_table = true;
         } else if (in_table && line.starts_with("| ")) {
@@ -167,7 +167,7 @@ TEST(ReadoutTable, PlacesWhatTheReadmeTableSays) {
             char separator = 0;
             place >> row >> separator;
             for (int column = 0; place >> column; place >> separator) {
-                readme_places.emplace_back(row, column);
+                guide_places.emplace_back(row, column);
             }
         } else if (in_table && line != "|---|---|") {
             break;
@@ -177,7 +177,7 @@ TEST(ReadoutTable, PlacesWhatTheReadmeTableSays) {
     for (const ReadoutPlace& place : readout_table) {
         table_places.emplace_back(place.row, place.column);
     }
-    EXPECT_EQ(readme_places, table_places);
+    EXPECT_EQ(guide_places, table_places);
 }
 
 }  // namespace

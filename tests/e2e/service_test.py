@@ -1,4 +1,4 @@
-"""The systemd unit stillmon@.service as the README's recipe sets it up, without systemd: the
+"""The systemd unit stillmon@.service as docs/fleet.md's recipe sets it up, without systemd: the
 test does what the unit's lines ask for stillmon@1 (its environment, its credential, a user of
 its own in the group dialout, no display, no input) and runs its ExecStart line, against the
 simulator and a broker that takes only the password handed over as a credential.
@@ -56,7 +56,7 @@ class ServiceRecipe(harness.EndToEndTest):
         self.dir = directory.name
         os.chmod(self.dir, 0o755)  # the run's user passes through, as through /etc and /run
         self.settings = unit_settings("1")
-        # Where the README puts them: /etc/credstore, /etc/stillmon, /var/lib/stillmon/1.
+        # Where docs/fleet.md puts them: /etc/credstore, /etc/stillmon, /var/lib/stillmon/1.
         self.credstore, self.etc, self.state = (os.path.join(self.dir, name) for name in (
             "credstore", "etc", "state"))
         for folder in (self.credstore, self.etc, self.state):
