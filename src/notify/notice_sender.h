@@ -6,11 +6,9 @@
 #include <string_view>
 
 #include "base/alarm_notice.h"
+#include "base/error_lines.h"
 
 namespace stillmon {
-
-// How a message reaches stderr from a notifier's thread: one whole line per call.
-using NoticeSay = std::function<void(std::string_view line)>;
 
 // One target of the notifications: a webhook or a command. Sends take as long as the target
 // makes them, so only a notifier's own thread calls send().

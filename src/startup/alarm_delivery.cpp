@@ -8,12 +8,7 @@ namespace stillmon {
 
 AlarmDelivery::AlarmDelivery(const AlarmConfig& config, const RunPlan& plan,
                              const WebhookSenderMaker& make_webhook_sender,
-                             const ThreadStarter& start, std::ostream& errors) {
-    // Notifier threads say their lines while other threads say theirs: each line goes out in
-    // one write, so that none is cut into another.
-    const NoticeSay say = [&errors](std::string_view line) {
-        errors << std::string(line) + '\n' << std::flush;
-    };
+                             const ThreadStarter& start, const Say& say) {
     const NoticeOrigin origin = notice_origin(plan);
     for (const WebhookTarget& target : config.webhooks) {
         notifiers_.push_back(
@@ -23,8 +18,7 @@ AlarmDelivery::AlarmDelivery(const AlarmConfig& config, const RunPlan& plan,
         notifiers_.push_back(
             std::make_unique<Notifier>(make_command_sender(target, origin, say), say, start));
     }
-    events_.emplace(alarm_events_path(plan.text_log_name),
-                    [&errors](std::string_view message) { errors << message << std::endl; });
+    events_.emplace(alarm_events_path(plan.text_log_name), say);
 }
 
 void AlarmDelivery::take(const AlarmNotice& notice) {

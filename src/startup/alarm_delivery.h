@@ -2,10 +2,10 @@
 
 #include <memory>
 #include <optional>
-#include <ostream>
 #include <vector>
 
 #include "base/alarm_notice.h"
+#include "base/error_lines.h"
 #include "base/thread_starter.h"
 #include "logging/alarm_events_file.h"
 #include "notify/notifier.h"
@@ -20,10 +20,11 @@ namespace stillmon {
 // replay has none of it: it tells of the past, and nobody is to be paged for it.
 class AlarmDelivery {
   public:
-    // Write failures and notification trouble are said on `errors`, a line at a time.
+    // Write failures and notification trouble are said through `say`, from the notifiers'
+    // threads too.
     AlarmDelivery(const AlarmConfig& config, const RunPlan& plan,
                   const WebhookSenderMaker& make_webhook_sender, const ThreadStarter& start,
-                  std::ostream& errors);
+                  const Say& say);
 
     // Main thread. Writes the events line, and only queues the notices.
     void take(const AlarmNotice& notice);

@@ -14,7 +14,7 @@ void AlarmOutputs::looked(const AlarmBoard& board, const std::vector<AlarmEvent>
         const std::string time = iso8601_local_time(now.wall);
         for (const AlarmEvent& event : events) {
             if (const std::string line = alarm_event_line(event); !line.empty()) {
-                errors_ << line << std::endl;
+                say_(line);
             }
             const AlarmNotice notice = alarm_notice_of(event, time);
             for (const NoticeTaker& take : notice_takers_) {

@@ -2,11 +2,11 @@
 
 #include <chrono>
 #include <functional>
-#include <ostream>
 #include <vector>
 
 #include "alarms/alarm_board.h"
 #include "alarms/alarm_notices.h"
+#include "base/error_lines.h"
 
 namespace stillmon {
 
@@ -20,8 +20,8 @@ class AlarmOutputs {
 
     using WallClock = std::function<std::chrono::system_clock::time_point()>;
 
-    AlarmOutputs(std::ostream& errors, WallClock wall_clock)
-        : errors_(errors), wall_clock_(std::move(wall_clock)) {}
+    AlarmOutputs(Say say, WallClock wall_clock)
+        : say_(std::move(say)), wall_clock_(std::move(wall_clock)) {}
 
     void take_notices(NoticeTaker taker) { notice_takers_.push_back(std::move(taker)); }
     void take_state(StateTaker taker) { state_takers_.push_back(std::move(taker)); }
@@ -31,7 +31,7 @@ class AlarmOutputs {
     void looked(const AlarmBoard& board, const std::vector<AlarmEvent>& events, double now_s);
 
   private:
-    std::ostream& errors_;
+    Say say_;
     WallClock wall_clock_;
     std::vector<NoticeTaker> notice_takers_;
     std::vector<StateTaker> state_takers_;

@@ -1,13 +1,11 @@
 #include "startup/alarm_setup.h"
 
-#include <iostream>
-
 namespace stillmon {
 
 void set_up_configuration(ConfiguredRun& run, const RunRequest& request,
                           const ProgramPlatform& platform, const ThreadStarter& start,
                           MainScreen& screen, OperatorState& state, LiveView* view,
-                          ProcessEnd& process_end) {
+                          ProcessEnd& process_end, const Say& say) {
     if (!request.alarms) {
         return;
     }
@@ -16,17 +14,14 @@ void set_up_configuration(ConfiguredRun& run, const RunRequest& request,
     const bool live = plan.mode == RunMode::live;
     // A replay evaluates and shows the alarms but sends nothing and writes nothing.
     if (live) {
-        run.delivery.emplace(config, plan, platform.make_webhook_sender, start, std::cerr);
+        run.delivery.emplace(config, plan, platform.make_webhook_sender, start, say);
         run.outputs.take_notices([&run](const AlarmNotice& notice) { run.delivery->take(notice); });
     }
     // A replay's alarms run by the log's clock, which starts at 0.
     run.board.emplace(config.alarms, config.arm_after_s, live ? platform.now_s() : 0.0);
     state.alarms_configured.store(true);
-    run.window.emplace(screen.surface, platform.make_alarm_tone
-                                           ? platform.make_alarm_tone([](const std::string& said) {
-                                                 std::cerr << said << std::endl;
-                                             })
-                                           : nullptr);
+    run.window.emplace(screen.surface,
+                       platform.make_alarm_tone ? platform.make_alarm_tone(say) : nullptr);
     run.outputs.take_state(
         [&run](const AlarmBoard& board, const ClockPair&) { run.window->show(board); });
     if (view != nullptr) {
@@ -39,7 +34,7 @@ void set_up_configuration(ConfiguredRun& run, const RunRequest& request,
     }
     screen.host.watch_alarms(*run.board, live, run.outputs);
     run.mqtt =
-        publish_to_mqtt(config, plan, platform, start, screen.host, run.outputs, process_end);
+        publish_to_mqtt(config, plan, platform, start, screen.host, run.outputs, process_end, say);
 }
 
 }  // namespace stillmon

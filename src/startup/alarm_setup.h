@@ -24,7 +24,7 @@ namespace stillmon {
 // evaluated by the main thread and shown on stderr, the window (row and tone) and the page;
 // in a live run also sent to the notification targets and the events file; and MQTT.
 struct ConfiguredRun {
-    AlarmOutputs outputs{std::cerr, [] { return std::chrono::system_clock::now(); }};
+    AlarmOutputs outputs{say_lines_on(std::cerr), [] { return std::chrono::system_clock::now(); }};
     std::optional<AlarmBoard> board;
     std::optional<AlarmWindow> window;
     std::optional<AlarmDelivery> delivery;
@@ -35,6 +35,6 @@ struct ConfiguredRun {
 void set_up_configuration(ConfiguredRun& run, const RunRequest& request,
                           const ProgramPlatform& platform, const ThreadStarter& start,
                           MainScreen& screen, OperatorState& state, LiveView* view,
-                          ProcessEnd& process_end);
+                          ProcessEnd& process_end, const Say& say);
 
 }  // namespace stillmon

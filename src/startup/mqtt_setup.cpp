@@ -1,7 +1,6 @@
 #include "startup/mqtt_setup.h"
 
 #include <cstdint>
-#include <iostream>
 
 #include "system/host_name.h"
 #include "web/record_json.h"
@@ -19,8 +18,8 @@ constexpr auto offline_wait = std::chrono::milliseconds(1000);
 std::unique_ptr<MqttPublisher> publish_to_mqtt(const AlarmConfig& config, const RunPlan& plan,
                                                const ProgramPlatform& platform,
                                                const ThreadStarter& start, MainThreadHost& host,
-                                               AlarmOutputs& alarm_outputs,
-                                               ProcessEnd& process_end) {
+                                               AlarmOutputs& alarm_outputs, ProcessEnd& process_end,
+                                               const Say& say) {
     if (!config.mqtt || plan.mode != RunMode::live || !platform.start_mqtt) {
         return nullptr;
     }
@@ -31,8 +30,7 @@ std::unique_ptr<MqttPublisher> publish_to_mqtt(const AlarmConfig& config, const 
     for (const AlarmRule& rule : config.alarms) {
         run.alarm_names.push_back(rule.name);
     }
-    std::unique_ptr<MqttPublisher> publisher = platform.start_mqtt(
-        std::move(run), start, [](std::string_view said) { std::cerr << said << std::endl; });
+    std::unique_ptr<MqttPublisher> publisher = platform.start_mqtt(std::move(run), start, say);
     if (publisher == nullptr) {
         return nullptr;  // it has said why; the run goes on without MQTT
     }

@@ -20,7 +20,7 @@ namespace stillmon {
 std::unique_ptr<MqttPublisher> publish_to_mqtt(const AlarmConfig& config, const RunPlan& plan,
                                                const ProgramPlatform& platform,
                                                const ThreadStarter& start, MainThreadHost& host,
-                                               AlarmOutputs& alarm_outputs,
-                                               ProcessEnd& process_end);
+                                               AlarmOutputs& alarm_outputs, ProcessEnd& process_end,
+                                               const Say& say);
 
 }  // namespace stillmon

@@ -8,7 +8,7 @@
 namespace stillmon {
 
 void serve_page(Page& page, const ServeAddress& address, const RunPlan& plan,
-                const ProgramPlatform& platform, const ThreadStarter& start) {
+                const ProgramPlatform& platform, const ThreadStarter& start, const Say& say) {
     const bool live = plan.mode == RunMode::live;
     page.view.emplace();
     page.answers.emplace(*page.view,
@@ -19,8 +19,7 @@ void serve_page(Page& page, const ServeAddress& address, const RunPlan& plan,
     std::string why_not;
     page.server = platform.start_page_server(address, *page.answers, start, why_not);
     if (!page.server) {
-        std::cerr << "stillmon: cannot serve the page on " << page_url(address) << ": " << why_not
-                  << std::endl;
+        say("stillmon: cannot serve the page on " + page_url(address) + ": " + why_not);
         return;
     }
     ServeAddress bound = address;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "base/error_lines.h"
 #include "base/thread_starter.h"
 #include "startup/command_line.h"
 #include "startup/program_platform.h"
@@ -26,8 +27,8 @@ struct Page {
 };
 
 // Serves the page on `address` and says where on the console ("Page served at ..."). A page
-// that cannot be served is said on stderr; the run goes on without it.
+// that cannot be served is said; the run goes on without it.
 void serve_page(Page& page, const ServeAddress& address, const RunPlan& plan,
-                const ProgramPlatform& platform, const ThreadStarter& start);
+                const ProgramPlatform& platform, const ThreadStarter& start, const Say& say);
 
 }  // namespace stillmon
