@@ -10,16 +10,13 @@
 #include "base/key_queue.h"
 #include "base/logged_clock.h"
 #include "base/operator_state.h"
+#include "display/snapshot_name.h"
 #include "display/surface.h"
 #include "display/window_presenter.h"
 #include "startup/alarm_outputs.h"
 #include "web/live_view.h"
 
 namespace stillmon {
-
-// Saves the surface as a PNG file and names it on `console` (display/sdl_snapshot.h's
-// take_snapshot is the real one).
-using SnapshotSaver = std::function<bool(const Surface& surface, std::ostream& console)>;
 
 // The main thread's surroundings for the cycle: it sleeps in the window's event wait, woken
 // by the window's events, a frame read's answer and snapshot requests (carried out here, since
