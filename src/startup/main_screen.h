@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/main_thread_host.h"
 #include "app/process_end.h"
 #include "base/error_lines.h"
 #include "base/key_queue.h"
@@ -8,7 +9,6 @@
 #include "base/thread_starter.h"
 #include "display/surface.h"
 #include "display/window_presenter.h"
-#include "startup/main_thread_host.h"
 #include "startup/program_platform.h"
 #include "startup/window_or_headless.h"
 

@@ -12,8 +12,8 @@ namespace stillmon {
 
 // The console line shows only an error number for a device that cannot be opened, the same
 // for a missing device, one held by another program and one that refuses this user. So each
-// reason is said once, with the device's path: the supervisor retries the open
-// about every 600 ms while the device stays shut, and a reason said again tells nothing new.
+// reason is said once, with the device's path: the supervisor retries the open about every
+// 600 ms while the device stays shut, and a reason said again tells nothing new.
 // A refusal of this user is said with who may open the device: the group to join (on Debian
 // usually dialout), or its owner alone.
 class OpenFailureNotice {

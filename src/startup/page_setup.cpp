@@ -28,4 +28,16 @@ void serve_page(Page& page, const ServeAddress& address, const RunPlan& plan,
     std::cout << page_served_line(page.url) << std::endl;
 }
 
+void show_on_page(LiveView& view, CycleOutputs& outputs) {
+    outputs.on_each_cycle(
+        [&view](const CycleRecord& record, double now_s) { view.publish_cycle(record, now_s); });
+    outputs.on_each_alarm_look([&view](const AlarmLook& look) {
+        // The marks first: the page publishes them with the state that follows.
+        for (const AlarmNotice& notice : look.notices) {
+            view.note_alarm_change(notice);
+        }
+        view.publish_alarms(alarm_snapshots(look.board, look.now));
+    });
+}
+
 }  // namespace stillmon

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "app/cycle_outputs.h"
 #include "base/error_lines.h"
 #include "base/thread_starter.h"
 #include "startup/command_line.h"
@@ -30,5 +31,8 @@ struct Page {
 // that cannot be served is said; the run goes on without it.
 void serve_page(Page& page, const ServeAddress& address, const RunPlan& plan,
                 const ProgramPlatform& platform, const ThreadStarter& start, const Say& say);
+
+// The served page takes each cycle's record and, with alarms, each look at them.
+void show_on_page(LiveView& view, CycleOutputs& outputs);
 
 }  // namespace stillmon

@@ -30,15 +30,16 @@ std::unique_ptr<TextLogReader> open_saved_log(const RunPlan& plan, const Say& sa
 
 }  // namespace
 
-RunSources open_run_sources(const RunPlan& plan, const LinkMaker& make_link,
-                            ProcessEnd& process_end, OpenFailureNotice& open_failures,
-                            std::ostream& console, const Say& say_error) {
+RunSources open_run_sources(const RunPlan& plan, const SerialLinkMaker& make_link,
+                            const ThreadStarter& start, ProcessEnd& process_end,
+                            OpenFailureNotice& open_failures, std::ostream& console,
+                            const Say& say_error) {
     RunSources sources;
     if (plan.mode == RunMode::replay) {
         sources.replay_log = open_saved_log(plan, say_error);
         return sources;
     }
-    sources.link = make_link();
+    sources.link = make_link(start, say_error);
     const OpenResult opened = sources.link->open(*plan.port);
     console << port_opened_line(plan, opened.error_number) << '\n';
     open_failures.note(opened);

@@ -10,7 +10,7 @@
 #include "app/process_end.h"
 #include "app/replay_prompt.h"
 #include "base/operator_state.h"
-#include "startup/alarm_setup.h"
+#include "startup/configured_run.h"
 #include "startup/main_screen.h"
 #include "startup/open_failure_notice.h"
 #include "startup/page_setup.h"
@@ -36,9 +36,8 @@ RunSources open_sources(const RunRequest& request, const char* program,
                         const Say& say) {
     const RunPlan& plan = request.plan;
     std::cout << "Free memory:\n" << free_memory_amount_line(read_available_memory_bytes()) << '\n';
-    RunSources sources = open_run_sources(
-        plan, [&] { return platform.make_link(start, say); }, process_end, open_failures, std::cout,
-        say);
+    RunSources sources = open_run_sources(plan, platform.make_link, start, process_end,
+                                          open_failures, std::cout, say);
     std::cout << program_line(program, plan) << std::endl;
     if (plan.mode == RunMode::replay && !sources.replay_log) {
         if (!request.any_positional) {
@@ -168,12 +167,17 @@ int run_stillmon(const char* program, const std::vector<std::string>& arguments,
     const std::string_view title_address =
         page.server ? std::string_view(page.url) : installed_documentation();
     MainScreen screen(plan.mode, title_address, state, platform, start, view, process_end, say);
+    if (view != nullptr) {
+        show_on_page(*view, screen.host.outputs());
+    }
     LinkSupervisor supervisor(
         plan.mode, plan.port.value_or(PortSettings{}), state, sources.link.get(),
         supervisor_platform(screen, state, platform, process_end, open_failures, view));
     ConfiguredRun configured;
-    set_up_configuration(configured, *request, platform, start, screen, state, view, process_end,
-                         say);
+    if (request->alarms) {
+        set_up_configured_run(configured, *request->alarms, plan, platform, start, screen, state,
+                              process_end, say);
+    }
     start_supervisor(supervisor, screen, process_end);
     run_cycles(plan, sources, screen, state, process_end, view, say);
 }
