@@ -43,9 +43,8 @@ int replay_to_end(const std::function<ReplayOutcome()>& run_cycle, TextScreen& s
                   const std::function<void()>& show_drawing, const PromptKeys& keys,
                   const ReplayConsole& console) {
     ReplayOutcome outcome = run_cycle();
-    if (outcome == ReplayOutcome::log_ended && console.errors != nullptr) {
-        *console.errors << "stillmon: found no records to replay in " << console.log_name
-                        << std::endl;
+    if (outcome == ReplayOutcome::log_ended && console.say_error) {
+        console.say_error("stillmon: found no records to replay in " + console.log_name);
     }
     while (outcome == ReplayOutcome::cycle_drawn) {
         outcome = run_cycle();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/acquisition_cycle.h"
+#include "base/error_lines.h"
 #include "base/text_screen.h"
 
 namespace stillmon {
@@ -35,7 +36,7 @@ PromptAnswer ask_repeat(TextScreen& screen, const PromptKeys& keys);
 // What a replay says besides its window: on the console, and to a page that follows it.
 struct ReplayConsole {
     std::string log_name;
-    std::ostream* errors = nullptr;  // "stillmon: found no records to replay in <log_name>"
+    Say say_error;  // "stillmon: found no records to replay in <log_name>"
     // Without a window the prompt shows here too, its line ended once it is answered.
     std::ostream* prompt = nullptr;
     // Called once the last record is shown, before the prompt waits for its line.

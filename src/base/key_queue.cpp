@@ -4,14 +4,13 @@
 
 namespace stillmon {
 
-KeyQueue::KeyQueue(std::function<void(std::string_view)> say_full)
-    : say_full_(std::move(say_full)) {}
+KeyQueue::KeyQueue(Say say_full) : say_full_(std::move(say_full)) {}
 
 void KeyQueue::push(std::string key) {
     if (key.empty()) {
         return;
     }
-    std::function<void(std::string_view)> say_full;
+    Say say_full;
     {
         std::lock_guard lock(mutex_);
         if (keys_.size() < capacity) {

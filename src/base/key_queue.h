@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/error_lines.h"
+
 namespace stillmon {
 
 // Who the keys are for: the link supervisor, until the end-of-replay prompt claims them.
@@ -30,7 +32,7 @@ class KeyQueue {
     static constexpr std::size_t capacity = 256;
 
     // `say_full` is told the first time `capacity` keys wait, once for the queue's life.
-    explicit KeyQueue(std::function<void(std::string_view)> say_full = {});
+    explicit KeyQueue(Say say_full = {});
 
     // An empty text is no key and is not queued; a key while `capacity` keys wait is
     // dropped.
@@ -64,7 +66,7 @@ class KeyQueue {
     std::deque<std::string> keys_;
     KeyReader owner_ = KeyReader::supervisor;
     bool woken_ = false;
-    std::function<void(std::string_view)> say_full_;  // emptied once it has been said
+    Say say_full_;  // emptied once it has been said
 };
 
 }  // namespace stillmon

@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "base/error_lines.h"
+
 namespace stillmon {
 
 // The tone that sounds while a critical alarm fires unacknowledged. Main thread only.
@@ -17,7 +19,6 @@ class AlarmTone {
 // Opens the sound device when the tone first sounds; a machine without one gets the tone
 // skipped, and `say` told why, once (display/sdl_alarm_tone.h's make_sdl_alarm_tone is the
 // real one).
-using AlarmToneMaker =
-    std::function<std::unique_ptr<AlarmTone>(std::function<void(const std::string&)> say)>;
+using AlarmToneMaker = std::function<std::unique_ptr<AlarmTone>(Say say)>;
 
 }  // namespace stillmon

@@ -2,7 +2,14 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
+#include <memory>
 #include <mutex>
+#include <string>
+#include <string_view>
+
+#include "base/key_queue.h"
+#include "display/screen_geometry.h"
 
 namespace stillmon {
 
@@ -31,6 +38,11 @@ class ChartWindow {
     // Any thread: ends the main thread's wait_events now.
     virtual void wake() = 0;
 };
+
+// Opens the chart window at the geometry's size with the title, its keys going to `keys`; or
+// returns null and says why not (display/sdl_window.h's open_sdl_window is the real one).
+using WindowOpener = std::function<std::unique_ptr<ChartWindow>(
+    const ScreenGeometry& geometry, std::string_view title, KeyQueue& keys, std::string* why_not)>;
 
 // The chart window of a run without a display: nothing is shown, nothing arrives but the
 // wake-ups.

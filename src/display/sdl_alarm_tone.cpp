@@ -38,7 +38,7 @@ void fill_beep(void* userdata, Uint8* stream, int length) {
 
 class SdlAlarmTone final : public AlarmTone {
   public:
-    explicit SdlAlarmTone(std::function<void(const std::string&)> say) : say_(std::move(say)) {}
+    explicit SdlAlarmTone(Say say) : say_(std::move(say)) {}
 
     ~SdlAlarmTone() override {
         if (device_ != 0) {
@@ -94,7 +94,7 @@ class SdlAlarmTone final : public AlarmTone {
         return false;
     }
 
-    std::function<void(const std::string&)> say_;
+    Say say_;
     BeepPhase phase_;
     SDL_AudioDeviceID device_ = 0;
     bool sounding_ = false;
@@ -103,7 +103,7 @@ class SdlAlarmTone final : public AlarmTone {
 
 }  // namespace
 
-std::unique_ptr<AlarmTone> make_sdl_alarm_tone(std::function<void(const std::string&)> say) {
+std::unique_ptr<AlarmTone> make_sdl_alarm_tone(Say say) {
     return std::make_unique<SdlAlarmTone>(std::move(say));
 }
 

@@ -1,9 +1,17 @@
 #pragma once
 
 #include <ctime>
+#include <functional>
+#include <ostream>
 #include <string>
 
 namespace stillmon {
+
+class Surface;
+
+// Saves the surface as a PNG file and names it on `console` (display/sdl_snapshot.h's
+// take_snapshot is the real one).
+using SnapshotSaver = std::function<bool(const Surface& surface, std::ostream& console)>;
 
 // The file a snapshot of the window goes to, from the local time it was taken:
 // "stillmon-YYYYMMDD-HHMMSS.png".

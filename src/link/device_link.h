@@ -3,11 +3,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "base/error_lines.h"
 #include "base/telemetry_frame.h"
+#include "base/thread_starter.h"
 #include "link/port_settings.h"
 
 namespace stillmon {
@@ -68,5 +71,10 @@ class DeviceLink {
     // frame was taken (the program may have been stopped or the machine suspended).
     virtual bool has_unread_bytes() = 0;
 };
+
+// Makes the link, its thread from `start`; what the operator should know of it goes to `say`
+// (link/serial_port_link.h's make_serial_port_link is the real one).
+using SerialLinkMaker =
+    std::function<std::unique_ptr<DeviceLink>(const ThreadStarter& start, Say say)>;
 
 }  // namespace stillmon

@@ -60,7 +60,7 @@ class SerialPortLink final : public DeviceLink {
     // time is stuck, and waiting longer would only pile up more.
     static constexpr std::chrono::seconds command_write_limit{1};
 
-    SerialPortLink(const ThreadStarter& start, std::function<void(std::string_view)> say)
+    SerialPortLink(const ThreadStarter& start, Say say)
         : say_(std::move(say)),
           work_(asio::make_work_guard(io_)),
           port_(io_),
@@ -229,7 +229,7 @@ class SerialPortLink final : public DeviceLink {
         return result.get();
     }
 
-    std::function<void(std::string_view)> say_;
+    Say say_;
     asio::io_context io_;
     asio::executor_work_guard<asio::io_context::executor_type> work_;
     asio::serial_port port_;
@@ -251,8 +251,7 @@ class SerialPortLink final : public DeviceLink {
 
 }  // namespace
 
-std::unique_ptr<DeviceLink> make_serial_port_link(const ThreadStarter& start,
-                                                  std::function<void(std::string_view)> say) {
+std::unique_ptr<DeviceLink> make_serial_port_link(const ThreadStarter& start, Say say) {
     return std::make_unique<SerialPortLink>(start, std::move(say));
 }
 

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string_view>
 
+#include "base/error_lines.h"
 #include "base/thread_starter.h"
 #include "link/device_link.h"
 #include "link/port_settings.h"
@@ -16,8 +17,7 @@ namespace stillmon {
 // thread is started by `start`, whose std::system_error is passed on. What the operator should
 // know of the link (a device that takes no command bytes) is said once through `say`.
 std::unique_ptr<DeviceLink> make_serial_port_link(
-    const ThreadStarter& start = start_thread,
-    std::function<void(std::string_view)> say = [](std::string_view) {});
+    const ThreadStarter& start = start_thread, Say say = [](std::string_view) {});
 
 // How this system names the serial ports' devices.
 DeviceNaming serial_device_naming();

@@ -51,7 +51,7 @@ std::string without_final_stop(std::string text) {
 
 class MosquittoPublisher final : public MqttPublisher {
   public:
-    MosquittoPublisher(MqttRun run, std::function<void(std::string_view)> say);
+    MosquittoPublisher(MqttRun run, Say say);
     ~MosquittoPublisher() override;
     MosquittoPublisher(const MosquittoPublisher&) = delete;
     MosquittoPublisher& operator=(const MosquittoPublisher&) = delete;
@@ -97,7 +97,7 @@ class MosquittoPublisher final : public MqttPublisher {
     static void on_log(mosquitto*, void* self, int level, const char* text);
 
     const MqttRun run_;
-    const std::function<void(std::string_view)> say_;
+    const Say say_;
     const std::vector<MqttMessage> discovery_;
     const std::string availability_;
     PublicationSlots slots_;
@@ -126,7 +126,7 @@ class MosquittoPublisher final : public MqttPublisher {
     bool stopping_ = false;
 };
 
-MosquittoPublisher::MosquittoPublisher(MqttRun run, std::function<void(std::string_view)> say)
+MosquittoPublisher::MosquittoPublisher(MqttRun run, Say say)
     : run_(std::move(run)),
       say_(std::move(say)),
       discovery_(run_.settings.discovery.empty()
@@ -499,8 +499,8 @@ void MosquittoPublisher::on_log(mosquitto*, void* self, int level, const char* t
 
 }  // namespace
 
-std::unique_ptr<MqttPublisher> start_mosquitto_publisher(
-    MqttRun run, const ThreadStarter& start, std::function<void(std::string_view)> say) {
+std::unique_ptr<MqttPublisher> start_mosquitto_publisher(MqttRun run, const ThreadStarter& start,
+                                                         Say say) {
     const std::string broker = run.settings.broker;
     auto publisher = std::make_unique<MosquittoPublisher>(std::move(run), say);
     if (const std::optional<std::string> failure = publisher->set_up()) {

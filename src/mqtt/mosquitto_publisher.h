@@ -6,6 +6,6 @@ namespace stillmon {
 
 // The publisher on libmosquitto (mqtt/mqtt_publisher.h).
 std::unique_ptr<MqttPublisher> start_mosquitto_publisher(MqttRun run, const ThreadStarter& start,
-                                                         std::function<void(std::string_view)> say);
+                                                         Say say);
 
 }  // namespace stillmon

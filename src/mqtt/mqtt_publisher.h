@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/error_lines.h"
 #include "base/thread_starter.h"
 #include "mqtt/mqtt_settings.h"
 
@@ -39,7 +40,7 @@ class MqttPublisher {
 // Starts the connection's thread from `start`; what the operator should know of the
 // connection (lost, refused, found again, a call the client refused) goes to `say`, once
 // each time. Nothing, having said why, when the client cannot be set up.
-using MqttPublisherStarter = std::function<std::unique_ptr<MqttPublisher>(
-    MqttRun run, const ThreadStarter& start, std::function<void(std::string_view)> say)>;
+using MqttPublisherStarter =
+    std::function<std::unique_ptr<MqttPublisher>(MqttRun run, const ThreadStarter& start, Say say)>;
 
 }  // namespace stillmon

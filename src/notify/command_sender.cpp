@@ -10,7 +10,7 @@ constexpr std::chrono::seconds run_limit{30};
 
 class CommandSender final : public NoticeSender {
   public:
-    CommandSender(CommandTarget target, NoticeOrigin origin, NoticeSay say)
+    CommandSender(CommandTarget target, NoticeOrigin origin, Say say)
         : target_(std::move(target)),
           origin_(std::move(origin)),
           say_(std::move(say)),
@@ -44,14 +44,14 @@ class CommandSender final : public NoticeSender {
   private:
     CommandTarget target_;
     NoticeOrigin origin_;
-    NoticeSay say_;
+    Say say_;
     std::string name_;
 };
 
 }  // namespace
 
 std::unique_ptr<NoticeSender> make_command_sender(const CommandTarget& target,
-                                                  const NoticeOrigin& origin, NoticeSay say) {
+                                                  const NoticeOrigin& origin, Say say) {
     return std::make_unique<CommandSender>(target, origin, std::move(say));
 }
 

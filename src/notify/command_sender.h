@@ -14,6 +14,6 @@ namespace stillmon {
 // it, and a second run could page someone twice. An exit status other than 0, a signal or the
 // stop at 30 s is said through `say` each time.
 std::unique_ptr<NoticeSender> make_command_sender(const CommandTarget& target,
-                                                  const NoticeOrigin& origin, NoticeSay say);
+                                                  const NoticeOrigin& origin, Say say);
 
 }  // namespace stillmon

@@ -1,16 +1,17 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "base/alarm_notice.h"
+#include "base/error_lines.h"
+#include "notify/notice_texts.h"
+#include "notify/notify_targets.h"
 
 namespace stillmon {
-
-// How a message reaches stderr from a notifier's thread: one whole line per call.
-using NoticeSay = std::function<void(std::string_view line)>;
 
 // One target of the notifications: a webhook or a command. Sends take as long as the target
 // makes them, so only a notifier's own thread calls send().
@@ -23,5 +24,10 @@ class NoticeSender {
     // The target as messages name it: the address without credentials, or the program.
     virtual const std::string& name() const = 0;
 };
+
+// Makes the sender of a webhook's notices (notify/webhook_sender.h's make_webhook_sender is
+// the real one).
+using WebhookSenderMaker = std::function<std::unique_ptr<NoticeSender>(const WebhookTarget& target,
+                                                                       const NoticeOrigin& origin)>;
 
 }  // namespace stillmon

@@ -2,7 +2,7 @@
 
 namespace stillmon {
 
-Notifier::Notifier(std::unique_ptr<NoticeSender> sender, NoticeSay say, const ThreadStarter& start,
+Notifier::Notifier(std::unique_ptr<NoticeSender> sender, Say say, const ThreadStarter& start,
                    RetrySchedule schedule, std::size_t capacity)
     : sender_(std::move(sender)),
       say_(std::move(say)),

@@ -25,7 +25,7 @@ class Notifier {
   public:
     static constexpr std::size_t default_capacity = 1000;
 
-    Notifier(std::unique_ptr<NoticeSender> sender, NoticeSay say, const ThreadStarter& start,
+    Notifier(std::unique_ptr<NoticeSender> sender, Say say, const ThreadStarter& start,
              RetrySchedule schedule = {}, std::size_t capacity = default_capacity);
     // Stops the thread, after the send in progress: the notices still queued are not sent.
     ~Notifier();
@@ -48,7 +48,7 @@ class Notifier {
     bool wait_until(Clock::time_point when);
 
     std::unique_ptr<NoticeSender> sender_;
-    NoticeSay say_;
+    Say say_;
     RetrySchedule schedule_;
     std::size_t capacity_;
 

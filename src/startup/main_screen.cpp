@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <iostream>
+
 #include "display/guide_line.h"
 #include "display/screen_mode.h"
 #include "display/window_title.h"
@@ -10,10 +12,9 @@ namespace stillmon {
 
 namespace {
 
-WindowOrHeadless window_or_end(WindowOrHeadless shown, ProcessEnd& process_end) {
+WindowOrHeadless window_or_end(WindowOrHeadless shown, ProcessEnd& process_end, const Say& say) {
     if (!shown.window) {
-        std::cerr << "stillmon: cannot open the chart window (" << shown.why_no_window << ")"
-                  << std::endl;
+        say("stillmon: cannot open the chart window (" + shown.why_no_window + ")");
         process_end.close_all_and_exit(1);
     }
     return shown;
@@ -23,12 +24,13 @@ WindowOrHeadless window_or_end(WindowOrHeadless shown, ProcessEnd& process_end) 
 
 MainScreen::MainScreen(RunMode mode, std::string_view title_address, OperatorState& state,
                        const ProgramPlatform& platform, const ThreadStarter& start, LiveView* view,
-                       ProcessEnd& process_end)
+                       ProcessEnd& process_end, const Say& say)
     : surface(choose_screen_geometry(computer_name_from_environment())),
+      keys(say),
       shown(window_or_end(open_window_or_headless(platform.open_window, surface.geometry(),
                                                   window_title(mode, title_address), keys,
                                                   std::cout, STDIN_FILENO, start),
-                          process_end)),
+                          process_end, say)),
       presenter(*shown.window, surface),
       host({presenter, surface, state, keys, view, platform.now_s, platform.save_snapshot,
             std::cout}) {

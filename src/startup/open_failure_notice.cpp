@@ -11,15 +11,15 @@ void OpenFailureNotice::note(const OpenResult& result) {
         return;
     }
     if (result.denied && !result.access_group.empty()) {
-        errors_ << "stillmon: no permission to open " << result.device_path
-                << "; add yourself to the group " << result.access_group << ": sudo usermod -aG "
-                << result.access_group << " $USER, then log in again" << std::endl;
+        say_("stillmon: no permission to open " + result.device_path +
+             "; add yourself to the group " + result.access_group + ": sudo usermod -aG " +
+             result.access_group + " $USER, then log in again");
     } else if (result.denied) {
-        errors_ << "stillmon: no permission to open " << result.device_path << "; only its owner, "
-                << result.owner << ", may open it" << std::endl;
+        say_("stillmon: no permission to open " + result.device_path + "; only its owner, " +
+             result.owner + ", may open it");
     } else {
-        errors_ << "stillmon: cannot open " << result.device_path << ": " << result.failure
-                << "; trying again" << std::endl;
+        say_("stillmon: cannot open " + result.device_path + ": " + result.failure +
+             "; trying again");
     }
 }
 

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "app/cycle_outputs.h"
+#include "base/error_lines.h"
 #include "base/thread_starter.h"
 #include "startup/command_line.h"
 #include "startup/program_platform.h"
@@ -26,8 +28,11 @@ struct Page {
 };
 
 // Serves the page on `address` and says where on the console ("Page served at ..."). A page
-// that cannot be served is said on stderr; the run goes on without it.
+// that cannot be served is said; the run goes on without it.
 void serve_page(Page& page, const ServeAddress& address, const RunPlan& plan,
-                const ProgramPlatform& platform, const ThreadStarter& start);
+                const ProgramPlatform& platform, const ThreadStarter& start, const Say& say);
+
+// The served page takes each cycle's record and, with alarms, each look at them.
+void show_on_page(LiveView& view, CycleOutputs& outputs);
 
 }  // namespace stillmon

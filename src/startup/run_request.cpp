@@ -29,8 +29,8 @@ void print_usage(const RequestAnswers& answers) {
 
 }  // namespace
 
-void print_short_usage(std::string_view program, std::ostream& errors) {
-    errors << "Usage: " << program << usage_arguments << "  (--help for more)\n";
+void say_short_usage(std::string_view program, const Say& say) {
+    say("Usage: " + std::string(program) + std::string(usage_arguments) + "  (--help for more)");
 }
 
 std::optional<RunRequest> read_run_request(const std::vector<std::string>& arguments,
@@ -55,16 +55,16 @@ std::optional<RunRequest> read_run_request(const std::vector<std::string>& argum
         refused = line.option_without_value + " needs a FILE";
     }
     if (!refused.empty()) {
-        answers.errors << "stillmon: " << refused << '\n';
-        print_short_usage(answers.program, answers.errors);
+        answers.say_error("stillmon: " + refused);
+        say_short_usage(answers.program, answers.say_error);
         return std::nullopt;
     }
     RunRequest request;
     if (line.serve) {
         request.serve = read_serve_address(*line.serve);
         if (!request.serve) {
-            answers.errors << "stillmon: --serve takes [ADDRESS:]PORT, not " << *line.serve << '\n';
-            print_short_usage(answers.program, answers.errors);
+            answers.say_error("stillmon: --serve takes [ADDRESS:]PORT, not " + *line.serve);
+            say_short_usage(answers.program, answers.say_error);
             return std::nullopt;
         }
     }
@@ -72,7 +72,7 @@ std::optional<RunRequest> read_run_request(const std::vector<std::string>& argum
         std::string error;
         request.config = read_config_file(*line.config, error);
         if (!request.config) {
-            answers.errors << "stillmon: " << error << '\n';
+            answers.say_error("stillmon: " + error);
             return std::nullopt;
         }
     }
@@ -82,7 +82,7 @@ std::optional<RunRequest> read_run_request(const std::vector<std::string>& argum
     request.plan = plan_run(positional.size() > 0 ? positional[0] : "",
                             positional.size() > 1 ? positional[1] : "");
     if (const std::string said = unused_log_name_line(request.plan); !said.empty()) {
-        answers.errors << said << '\n';
+        answers.say_error(said);
     }
     return request;
 }

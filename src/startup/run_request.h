@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/error_lines.h"
 #include "config/config_file.h"
 #include "link/port_settings.h"
 #include "startup/command_line.h"
@@ -27,18 +28,18 @@ struct RequestAnswers {
     std::string_view version;
     DeviceNaming naming;  // how the usage names the serial devices
     std::ostream& console;
-    std::ostream& errors;
+    Say say_error;
 };
 
 // Reads the arguments after the program's name. --help and --version are answered on the
 // console, with nothing to run and `status` 0; an unknown option, --serve or --config without
-// its value or a bad --serve address on `errors`, followed by the short usage, with status 2.
-// A configuration file that cannot be read or holds a mistake is said in one line on `errors`,
-// with status 2. A live run's log name that the logs do not take is said on `errors`.
+// its value or a bad --serve address through `say_error`, followed by the short usage, with
+// status 2. A configuration file that cannot be read or holds a mistake is said in one line,
+// with status 2. A live run's log name that the logs do not take is said too.
 std::optional<RunRequest> read_run_request(const std::vector<std::string>& arguments,
                                            const RequestAnswers& answers, int& status);
 
-// One line on `errors`: how to call the program, and that --help says more.
-void print_short_usage(std::string_view program, std::ostream& errors);
+// One line: how to call the program, and that --help says more.
+void say_short_usage(std::string_view program, const Say& say);
 
 }  // namespace stillmon

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <ostream>
 
 #include "app/process_end.h"
+#include "base/error_lines.h"
 #include "link/device_link.h"
 #include "logging/cycle_logs.h"
 #include "logging/text_log_reader.h"
@@ -20,16 +20,15 @@ struct RunSources {
     std::unique_ptr<TextLogReader> replay_log;  // replay only; null when it cannot be read
 };
 
-using LinkMaker = std::function<std::unique_ptr<DeviceLink>()>;
-
-// Live: makes the link (link/serial_port_link.h's make_serial_port_link is the real one),
-// opens it and reports that on `console` ("Com 3 Port opened 0") and to `open_failures`, opens both
-// logs, whose write failures are reported on `errors`, and hands link and logs to
-// `process_end`, so that every end of the process closes them. Replay: opens the saved text
-// log alone; its binary twin is never read. A saved log that cannot be read is named on
-// `errors` with the reason, and replay_log stays null.
-RunSources open_run_sources(const RunPlan& plan, const LinkMaker& make_link,
-                            ProcessEnd& process_end, OpenFailureNotice& open_failures,
-                            std::ostream& console, std::ostream& errors);
+// Live: makes the link, its thread from `start`, opens it and reports that on `console`
+// ("Com 3 Port opened 0") and to `open_failures`, opens both logs, and hands link and logs to
+// `process_end`, so that every end of the process closes them; what the link and the logs'
+// write failures have to say goes to `say_error`. Replay: opens the saved text log alone; its
+// binary twin is never read. A saved log that cannot be read is said with the reason, and
+// replay_log stays null.
+RunSources open_run_sources(const RunPlan& plan, const SerialLinkMaker& make_link,
+                            const ThreadStarter& start, ProcessEnd& process_end,
+                            OpenFailureNotice& open_failures, std::ostream& console,
+                            const Say& say_error);
 
 }  // namespace stillmon

@@ -10,7 +10,7 @@
 #include "app/process_end.h"
 #include "app/replay_prompt.h"
 #include "base/operator_state.h"
-#include "startup/alarm_setup.h"
+#include "startup/configured_run.h"
 #include "startup/main_screen.h"
 #include "startup/open_failure_notice.h"
 #include "startup/page_setup.h"
@@ -32,20 +32,16 @@ using SteadyClock = std::chrono::steady_clock;
 // usage follows, since the log was never named.
 RunSources open_sources(const RunRequest& request, const char* program,
                         const ProgramPlatform& platform, ProcessEnd& process_end,
-                        OpenFailureNotice& open_failures, const ThreadStarter& start) {
+                        OpenFailureNotice& open_failures, const ThreadStarter& start,
+                        const Say& say) {
     const RunPlan& plan = request.plan;
     std::cout << "Free memory:\n" << free_memory_amount_line(read_available_memory_bytes()) << '\n';
-    RunSources sources = open_run_sources(
-        plan,
-        [&] {
-            return platform.make_link(
-                start, [](std::string_view said) { std::cerr << said << std::endl; });
-        },
-        process_end, open_failures, std::cout, std::cerr);
+    RunSources sources = open_run_sources(plan, platform.make_link, start, process_end,
+                                          open_failures, std::cout, say);
     std::cout << program_line(program, plan) << std::endl;
     if (plan.mode == RunMode::replay && !sources.replay_log) {
         if (!request.any_positional) {
-            print_short_usage(program, std::cerr);
+            say_short_usage(program, say);
         }
         process_end.close_all_and_exit(1);
     }
@@ -110,7 +106,8 @@ PromptKeys prompt_keys(MainScreen& screen, OperatorState& state) {
 }
 
 [[noreturn]] void run_cycles(const RunPlan& plan, const RunSources& sources, MainScreen& screen,
-                             OperatorState& state, ProcessEnd& process_end, LiveView* view) {
+                             OperatorState& state, ProcessEnd& process_end, LiveView* view,
+                             const Say& say) {
     AcquisitionCycle cycle(screen.surface, state, screen.host);
     if (plan.mode == RunMode::live) {
         while (true) {
@@ -118,7 +115,7 @@ PromptKeys prompt_keys(MainScreen& screen, OperatorState& state) {
         }
     }
     ReplayConsole console{
-        plan.text_log_name, &std::cerr, screen.shown.headless() ? &std::cout : nullptr, {}};
+        plan.text_log_name, say, screen.shown.headless() ? &std::cout : nullptr, {}};
     if (view != nullptr) {
         console.ended = [view] { view->mark_replay_ended(); };
     }
@@ -132,10 +129,11 @@ PromptKeys prompt_keys(MainScreen& screen, OperatorState& state) {
 int run_stillmon(const char* program, const std::vector<std::string>& arguments,
                  const ProgramPlatform& platform) {
     ignore_closed_console();
+    // Every line on stderr, from whichever thread, goes out whole.
+    const Say say = say_lines_on(std::cerr);
     int status = 0;
     const std::optional<RunRequest> request = read_run_request(
-        arguments, {program, platform.version, platform.device_naming, std::cout, std::cerr},
-        status);
+        arguments, {program, platform.version, platform.device_naming, std::cout, say}, status);
     if (!request) {
         return status;
     }
@@ -153,29 +151,35 @@ int run_stillmon(const char* program, const std::vector<std::string>& arguments,
 
     // A thread that cannot be started ends the program: said on stderr in these steps, on
     // the window for the supervisor's.
-    const ThreadStarter start = ending_thread_starter(process_end, std::cerr);
+    const ThreadStarter start = ending_thread_starter(process_end, say);
     // Before anything is opened: a log that blocks its opening (a FIFO without a writer)
     // must not keep Ctrl+C and SIGTERM from ending the program.
     watch_ending_signals(
         [&process_end](int exit_status) { process_end.close_all_and_exit(exit_status); }, start);
-    OpenFailureNotice open_failures(std::cerr);
+    OpenFailureNotice open_failures(say);
     const RunSources sources =
-        open_sources(*request, program, platform, process_end, open_failures, start);
+        open_sources(*request, program, platform, process_end, open_failures, start, say);
     Page page;
     if (request->serve) {
-        serve_page(page, *request->serve, plan, platform, start);
+        serve_page(page, *request->serve, plan, platform, start, say);
     }
     LiveView* view = page.served_view();
     const std::string_view title_address =
         page.server ? std::string_view(page.url) : installed_documentation();
-    MainScreen screen(plan.mode, title_address, state, platform, start, view, process_end);
+    MainScreen screen(plan.mode, title_address, state, platform, start, view, process_end, say);
+    if (view != nullptr) {
+        show_on_page(*view, screen.host.outputs());
+    }
     LinkSupervisor supervisor(
         plan.mode, plan.port.value_or(PortSettings{}), state, sources.link.get(),
         supervisor_platform(screen, state, platform, process_end, open_failures, view));
     ConfiguredRun configured;
-    set_up_configuration(configured, *request, platform, start, screen, state, view, process_end);
+    if (request->config) {
+        set_up_configured_run(configured, *request->config, plan, platform, start, screen, state,
+                              process_end, say);
+    }
     start_supervisor(supervisor, screen, process_end);
-    run_cycles(plan, sources, screen, state, process_end, view);
+    run_cycles(plan, sources, screen, state, process_end, view, say);
 }
 
 }  // namespace stillmon

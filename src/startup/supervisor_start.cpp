@@ -18,16 +18,16 @@ bool start_supervisor_thread(std::function<void()> body, TextScreen& screen,
     }
 }
 
-ThreadStarter ending_thread_starter(ProcessEnd& process_end, std::ostream& errors,
-                                    ThreadStarter start) {
-    return [&process_end, &errors, start = std::move(start)](std::function<void()> body) {
-        try {
-            return start(std::move(body));
-        } catch (const std::system_error& error) {
-            errors << "stillmon: cannot start a thread: " << error.code().message() << std::endl;
-            process_end.close_all_and_exit(0);
-        }
-    };
+ThreadStarter ending_thread_starter(ProcessEnd& process_end, Say say, ThreadStarter start) {
+    return
+        [&process_end, say = std::move(say), start = std::move(start)](std::function<void()> body) {
+            try {
+                return start(std::move(body));
+            } catch (const std::system_error& error) {
+                say("stillmon: cannot start a thread: " + error.code().message());
+                process_end.close_all_and_exit(0);
+            }
+        };
 }
 
 }  // namespace stillmon

@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -15,12 +14,6 @@
 #include "display/screen_geometry.h"
 
 namespace stillmon {
-
-// Opens the chart window at the geometry's size with the title, its keys going to `keys`; or
-// returns null and says why not. display/sdl_window.h's open_sdl_window is the real one,
-// passed in so that this library stays free of SDL.
-using WindowOpener = std::function<std::unique_ptr<ChartWindow>(
-    const ScreenGeometry& geometry, std::string_view title, KeyQueue& keys, std::string* why_not)>;
 
 // Where the chart is shown and where the operator's keys come from.
 struct WindowOrHeadless {

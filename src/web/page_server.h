@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -44,6 +45,11 @@ class PageServer {
 // cannot be bound; `why_not` says why.
 std::unique_ptr<PageServer> start_page_server(const ServeAddress& address, PageAnswers& answers,
                                               const ThreadStarter& start, std::string& why_not);
+
+// start_page_server, or another for a test.
+using PageServerStarter =
+    std::function<std::unique_ptr<PageServer>(const ServeAddress& address, PageAnswers& answers,
+                                              const ThreadStarter& start, std::string& why_not)>;
 
 // The bytes the server sends back on a connection whose client sent `request` and then
 // nothing, through the same parsing and handling as a socket's, for a page served on

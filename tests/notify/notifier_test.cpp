@@ -28,7 +28,7 @@ class FakeTarget final : public NoticeSender {
         return std::nullopt;
     }
     const std::string& name() const override { return name_; }
-    NoticeSay say() {
+    Say say() {
         return [this](std::string_view line) { change([&] { said.emplace_back(line); }); };
     }
     template <typename Change>

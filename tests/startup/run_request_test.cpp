@@ -19,7 +19,8 @@ Answered answer(const std::vector<std::string>& arguments) {
     std::ostringstream errors;
     Answered answered;
     answered.request = read_run_request(
-        arguments, {"stillmon", "1.2.3", DeviceNaming::usb_acm, console, errors}, answered.status);
+        arguments, {"stillmon", "1.2.3", DeviceNaming::usb_acm, console, say_lines_on(errors)},
+        answered.status);
     answered.console = console.str();
     answered.errors = errors.str();
     return answered;

@@ -39,7 +39,8 @@ TEST(SupervisorStart, AFailedStartIsShownAtRow27Column30) {
 
 TEST(SupervisorStartDeathTest, AnyOtherFailedStartEndsTheProgramWithStatus0) {
     ProcessEnd process_end;
-    const ThreadStarter start = ending_thread_starter(process_end, std::cerr, failing);
+    const ThreadStarter start =
+        ending_thread_starter(process_end, say_lines_on(std::cerr), failing);
     EXPECT_EXIT(start([] {}), testing::ExitedWithCode(0),
                 "^stillmon: cannot start a thread: Resource temporarily unavailable\n$");
 }

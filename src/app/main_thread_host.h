@@ -7,24 +7,22 @@
 
 #include "alarms/alarm_board.h"
 #include "app/cycle_host.h"
+#include "app/cycle_outputs.h"
 #include "base/key_queue.h"
 #include "base/logged_clock.h"
 #include "base/operator_state.h"
+#include "display/snapshot_name.h"
 #include "display/surface.h"
 #include "display/window_presenter.h"
-#include "startup/alarm_outputs.h"
 #include "web/live_view.h"
 
 namespace stillmon {
 
-// Saves the surface as a PNG file and names it on `console` (display/sdl_snapshot.h's
-// take_snapshot is the real one).
-using SnapshotSaver = std::function<bool(const Surface& surface, std::ostream& console)>;
-
 // The main thread's surroundings for the cycle: it sleeps in the window's event wait, woken
 // by the window's events, a frame read's answer and snapshot requests (carried out here, since
-// they need the surface). When the page is served, each cycle's record goes to the live view,
-// and so does a copy of the window's pixels, taken here between cycles.
+// they need the surface). Each cycle's record and each look at the alarms go to its outputs.
+// When the page is served, a copy of the window's pixels goes to the live view, taken here
+// between cycles.
 class MainThreadHost final : public CycleHost {
   public:
     struct Surroundings {
@@ -50,18 +48,16 @@ class MainThreadHost final : public CycleHost {
 
     void take_snapshot_if_requested();
 
-    // From here on each cycle's record also goes to `take` (the MQTT publisher), after the
-    // live view. `take` only hands it over: the main thread does no network I/O.
-    void hand_each_cycle_to(std::function<void(const CycleRecord&)> take) {
-        cycle_taker_ = std::move(take);
-    }
+    // Where each cycle and each look at the alarms go; its consumers are registered at
+    // start-up, before the first cycle.
+    CycleOutputs& outputs() { return outputs_; }
 
     // From here on the alarms are evaluated after each cycle, when the operator acknowledges
     // them and, for an alarm on the frame age in a live run, between cycles at the moment it
-    // can change; what each look found goes to `outputs`. A live run's alarms measure time by
-    // the program's clock, a replay's by the log's (LoggedClock): the board's `run_start_s`
+    // can change; what each look found goes to the outputs. A live run's alarms measure time
+    // by the program's clock, a replay's by the log's (LoggedClock): the board's `run_start_s`
     // must be on the same clock.
-    void watch_alarms(AlarmBoard& board, bool live, AlarmOutputs& outputs);
+    void watch_alarms(AlarmBoard& board, bool live);
 
   private:
     void look_at_alarms(const CycleRecord* record);
@@ -74,12 +70,11 @@ class MainThreadHost final : public CycleHost {
     void publish_picture(bool about_to_wait);
 
     Surroundings at_;
+    CycleOutputs outputs_;
     AlarmBoard* alarms_ = nullptr;
     bool alarms_live_ = false;
     bool looks_between_cycles_ = false;
     LoggedClock replayed_clock_;
-    AlarmOutputs* alarm_outputs_ = nullptr;
-    std::function<void(const CycleRecord&)> cycle_taker_;
     std::uint64_t picture_revision_ = ~std::uint64_t{0};
     double picture_time_s_ = 0.0;
 };

@@ -1,17 +1,16 @@
 #pragma once
 
 #include <memory>
-#include <optional>
-#include <ostream>
+#include <string>
 #include <vector>
 
 #include "base/alarm_notice.h"
+#include "base/error_lines.h"
 #include "base/thread_starter.h"
 #include "config/config_file.h"
 #include "logging/alarm_events_file.h"
+#include "notify/notice_sender.h"
 #include "notify/notifier.h"
-#include "startup/command_line.h"
-#include "startup/program_platform.h"
 
 namespace stillmon {
 
@@ -20,20 +19,19 @@ namespace stillmon {
 // replay has none of it: it tells of the past, and nobody is to be paged for it.
 class AlarmDelivery {
   public:
-    // Write failures and notification trouble are said on `errors`, a line at a time.
-    AlarmDelivery(const RunConfig& config, const RunPlan& plan,
-                  const WebhookSenderMaker& make_webhook_sender, const ThreadStarter& start,
-                  std::ostream& errors);
+    // The notices name `origin`. Write failures and notification trouble are said through
+    // `say`, from the notifiers' threads too.
+    AlarmDelivery(const std::vector<WebhookTarget>& webhooks,
+                  const std::vector<CommandTarget>& commands, const NoticeOrigin& origin,
+                  const WebhookSenderMaker& make_webhook_sender, std::string events_path,
+                  const ThreadStarter& start, const Say& say);
 
     // Main thread. Writes the events line, and only queues the notices.
     void take(const AlarmNotice& notice);
 
   private:
     std::vector<std::unique_ptr<Notifier>> notifiers_;
-    std::optional<AlarmEventsFile> events_;
+    AlarmEventsFile events_;
 };
-
-// "3" and "Run" for the logs Run3.dat and Run3.bin on port 3.
-NoticeOrigin notice_origin(const RunPlan& plan);
 
 }  // namespace stillmon

@@ -28,7 +28,4 @@ class AlarmWindow {
     std::string shown_;
 };
 
-// "ALARM steam-hot, device-silent", cut to fit the narrower window; empty while none fires.
-std::string alarm_row_text(const AlarmBoard& board);
-
 }  // namespace stillmon

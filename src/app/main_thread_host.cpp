@@ -1,4 +1,4 @@
-#include "startup/main_thread_host.h"
+#include "app/main_thread_host.h"
 
 #include <algorithm>
 #include <chrono>
@@ -55,13 +55,12 @@ void MainThreadHost::keep_window_live() {
     take_snapshot_if_requested();
 }
 
-void MainThreadHost::watch_alarms(AlarmBoard& board, bool live, AlarmOutputs& outputs) {
+void MainThreadHost::watch_alarms(AlarmBoard& board, bool live) {
     alarms_ = &board;
     alarms_live_ = live;
     // Only the frame age changes between cycles; the operator's acknowledgement wakes the
     // thread itself.
     looks_between_cycles_ = live && board.watches_frame_age();
-    alarm_outputs_ = &outputs;
 }
 
 void MainThreadHost::look_at_alarms(const CycleRecord* record) {
@@ -79,7 +78,7 @@ void MainThreadHost::look_at_alarms(const CycleRecord* record) {
         const std::vector<AlarmEvent> acknowledged = alarms_->acknowledge_all();
         events.insert(events.end(), acknowledged.begin(), acknowledged.end());
     }
-    alarm_outputs_->looked(*alarms_, events, now);
+    outputs_.alarms_looked(*alarms_, events, now);
 }
 
 double MainThreadHost::alarm_now_s(const CycleRecord* record) {
@@ -93,13 +92,9 @@ double MainThreadHost::alarm_now_s(const CycleRecord* record) {
 }
 
 void MainThreadHost::cycle_drawn(const CycleRecord& record) {
-    if (at_.view != nullptr) {
-        at_.view->publish_cycle(record, at_.now_s());
-    }
-    if (cycle_taker_) {
-        cycle_taker_(record);
-    }
-    // Before the presentation, so that the alarm row belongs to the cycle's picture.
+    outputs_.cycle_drawn(record, at_.now_s());
+    // After the record's consumers, so that the page marks a change at this cycle; before the
+    // presentation, so that the alarm row belongs to the cycle's picture.
     look_at_alarms(&record);
     at_.presenter.cycle_drawn();
     publish_picture(false);

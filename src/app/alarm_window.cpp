@@ -1,4 +1,4 @@
-#include "startup/alarm_window.h"
+#include "app/alarm_window.h"
 
 #include "display/screen_geometry.h"
 
@@ -10,8 +10,7 @@ namespace {
 constexpr std::size_t row_room =
     static_cast<std::size_t>(small_screen.text_columns() - place_of(Readout::alarm_row).column);
 
-}  // namespace
-
+// "ALARM steam-hot, device-silent", cut to fit the narrower window; empty while none fires.
 std::string alarm_row_text(const AlarmBoard& board) {
     std::string text;
     for (const AlarmTracker& alarm : board.alarms()) {
@@ -25,6 +24,8 @@ std::string alarm_row_text(const AlarmBoard& board) {
     }
     return text;
 }
+
+}  // namespace
 
 void AlarmWindow::show(const AlarmBoard& board) {
     std::string text = alarm_row_text(board);
