@@ -29,4 +29,10 @@ void CycleOutputs::alarms_looked(const AlarmBoard& board, const std::vector<Alar
     }
 }
 
+void CycleOutputs::journal_entry_made(const JournalEntry& entry) const {
+    for (const JournalConsumer& consume : journal_consumers_) {
+        consume(entry);
+    }
+}
+
 }  // namespace stillmon
