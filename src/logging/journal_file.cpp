@@ -12,7 +12,9 @@ namespace {
 
 constexpr std::string_view header = "device_time,record,wall_time,kind,text";
 
-bool is_control(unsigned char c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
+bool is_control(unsigned char c) {
+    return c < 0x20 || (c >= 0x7F && c < 0xA0);
+}
 
 // Spreadsheets take a cell that begins with one of these as a formula; the ' in front is
 // the usual sign for "this is text", and is taken off again when the journal is read.
@@ -94,7 +96,9 @@ JournalFile::JournalFile(std::string path, LogFile::ErrorReporter report_error)
     }
 }
 
-void JournalFile::write(const JournalEntry& entry) { file_.append(journal_csv_line(entry) + "\r\n"); }
+void JournalFile::write(const JournalEntry& entry) {
+    file_.append(journal_csv_line(entry) + "\r\n");
+}
 
 std::string journal_path(std::string_view text_log_path) {
     std::string_view base = text_log_path;
