@@ -6,7 +6,9 @@ hand:
     python3 scripts/measure/side_by_side.py --stillmon build/stillmon --stillsim build/stillsim \
         --seconds 120 none ten-rules=still.toml
 
-Each NAME=FILE is a run with --config FILE; a bare name is a run without one.
+Each NAME=FILE is a run with --config FILE; a bare name is a run without one. With
+--mark-every S, the runs named with --marking get F3 (a mark in the run's journal) every S
+seconds while they are measured: what the marks cost, beside a run without them.
 """
 
 import argparse
@@ -28,6 +30,8 @@ def main():
     parser.add_argument("--stillmon", required=True)
     parser.add_argument("--stillsim", required=True)
     parser.add_argument("--seconds", type=float, default=120.0)
+    parser.add_argument("--mark-every", type=float, default=0.0)
+    parser.add_argument("--marking", action="append", default=[], help="a run's NAME")
     parser.add_argument("runs", nargs="+", help="NAME or NAME=CONFIG_FILE")
     arguments = parser.parse_args()
     sh.STILLMON = os.path.abspath(arguments.stillmon)
@@ -45,7 +49,13 @@ def main():
                 runs[name] = (simulator, sh.Monitor(x, folder, simulator.link, options=options))
             time.sleep(SETTLE_S)
             before = {name: harness.cpu_seconds(m.pid) for name, (_, m) in runs.items()}
-            time.sleep(arguments.seconds)
+            marked = [runs[name][1].window() for name in arguments.marking]
+            end = time.monotonic() + arguments.seconds
+            while arguments.mark_every > 0 and time.monotonic() + arguments.mark_every < end:
+                time.sleep(arguments.mark_every)
+                for window in marked:
+                    x.send_keys(window, "F3")
+            time.sleep(max(0.0, end - time.monotonic()))
             for name, (_, monitor) in runs.items():
                 used = harness.cpu_seconds(monitor.pid) - before[name]
                 print(f"{name:16s} {100 * used / arguments.seconds:.3f} % of a core")
