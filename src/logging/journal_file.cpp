@@ -117,13 +117,19 @@ std::optional<std::string> journal_text_fault(std::string_view text) {
     return std::nullopt;
 }
 
-std::string journal_csv_line(const JournalEntry& entry) {
-    std::string text = needs_text_sign(entry.text) ? "'" + entry.text : entry.text;
-    for (char& c : text) {
+std::string journal_stored_text(std::string_view text) {
+    std::string stored = needs_text_sign(text) ? "'" : "";
+    stored += text;
+    for (char& c : stored) {
         if (is_control(static_cast<unsigned char>(c))) {
             c = '?';
         }
     }
+    return stored;
+}
+
+std::string journal_csv_line(const JournalEntry& entry) {
+    const std::string text = journal_stored_text(entry.text);
     std::string line;
     append_csv_text(line, entry.device_time);
     line += ',' + std::to_string(entry.record_number) + ',';

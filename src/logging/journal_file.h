@@ -35,6 +35,10 @@ std::string journal_path(std::string_view text_log_path);
 // Entries whose text was not typed (a session's options) have theirs replaced by '?' instead.
 std::optional<std::string> journal_text_fault(std::string_view text);
 
+// The text as the journal stores it (before CSV quoting): behind a ' when it begins with
+// = + - @ or ', its control characters as '?'. The report's CSV stores mark texts so too.
+std::string journal_stored_text(std::string_view text);
+
 // One line, without its line end.
 std::string journal_csv_line(const JournalEntry& entry);
 

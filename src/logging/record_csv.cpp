@@ -8,7 +8,7 @@ namespace stillmon {
 std::string_view record_csv_header() {
     return "record,device_time,interval_s,tank_c,first_stage_c,second_stage_c,steam_c,top_he_c,"
            "centre_c,bottom_he_c,out_water_c,proof,liquid_strength_pct,vapour_strength_pct,"
-           "whole_stages,stages,valve,flow,reflux_ratio\r\n";
+           "whole_stages,stages,valve,flow,reflux_ratio,mark\r\n";
 }
 
 void append_csv_text(std::string& out, std::string_view text) {
@@ -26,7 +26,7 @@ void append_csv_text(std::string& out, std::string_view text) {
     out += '"';
 }
 
-void append_record_csv_row(std::string& out, const CycleRecord& record) {
+void append_record_csv_row(std::string& out, const CycleRecord& record, std::string_view mark) {
     out += std::to_string(record.record_number);
     out += ',';
     append_csv_text(out, record.device_time);
@@ -56,6 +56,8 @@ void append_record_csv_row(std::string& out, const CycleRecord& record) {
     if (record.has_reflux_ratio) {
         append_shortest_number(out, record.reflux_ratio);
     }
+    out += ',';
+    append_csv_text(out, mark);
     out += "\r\n";
 }
 

@@ -11,12 +11,13 @@ namespace stillmon {
 // record, CR LF line ends, UTF-8. Numbers are the shortest text that reads back as the same
 // value, with a "." decimal point whatever the locale; a value the record does not have (the
 // stages when the strengths failed their test, the reflux ratio outside the cycle that ended
-// a ratio period) is an empty field.
+// a ratio period) is an empty field. The last field is text the record does not hold: the
+// operator's marks standing at it, as the caller gives them (empty when none).
 //   record,device_time,interval_s,tank_c,first_stage_c,second_stage_c,steam_c,top_he_c,
 //   centre_c,bottom_he_c,out_water_c,proof,liquid_strength_pct,vapour_strength_pct,
-//   whole_stages,stages,valve,flow,reflux_ratio
+//   whole_stages,stages,valve,flow,reflux_ratio,mark
 std::string_view record_csv_header();
-void append_record_csv_row(std::string& out, const CycleRecord& record);
+void append_record_csv_row(std::string& out, const CycleRecord& record, std::string_view mark);
 
 // One text field: enclosed in double quotes (inner ones doubled) when it holds a comma, a
 // quote or a line break; written in UTF-8, each byte read as Latin-1 (base/latin1_text.h).

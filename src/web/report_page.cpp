@@ -196,15 +196,27 @@ std::string alarm_section(const std::vector<ReportedAlarm>& alarms) {
     return out + "</div>\n";
 }
 
-// [{"x": index on the charts, "kind": "session", "session": its number}, ...
+// [{"x": index on the charts, "kind": "session", "session": its number, "label": text}, ...
+//  {"x": index on the charts, "kind": "mark", "label": its text}, ...
 //  {"x": index on the charts, "kind": "fired" or "cleared", "alarm": name}, ...]
-std::string chart_marks(const RunSummary& summary, const std::vector<ReportedAlarm>* alarms) {
+std::string chart_marks(const RunSummary& summary, const std::vector<ListedJournalEntry>& journal,
+                        const std::vector<ReportedAlarm>* alarms) {
     std::string out = "[";
     const std::vector<RunSession>& sessions = summary.sessions();
     for (std::size_t at = 1; at < sessions.size(); ++at) {
+        const std::string number = std::to_string(at + 1);
         out += (out.size() > 1 ? ",{\"x\":" : "{\"x\":") +
                std::to_string(sessions[at].first_index) +
-               ",\"kind\":\"session\",\"session\":" + std::to_string(at + 1) + '}';
+               ",\"kind\":\"session\",\"session\":" + number + ",\"label\":\"session " + number +
+               "\"}";
+    }
+    for (const ListedJournalEntry& listed : journal) {
+        if (listed.index && listed.entry.kind == JournalKind::mark) {
+            out += (out.size() > 1 ? ",{\"x\":" : "{\"x\":") + std::to_string(*listed.index) +
+                   ",\"kind\":\"mark\",\"label\":";
+            append_json_string(out, listed.entry.text);
+            out += '}';
+        }
     }
     if (alarms == nullptr) {
         return out + "]";
@@ -231,7 +243,51 @@ std::string chart_marks(const RunSummary& summary, const std::vector<ReportedAla
     return out + "]";
 }
 
+// A row per entry, in the log's order, then those the log holds no record of; the rows carry
+// the kind, session and record for a reader of the page.
+std::string journal_section(const std::vector<ListedJournalEntry>& journal) {
+    if (journal.empty()) {
+        return {};
+    }
+    std::string out =
+        "<h2>Journal</h2>\n<p>The operator's marks (a purple line on the charts) and where each "
+        "run began and ended, from the journal beside the log, with the wall-clock time of each. "
+        "Each stands at the record the run had drawn last; an entry whose record the log does "
+        "not hold is listed last.</p>\n<div class=\"panels\"><div class=\"panel\"><table "
+        "id=\"journal\"><tr><th>Wall time</th><th>Session</th><th>Record</th><th>Device time</th>"
+        "<th>Kind</th><th>Text</th></tr>\n";
+    for (const ListedJournalEntry& listed : journal) {
+        const JournalEntry& entry = listed.entry;
+        const std::string session = listed.index ? std::to_string(listed.session) : "";
+        const std::string record = std::to_string(entry.record_number);
+        out += "<tr data-kind=\"" + std::string(journal_kind_name(entry.kind)) +
+               "\" data-session=\"" + session + "\" data-record=\"" + record + "\"><td>" +
+               or_dash(html_text(entry.wall_time)) + "</td><td>" +
+               (listed.index ? session : "not found in the log") + "</td><td>" + record +
+               "</td><td>" + or_dash(html_text(entry.device_time)) + "</td><td>" +
+               std::string(journal_kind_name(entry.kind)) + "</td><td>" + html_text(entry.text) +
+               "</td></tr>\n";
+    }
+    return out + "</table></div></div>\n";
+}
+
 }  // namespace
+
+void ReportPage::add_journal_entries(const CycleRecord& record,
+                                     const std::vector<JournalEntry>& entries) {
+    for (const JournalEntry& entry : entries) {
+        ListedJournalEntry& listed = journal_.emplace_back(
+            ListedJournalEntry{entry, summary_.records(), summary_.sessions().size()});
+        listed.entry.record_number = record.record_number;
+        listed.entry.device_time = record.device_time;
+    }
+}
+
+void ReportPage::add_unplaced_journal_entries(const std::vector<JournalEntry>& entries) {
+    for (const JournalEntry& entry : entries) {
+        journal_.push_back({entry, std::nullopt, 0});
+    }
+}
 
 std::uint64_t ReportPage::add(const CycleRecord& record, bool starts_session) {
     summary_.add(record, starts_session);
@@ -252,10 +308,11 @@ std::string ReportPage::html() const {
     const std::string alarms = alarms_ ? alarm_section(*alarms_) : std::string();
     const std::vector<ReportedAlarm>* shown_alarms = alarms_ ? &*alarms_ : nullptr;
     const std::string sessions = session_section(summary_, alarms_ ? &session_alarms_ : nullptr);
-    const std::string marks = chart_marks(summary_, shown_alarms);
+    const std::string marks = chart_marks(summary_, journal_, shown_alarms);
     return fill_page_template(report_page_template(), {{"log_name", name},
                                                        {"summary", summary_rows(summary_, source_)},
                                                        {"sessions", sessions},
+                                                       {"journal", journal_section(journal_)},
                                                        {"alarms", alarms},
                                                        {"page_css", page_style()},
                                                        {"run_charts_css", run_charts_style()},

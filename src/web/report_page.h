@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/cycle_record.h"
+#include "base/journal_entry.h"
 #include "web/run_summary.h"
 
 namespace stillmon {
@@ -42,6 +43,14 @@ struct ReportedAlarm {
     std::vector<AlarmFiring> firings;
 };
 
+// A journal entry as the report lists it. One the log holds the record of carries that record's
+// number and device time, whatever the entry says (a session's start says none).
+struct ListedJournalEntry {
+    JournalEntry entry;
+    std::optional<std::uint64_t> index;  // on the charts; nothing: not found in the log
+    std::size_t session = 0;             // from 1; 0 when not found
+};
+
 // Whether a session's alarms were evaluated, and what says so.
 enum class SessionAlarms {
     logged,        // the events file beside the log holds alarm changes of the session
@@ -54,7 +63,8 @@ enum class SessionAlarms {
 // over the whole run, with the same chart script, styles and Chart.js, from the records
 // inlined in the page as compact rows (record_json.h), which is all the memory it keeps.
 // It lists the runs' sessions of the log and marks where each after the first began; with
-// alarms to show it also lists each alarm's firings and marks them on the charts.
+// the log's journal it lists the journal's entries and marks the operator's marks on the
+// charts; with alarms to show it also lists each alarm's firings and marks them there.
 class ReportPage {
   public:
     explicit ReportPage(ReportSource source) : source_(std::move(source)) {}
@@ -62,6 +72,10 @@ class ReportPage {
     // Returns the record's index on the charts.
     std::uint64_t add(const CycleRecord& record, bool starts_session);
     void count_skipped_line() { summary_.count_skipped_line(); }
+    // Journal entries that stand at `record`, the record added last.
+    void add_journal_entries(const CycleRecord& record, const std::vector<JournalEntry>& entries);
+    // Once the whole log is read, the journal's entries it holds no record of.
+    void add_unplaced_journal_entries(const std::vector<JournalEntry>& entries);
     // Once the whole log is read, what the summary's "Read from" says.
     void set_read_from(std::string text) { source_.read_from = std::move(text); }
     // `sessions`: one entry per session of the summary.
@@ -76,6 +90,7 @@ class ReportPage {
     ReportSource source_;
     RunSummary summary_;
     std::string rows_;  // the JSON rows so far, comma-separated
+    std::vector<ListedJournalEntry> journal_;
     std::optional<std::vector<ReportedAlarm>> alarms_;
     std::vector<SessionAlarms> session_alarms_;
 };

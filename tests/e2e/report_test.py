@@ -60,6 +60,23 @@ def alarm_rows(page):
                        r'data-cleared-record="(\d*)"', page)]
 
 
+def assert_line_drawn(test, shown, index, colour):
+    """A line of the colour down the place of the record with this index on all 5 charts."""
+    shares = shown.evaluate(f"""[...document.querySelectorAll('canvas')].map(canvas => {{
+        const chart = Chart.getChart(canvas), area = chart.chartArea;
+        const x = Math.round(chart.scales.x.getPixelForValue({index}));
+        const column = canvas.getContext('2d').getImageData(
+            x, area.top, 1, area.bottom - area.top).data;
+        let found = 0;
+        for (let i = 0; i < column.length; i += 4) {{
+          if ([0, 1, 2].every(c => column[i + c] === {list(colour)}[c])) found++;
+        }}
+        return found / (area.bottom - area.top);
+    }})""")
+    test.assertEqual(len(shares), 5)
+    test.assertTrue(all(share > 0.4 for share in shares), shares)
+
+
 class ReportOfSavedRun(unittest.TestCase):
     def setUp(self):
         if not STILLMON_REPORT or not os.access(STILLMON_REPORT, os.X_OK):
@@ -233,22 +250,52 @@ class ReportOfSavedRun(unittest.TestCase):
             records = shown.evaluate("document.getElementById('summary-records').textContent")
             self.assertEqual(int(records), len(self.lines))
             # A dashed line of the firing's red down the place of its record on every chart.
-            marked = shown.evaluate(f"""[...document.querySelectorAll('canvas')].map(canvas => {{
-                const chart = Chart.getChart(canvas), area = chart.chartArea;
-                const x = Math.round(chart.scales.x.getPixelForValue({fired_index}));
-                const column = canvas.getContext('2d').getImageData(
-                    x, area.top, 1, area.bottom - area.top).data;
-                let red = 0;
-                for (let i = 0; i < column.length; i += 4) {{
-                  if (column[i] === 230 && column[i + 1] === 0 && column[i + 2] === 0) red++;
-                }}
-                return red / (area.bottom - area.top);
-            }})""")
-            self.assertEqual(len(marked), 5)
-            self.assertTrue(all(share > 0.4 for share in marked), marked)
+            assert_line_drawn(self, shown, fired_index, (230, 0, 0))
             screenshot = os.path.join(self.dir, "report.png")
             shown.screenshot(screenshot)
             self.assertGreater(len(harness.read_png(screenshot).colours()), 50)
+
+
+    def test_the_journal_beside_the_log_tells_its_runs_apart_and_shows_its_marks(self):
+        # Two runs whose numbers run on: only the journal says where the second began.
+        at = [(f[10], int(f[12][4:])) for f in map(text_log.split_fields, self.lines)]
+        journal = ["device_time,record,wall_time,kind,text", ",0,W1,session-start,stillmon 1",
+                   "%s,%d,W2,mark,hearts" % at[5], "%s,%d,W3,session-end,exit status 0" % at[149],
+                   ",0,W4,session-start,stillmon 1", "%s,%d,W5,mark,'=1+2" % at[160],
+                   '%s,%d,W6,mark,"tails, <late>"' % at[160], "9:9,60000,W7,mark,lost", "junk"]
+        journal_file = pathlib.Path(self.dir, "run.journal.csv")
+        journal_file.write_text("".join(line + "\r\n" for line in journal))
+        result = self.report("run.dat", "--csv", "run.csv")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(result.stderr, "stillmon-report: run.journal.csv: 1 damaged line "
+                         "skipped\n")
+        page = pathlib.Path(self.dir, "run.html").read_text(encoding="utf-8")
+        self.assertEqual(sessions(page), [(str(at[0][1]), "150"), (str(at[150][1]), "205")])
+        self.assertEqual(re.findall(r'<tr data-kind="([a-z-]+)" data-session="(\d*)" '
+                                    r'data-record="(\d+)">.*<td>([^<]*)</td></tr>', page),
+                         [("session-start", "1", str(at[0][1]), "stillmon 1"),
+                          ("mark", "1", str(at[5][1]), "hearts"),
+                          ("session-end", "1", str(at[149][1]), "exit status 0"),
+                          ("session-start", "2", str(at[150][1]), "stillmon 1"),
+                          ("mark", "2", str(at[160][1]), "=1+2"),
+                          ("mark", "2", str(at[160][1]), "tails, &lt;late&gt;"),
+                          ("mark", "", "60000", "lost")])
+        rows = read_csv(os.path.join(self.dir, "run.csv"))
+        self.assertEqual({int(row["record"]): row["mark"] for row in rows if row["mark"]},
+                         {at[5][1]: "hearts", at[160][1]: "'=1+2; tails, <late>"})
+        with browser.Browser() as shown:
+            shown.open("file://" + os.path.join(self.dir, "run.html"))
+            shown.wait_for(f"({browser.TRACE_PIXELS}).length === 5", what="the charts")
+            assert_line_drawn(self, shown, 151, (0, 90, 220))  # the second session's start
+            assert_line_drawn(self, shown, 161, (150, 0, 190))  # its marks
+        # A journal that cannot be read is named, and the report goes on without it: one run.
+        journal_file.unlink()
+        journal_file.mkdir()
+        result = self.report("run.dat")
+        self.assertEqual((result.returncode, result.stderr), (0, "stillmon-report: cannot read "
+                         "run.journal.csv: Is a directory\n"))
+        page = pathlib.Path(self.dir, "run.html").read_text(encoding="utf-8")
+        self.assertEqual(sessions(page), [(str(at[0][1]), "355")])
 
 
 class ReportOfLiveRun(unittest.TestCase):

@@ -8,8 +8,9 @@
 
 namespace stillmon::report {
 
-BinaryLogRecords::BinaryLogRecords(std::FILE* binary_log, std::FILE* text_log)
-    : reader_(binary_log) {
+BinaryLogRecords::BinaryLogRecords(std::FILE* binary_log, std::FILE* text_log,
+                                   std::vector<JournalEntry> journal)
+    : reader_(binary_log), cycles_(std::move(journal)) {
     if (text_log != nullptr) {
         pairing_.emplace(text_log);
     }
@@ -34,7 +35,8 @@ std::optional<LoggedStep> BinaryLogRecords::next() {
     paired_ += logged ? 1 : 0;
     CycleRecord record = cycles_.from_frame(frame, logged ? logged->interval_s : unknown,
                                             logged ? logged->proof : unknown);
-    return LoggedStep{std::move(record), {}, cycles_.session_started()};
+    return LoggedStep{
+        std::move(record), {}, cycles_.session_started(), cycles_.take_journal_entries()};
 }
 
 }  // namespace stillmon::report

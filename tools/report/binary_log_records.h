@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 #include "logging/binary_log_reader.h"
 #include "report/logged_cycles.h"
@@ -17,11 +18,15 @@ namespace stillmon::report {
 // NaN otherwise. Any stretch that holds no record is a damaged piece.
 class BinaryLogRecords final : public LoggedRecords {
   public:
-    // Owns both streams; `text_log` may be null.
-    BinaryLogRecords(std::FILE* binary_log, std::FILE* text_log);
+    // Owns both streams; `text_log` may be null. `journal`: the run's journal (logged_cycles.h).
+    BinaryLogRecords(std::FILE* binary_log, std::FILE* text_log,
+                     std::vector<JournalEntry> journal = {});
 
     std::optional<LoggedStep> next() override;
     int read_error() const override { return reader_.read_error(); }
+    std::vector<JournalEntry> unplaced_journal_entries() const override {
+        return cycles_.unplaced_journal_entries();
+    }
     // Records whose interval and proof the text log gave.
     std::uint64_t paired() const { return paired_; }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "base/channel_table.h"
 #include "logging/log_lines.h"
@@ -15,17 +16,20 @@ constexpr double unknown = std::numeric_limits<double>::quiet_NaN();
 
 }  // namespace
 
-LoggedCycles::LoggedCycles() {
+LoggedCycles::LoggedCycles(std::vector<JournalEntry> journal) : placement_(std::move(journal)) {
     // The logged valve and flow are the live cycle's averages already.
     parameters_.valve_window = 0;
     parameters_.flow_window = 0;
 }
 
 CycleRecord LoggedCycles::derive(TelemetryFrame frame, const CycleContext& context) {
-    session_started_ = !previous_record_ ||
-                       starts_session(*previous_record_, context.record_number, context.interval_s);
+    // Without a journal the placement takes the numbers' word.
+    place_ = placement_.next(
+        context.record_number,
+        !previous_record_ ||
+            starts_session(*previous_record_, context.record_number, context.interval_s));
     previous_record_ = context.record_number;
-    if (session_started_) {
+    if (place_.starts_session) {
         derived_ = DerivedValues{};
     }
     const CycleReadouts readouts = derive_cycle_values(frame, derived_, parameters_);

@@ -2,10 +2,14 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "base/cycle_record.h"
+#include "base/journal_entry.h"
 #include "base/operator_state.h"
 #include "base/telemetry_frame.h"
+#include "logging/journal_placement.h"
 #include "logging/record_line.h"
 #include "process/cycle_record_builder.h"
 #include "process/derived_values.h"
@@ -16,11 +20,13 @@ namespace stillmon::report {
 // live cycle's own steps (derive_cycle_values, then make_cycle_record), record after record,
 // with the operator's parameters at their start values. A value the log does not hold is
 // NaN, which the CSV leaves empty and the page's records make null. At each record that
-// begins another run's session (logging/run_sessions.h) the values carried from cycle to cycle
-// start afresh, as that run's program started them.
+// begins another run's session the values carried from cycle to cycle start afresh, as that
+// run's program started them. The numbers say where sessions begin (logging/run_sessions.h),
+// and the log's journal, when it has one, where it knows better (logging/journal_placement.h).
 class LoggedCycles {
   public:
-    LoggedCycles();
+    // `journal`: the log's journal, in the file's order; none without one.
+    explicit LoggedCycles(std::vector<JournalEntry> journal = {});
 
     // A binary-log record: the frame as the live cycle logged it, after its calculation step
     // (the valve decoded and averaged, the flow averaged), which the step here leaves as it is.
@@ -30,7 +36,11 @@ class LoggedCycles {
     // the strengths come from. The valve and the flow, which a line does not hold, are NaN.
     CycleRecord from_line(const RecordLine& line);
     // Whether the record taken last began a session: the log's first record does.
-    bool session_started() const { return session_started_; }
+    bool session_started() const { return place_.starts_session; }
+    // The journal's entries that stand at the record taken last, handed over once.
+    std::vector<JournalEntry> take_journal_entries() { return std::move(place_.entries); }
+    // Once the log is read: the journal's entries whose records never came.
+    std::vector<JournalEntry> unplaced_journal_entries() const { return placement_.unplaced(); }
 
   private:
     CycleRecord derive(TelemetryFrame frame, const CycleContext& context);
@@ -38,7 +48,8 @@ class LoggedCycles {
     DerivedValues derived_;
     OperatorState parameters_;
     std::optional<std::uint16_t> previous_record_;
-    bool session_started_ = false;
+    JournalPlacement placement_;
+    JournalPlacement::Place place_;
 };
 
 }  // namespace stillmon::report

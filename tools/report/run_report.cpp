@@ -7,8 +7,10 @@
 #include <string_view>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "logging/alarm_events_file.h"
+#include "logging/journal_file.h"
 #include "logging/log_line_reader.h"
 #include "logging/record_csv.h"
 #include "report/alarm_history.h"
@@ -94,6 +96,41 @@ bool read_events_file(const std::string& path, std::optional<AlarmEventRecords>&
     return true;
 }
 
+// The journal beside the log, when there is one. It is an extra: one that cannot be read is
+// named on `errors` and the report goes on without it; damaged lines are passed over, counted.
+std::vector<JournalEntry> read_journal_beside(const std::string& path, std::ostream& errors) {
+    int reason = 0;
+    std::FILE* stream = open_log_stream(path, reason);
+    if (stream == nullptr) {
+        if (reason != ENOENT) {
+            report_error(errors, "read", path, reason);
+        }
+        return {};
+    }
+    JournalReading reading = read_journal(stream);
+    if (reading.read_error != 0) {
+        report_error(errors, "read", path, reading.read_error);
+        return {};
+    }
+    if (reading.damaged_lines > 0) {
+        errors << "stillmon-report: " << path << ": " << reading.damaged_lines << " damaged line"
+               << (reading.damaged_lines == 1 ? "" : "s") << " skipped\n";
+    }
+    return std::move(reading.entries);
+}
+
+// The CSV's mark field: the texts of the marks among `entries`, each as the journal stores it
+// (a formula's first sign behind a '), joined by "; ".
+std::string marks_field(const std::vector<JournalEntry>& entries) {
+    std::string field;
+    for (const JournalEntry& entry : entries) {
+        if (entry.kind == JournalKind::mark) {
+            field += (field.empty() ? "" : "; ") + journal_stored_text(entry.text);
+        }
+    }
+    return field;
+}
+
 }  // namespace
 
 std::string default_report_path(const std::string& log) {
@@ -122,17 +159,18 @@ int write_run_report(ReportFiles files, TemporaryOutputs& temporaries, std::ostr
         report_error(errors, "read", log, reason);
         return 1;
     }
+    std::vector<JournalEntry> journal = read_journal_beside(journal_path(logs.text), errors);
     std::unique_ptr<LoggedRecords> records;
     BinaryLogRecords* binary = nullptr;
     bool text_opened = false;
     if (logs.binary.empty()) {
-        records = std::make_unique<TextLogRecords>(log_stream);
+        records = std::make_unique<TextLogRecords>(log_stream, std::move(journal));
     } else {
         // Without a readable text log the records lack only their intervals and proof.
         int ignored = 0;
         std::FILE* text_stream = open_log_stream(logs.text, ignored);
         text_opened = text_stream != nullptr;
-        auto both = std::make_unique<BinaryLogRecords>(log_stream, text_stream);
+        auto both = std::make_unique<BinaryLogRecords>(log_stream, text_stream, std::move(journal));
         binary = both.get();
         records = std::move(both);
     }
@@ -174,11 +212,12 @@ int write_run_report(ReportFiles files, TemporaryOutputs& temporaries, std::ostr
             continue;
         }
         const std::uint64_t index = page.add(*step->record, step->starts_session);
+        page.add_journal_entries(*step->record, step->journal);
         if (alarms) {
             alarms->add(*step->record, index, step->starts_session);
         }
         if (csv) {
-            append_record_csv_row(csv_block, *step->record);
+            append_record_csv_row(csv_block, *step->record, marks_field(step->journal));
             if (csv_block.size() >= csv_block_bytes) {
                 csv->write(csv_block);
                 csv_block.clear();
@@ -199,6 +238,7 @@ int write_run_report(ReportFiles files, TemporaryOutputs& temporaries, std::ostr
     const std::uint64_t count = page.summary().records();
     const std::string source = read_from(logs, binary, text_opened, count);
     page.set_read_from(source);
+    page.add_unplaced_journal_entries(records->unplaced_journal_entries());
     if (alarms) {
         alarms->finish();
         page.show_alarms(alarms->alarms(), alarms->sessions());

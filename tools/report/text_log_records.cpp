@@ -34,7 +34,8 @@ std::optional<LoggedStep> TextLogRecords::next() {
         }
         if (record->record_number != 0) {
             CycleRecord cycle = cycles_.from_line(*record);
-            return LoggedStep{std::move(cycle), {}, cycles_.session_started()};
+            return LoggedStep{
+                std::move(cycle), {}, cycles_.session_started(), cycles_.take_journal_entries()};
         }
     }
     return std::nullopt;

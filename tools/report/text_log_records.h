@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 #include "logging/log_line_reader.h"
 #include "report/logged_cycles.h"
@@ -13,10 +15,15 @@ namespace stillmon::report {
 // leaves them out. Any other line is a damaged piece.
 class TextLogRecords final : public LoggedRecords {
   public:
-    explicit TextLogRecords(std::FILE* log) : reader_(log) {}  // owns the stream
+    // Owns the stream. `journal`: the run's journal (logged_cycles.h).
+    explicit TextLogRecords(std::FILE* log, std::vector<JournalEntry> journal = {})
+        : reader_(log), cycles_(std::move(journal)) {}
 
     std::optional<LoggedStep> next() override;
     int read_error() const override { return reader_.read_error(); }
+    std::vector<JournalEntry> unplaced_journal_entries() const override {
+        return cycles_.unplaced_journal_entries();
+    }
 
   private:
     LogLineReader reader_;
