@@ -6,9 +6,9 @@ namespace stillmon {
 
 JournalPlacement::JournalPlacement(std::vector<JournalEntry> entries) {
     for (JournalEntry& entry : entries) {
-        if (runs_.empty() || (entry.kind == JournalKind::session_start &&
-                              (runs_.back().start || !runs_.back().marks.empty() ||
-                               runs_.back().end))) {
+        if (runs_.empty() ||
+            (entry.kind == JournalKind::session_start &&
+             (runs_.back().start || !runs_.back().marks.empty() || runs_.back().end))) {
             runs_.emplace_back();
         }
         Run& run = runs_.back();

@@ -33,7 +33,8 @@ TEST(JournalPlacement, SessionsFromTheJournalWhereItSpeaksAndFromTheNumbersElsew
         std::string texts;
     };
     const Step steps[] = {
-        {10, false, true, "first early "},   {11, false, false, "hearts "},
+        {10, false, true, "first early "},
+        {11, false, false, "hearts "},
         {12, true, false, "exit status 0 "},  // a device restart within the run
         {13, false, true, "second second's 13 "},
         {14, false, false, ""},
