@@ -7,10 +7,10 @@
 #include "base/alarm_notice.h"
 #include "base/error_lines.h"
 #include "base/thread_starter.h"
-#include "config/config_file.h"
 #include "logging/alarm_events_file.h"
 #include "notify/notice_sender.h"
 #include "notify/notifier.h"
+#include "notify/notify_targets.h"
 
 namespace stillmon {
 

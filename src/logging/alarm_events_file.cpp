@@ -8,7 +8,7 @@
 
 namespace stillmon {
 
-AlarmEventsFile::AlarmEventsFile(std::string path, LogFile::ErrorReporter report_error)
+AlarmEventsFile::AlarmEventsFile(std::string path, Say report_error)
     : file_(std::move(path), std::move(report_error)) {
     if (file_.opened_empty()) {
         file_.append("device_time,record,time,alarm,state,value\r\n");

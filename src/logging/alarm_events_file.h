@@ -21,7 +21,7 @@ namespace stillmon {
 // unknown.
 class AlarmEventsFile {
   public:
-    AlarmEventsFile(std::string path, LogFile::ErrorReporter report_error);
+    AlarmEventsFile(std::string path, Say report_error);
 
     void write(const AlarmNotice& notice);
 

@@ -1,6 +1,5 @@
 #include "logging/binary_log_reader.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <span>

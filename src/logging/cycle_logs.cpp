@@ -2,8 +2,7 @@
 
 namespace stillmon {
 
-CycleLogs::CycleLogs(std::string text_log_path, std::string binary_log_path,
-                     ErrorReporter report_error)
+CycleLogs::CycleLogs(std::string text_log_path, std::string binary_log_path, Say report_error)
     : text_log_(std::move(text_log_path), report_error),
       binary_log_(std::move(binary_log_path), report_error) {}
 

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <functional>
 #include <mutex>
 #include <string>
-#include <string_view>
 
 #include "base/telemetry_frame.h"
 #include "logging/log_file.h"
@@ -17,9 +15,7 @@ namespace stillmon {
 // happens to the other one. The cycle goes on whatever the logs do.
 class CycleLogs {
   public:
-    using ErrorReporter = LogFile::ErrorReporter;
-
-    CycleLogs(std::string text_log_path, std::string binary_log_path, ErrorReporter report_error);
+    CycleLogs(std::string text_log_path, std::string binary_log_path, Say report_error);
     ~CycleLogs();
     CycleLogs(const CycleLogs&) = delete;
     CycleLogs& operator=(const CycleLogs&) = delete;

@@ -4,7 +4,7 @@
 
 namespace stillmon {
 
-LogFile::LogFile(std::string path, ErrorReporter report_error)
+LogFile::LogFile(std::string path, Say report_error)
     : path_(std::move(path)), report_error_(std::move(report_error)) {
     const std::error_code error = file_.open(path_);
     if (!error) {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <string_view>
 
+#include "base/error_lines.h"
 #include "system/append_file.h"
 
 namespace stillmon {
@@ -15,9 +15,7 @@ namespace stillmon {
 // case.
 class LogFile {
   public:
-    using ErrorReporter = std::function<void(std::string_view message)>;
-
-    LogFile(std::string path, ErrorReporter report_error);
+    LogFile(std::string path, Say report_error);
 
     // True when the file was opened and holds nothing yet: a file with a header line needs it.
     bool opened_empty() const { return opened_empty_; }
@@ -26,7 +24,7 @@ class LogFile {
 
   private:
     std::string path_;
-    ErrorReporter report_error_;
+    Say report_error_;
     AppendFile file_;
     bool opened_empty_ = false;
     bool failing_ = false;  // the last write failed and was reported

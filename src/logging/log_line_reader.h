@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>

@@ -1,7 +1,6 @@
 #include "startup/run_sources.h"
 
 #include <filesystem>
-#include <string_view>
 #include <system_error>
 
 namespace stillmon {
