@@ -89,7 +89,7 @@ std::optional<JournalEntry> entry_from_line(std::string_view line) {
 
 }  // namespace
 
-JournalFile::JournalFile(std::string path, LogFile::ErrorReporter report_error)
+JournalFile::JournalFile(std::string path, Say report_error)
     : file_(std::move(path), std::move(report_error)) {
     if (file_.opened_empty()) {
         file_.append(std::string(header) + "\r\n");

@@ -20,7 +20,7 @@ namespace stillmon {
 // the text it is, never as a formula; reading takes the ' off again.
 class JournalFile {
   public:
-    JournalFile(std::string path, LogFile::ErrorReporter report_error);
+    JournalFile(std::string path, Say report_error);
 
     void write(const JournalEntry& entry);
 
