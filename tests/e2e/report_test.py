@@ -251,6 +251,57 @@ class ReportOfSavedRun(unittest.TestCase):
             self.assertGreater(len(harness.read_png(screenshot).colours()), 50)
 
 
+class ComparedRuns(unittest.TestCase):
+    """The saved run beside a copy whose device clock runs an hour later, each with a journal
+    marking hearts at a record of its own."""
+
+    MARKED_LINES = {"first": 9, "second": 40}
+    report = ReportOfSavedRun.report
+
+    def setUp(self):
+        ReportOfSavedRun.setUp(self)
+        for name, line in self.MARKED_LINES.items():
+            shifted = [re.sub(r"\b21:", "22:", text) if name == "second" else text
+                       for text in self.lines]
+            pathlib.Path(self.dir, name + ".dat").write_text(
+                "".join(text + "\r\n" for text in shifted), encoding="latin-1", newline="")
+            number = re.search(r"Num=(\d+)", self.lines[line]).group(1)
+            pathlib.Path(self.dir, name + ".journal.csv").write_bytes(
+                b"device_time,record,wall_time,kind,text\r\n"
+                + f"21:50:00_1,{number},2026-12-09T14:30:46+01:00,mark,hearts\r\n".encode())
+
+    def test_runs_aligned_on_a_mark_meet_at_zero_and_draw_their_charts(self):
+        result = run_report(self.dir, "first", "second.dat", "--compare", "--align", "hearts",
+                            "--csv", "both.csv", "--out", "both.html")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        rows = read_csv(os.path.join(self.dir, "both.csv"))
+        for run, line in (("first", 9), ("second.dat", 40)):
+            own = [row for row in rows if row["run"] == run]
+            self.assertEqual(len(own), len(self.lines))
+            self.assertEqual([i for i, row in enumerate(own) if row["seconds"] == "0"], [line])
+            self.assertLess(float(own[line - 1]["seconds"]), 0)
+        with browser.Browser() as shown:
+            shown.open("file://" + os.path.join(self.dir, "both.html"))
+            traced = shown.wait_for(
+                f"(() => {{ const t = {browser.TRACE_PIXELS}; return t.length === 4 && "
+                "t.every(([id, n]) => n > 200) ? t : null; })()", what="a trace on every chart")
+            self.assertEqual(len(traced), 4)
+
+    def test_bad_usages_and_a_run_without_the_mark(self):
+        self.assertEqual(self.report("first", "--compare", "--out", "x.html").returncode, 2)
+        self.assertEqual(self.report("first", "second").returncode, 2)
+        self.assertEqual(self.report("first", "second", "--compare").returncode, 2)
+        unknown = self.report("first", "second", "--compare", "--out", "x.html", "--channels",
+                              "tank_c,bogus")
+        self.assertEqual((unknown.returncode, os.path.exists(os.path.join(self.dir, "x.html"))),
+                         (2, False))
+        os.remove(os.path.join(self.dir, "second.journal.csv"))
+        missing = self.report("first", "second", "--compare", "--out", "x.html", "--align",
+                              "hearts")
+        self.assertEqual(missing.returncode, 0, missing.stderr)
+        self.assertIn("second has no mark hearts: aligned on its start", missing.stderr)
+
+
 class ReportOfLiveRun(unittest.TestCase):
     """One live run of stillmon against the simulator, whose page is read before the run ends;
     each test reports on copies of its logs in a folder of its own."""
