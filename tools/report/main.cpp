@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
         "stillmon-report"};
     app.add_option("run", runs, "The saved run (with --compare, the runs)")
         ->required()
-        ->type_name("RUN[.dat|.bin]...");
+        ->type_name("RUN[.dat|.bin]");
     app.add_option("--out", files.html,
                    "Where to write the report (default: RUN.html beside the log; with --compare "
                    "it must be given)")
