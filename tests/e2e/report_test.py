@@ -295,6 +295,10 @@ class ComparedRuns(unittest.TestCase):
                               "tank_c,bogus")
         self.assertEqual((unknown.returncode, os.path.exists(os.path.join(self.dir, "x.html"))),
                          (2, False))
+        log = pathlib.Path(self.dir, "second.dat").read_bytes()
+        self.assertEqual(self.report("first", "second", "--compare", "--out", "./second.dat",
+                                     "--csv", "second.journal.csv").returncode, 1)
+        self.assertEqual(pathlib.Path(self.dir, "second.dat").read_bytes(), log)
         os.remove(os.path.join(self.dir, "second.journal.csv"))
         missing = self.report("first", "second", "--compare", "--out", "x.html", "--align",
                               "hearts")

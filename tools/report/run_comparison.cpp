@@ -1,5 +1,6 @@
 #include "report/run_comparison.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <system_error>
 #include <utility>
 
+#include "base/latin1_text.h"
 #include "base/logged_clock.h"
 #include "base/shortest_number.h"
 #include "logging/journal_file.h"
@@ -26,6 +28,34 @@ namespace {
 
 constexpr std::size_t csv_block_bytes = 1 << 16;
 constexpr std::uint64_t named_damaged_pieces = 10;
+
+// Also when the two names are spelled differently, or the file does not exist yet.
+bool same_file(const std::string& first, const std::string& second) {
+    namespace fs = std::filesystem;
+    std::error_code reason;
+    if (fs::equivalent(first, second, reason)) {
+        return true;
+    }
+    const auto first_path = fs::weakly_canonical(fs::absolute(first, reason), reason);
+    return !reason && first_path == fs::weakly_canonical(fs::absolute(second, reason), reason);
+}
+
+// An output that would replace what a run is read from is refused before anything is read.
+bool replaces_an_input(const ComparisonFiles& files, std::ostream& errors) {
+    for (const std::string& run : files.runs) {
+        const RunLogs logs = run_logs_named(run);
+        for (const std::string& input : {logs.binary, logs.text, journal_path(logs.text)}) {
+            for (const std::string* output : {&files.html, &files.csv}) {
+                if (!input.empty() && !output->empty() && same_file(*output, input)) {
+                    errors << "stillmon-report: " << *output << " is " << input
+                           << ", read for the comparison; name another file" << std::endl;
+                    return true;
+                }
+            }
+        }
+    }
+    return false;
+}
 
 // The run's journal, or no entries when it has none. False when it cannot be read.
 bool read_marks_journal(const RunLogs& logs, std::vector<JournalEntry>& entries,
@@ -121,8 +151,9 @@ bool read_run(const std::string& name, const ComparisonFiles& files, ComparedRun
     run.duration_s = run.seconds.empty() ? 0.0 : run.seconds.back();
     if (files.align != "start") {
         const auto mark =
-            std::find_if(run.marks.begin(), run.marks.end(),
-                         [&](const ComparedMark& m) { return m.text == files.align; });
+            std::find_if(run.marks.begin(), run.marks.end(), [&](const ComparedMark& m) {
+                return utf8_from_latin1(m.text) == files.align;  // the command line's is UTF-8
+            });
         if (mark == run.marks.end()) {
             run.alignment_note = name + " has no mark " + files.align + ": aligned on its start";
             errors << "stillmon-report: " << run.alignment_note << '\n';
@@ -180,12 +211,13 @@ void write_csv(WholeOutput& csv, const ComparisonFiles& files,
 
 int write_run_comparison(const ComparisonFiles& files, TemporaryOutputs& temporaries,
                          std::ostream& console, std::ostream& errors) {
-    std::error_code ignored;
-    if (!files.csv.empty() && std::filesystem::weakly_canonical(files.html, ignored) ==
-                                  std::filesystem::weakly_canonical(files.csv, ignored)) {
+    if (!files.csv.empty() && same_file(files.html, files.csv)) {
         errors << "stillmon-report: --out and --csv both name " << files.csv << "; name two files"
                << std::endl;
         return 2;
+    }
+    if (replaces_an_input(files, errors)) {
+        return 1;
     }
     std::vector<ComparedRun> runs(files.runs.size());
     for (std::size_t r = 0; r < runs.size(); ++r) {
