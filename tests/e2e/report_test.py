@@ -299,6 +299,13 @@ class ComparedRuns(unittest.TestCase):
         self.assertEqual(self.report("first", "second", "--compare", "--out", "./second.dat",
                                      "--csv", "second.journal.csv").returncode, 1)
         self.assertEqual(pathlib.Path(self.dir, "second.dat").read_bytes(), log)
+        twice = pathlib.Path(self.dir, "twice.dat")
+        twice.write_bytes(pathlib.Path(self.dir, "first.dat").read_bytes() * 2)
+        self.assertEqual(self.report("twice@3", "first", "--compare", "--out", "x.html")
+                         .returncode, 1)
+        result = self.report("twice@2", "first", "--compare", "--out", "x.html", "--csv", "x.csv")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(len(read_csv(os.path.join(self.dir, "x.csv"))), 2 * len(self.lines))
         os.remove(os.path.join(self.dir, "second.journal.csv"))
         missing = self.report("first", "second", "--compare", "--out", "x.html", "--align",
                               "hearts")

@@ -49,7 +49,8 @@ int main(int argc, char** argv) {
         "every run in its own colour over the seconds from its start (or from its mark of\n"
         "--align), each run's marks from its journal (RUN.journal.csv), and a table a run with\n"
         "its duration, the time to each mark and each channel's mean and range between its\n"
-        "marks. Of a log that several runs appended to, its first run is compared.",
+        "marks. Of a log that several runs appended to, its first run is compared; RUN@N\n"
+        "names its Nth (RUN@2: the second).",
         "stillmon-report"};
     app.add_option("run", runs, "The saved run (with --compare, the runs)")
         ->required()

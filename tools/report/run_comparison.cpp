@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -90,11 +91,32 @@ std::unique_ptr<LoggedRecords> open_records(const RunLogs& logs, std::ostream& e
     return std::make_unique<BinaryLogRecords>(stream, open_log_stream(logs.text, ignored));
 }
 
-// The run's first session: its records' channels and seconds, its marks and the stretches
-// between them. False when its log or journal cannot be read.
+struct SessionOfRun {
+    std::string run;
+    std::size_t session = 1;
+};
+
+// "Run3@2": the second session of the log of Run3; "Run3": its first. A log that is named so
+// itself is that log.
+SessionOfRun session_named(const std::string& name) {
+    const std::size_t at = name.rfind('@');
+    std::error_code ignored;
+    if (at == std::string::npos || std::filesystem::exists(run_logs_named(name).text, ignored) ||
+        at + 1 == name.size() ||
+        name.find_first_not_of("0123456789", at + 1) != std::string::npos) {
+        return {name};
+    }
+    const std::size_t session = std::strtoul(name.c_str() + at + 1, nullptr, 10);
+    return {name.substr(0, at), std::max<std::size_t>(session, 1)};
+}
+
+// The run's session (its log's first unless named): its records' channels and seconds, its
+// marks and the stretches between them. False when its log or journal cannot be read, or it
+// has no such session.
 bool read_run(const std::string& name, const ComparisonFiles& files, ComparedRun& run,
               std::ostream& errors) {
-    const RunLogs logs = run_logs_named(name);
+    const SessionOfRun wanted = session_named(name);
+    const RunLogs logs = run_logs_named(wanted.run);
     const std::string& log = logs.binary.empty() ? logs.text : logs.binary;
     std::vector<JournalEntry> entries;
     const std::unique_ptr<LoggedRecords> records = open_records(logs, errors);
@@ -109,6 +131,7 @@ bool read_run(const std::string& name, const ComparisonFiles& files, ComparedRun
     std::optional<double> first_s;
     std::vector<double> values(files.channels.size());
     std::uint64_t skipped = 0;
+    std::size_t sessions = 0;
     while (const auto step = records->next()) {
         if (!step->record) {
             if (++skipped <= named_damaged_pieces) {
@@ -118,8 +141,12 @@ bool read_run(const std::string& name, const ComparisonFiles& files, ComparedRun
         }
         const CycleRecord& record = *step->record;
         const auto place = placement.next(record.record_number, step->starts_session);
-        if (place.starts_session && first_s) {
+        sessions += place.starts_session ? 1 : 0;
+        if (sessions > wanted.session) {
             break;  // the log's next session: another run of the column
+        }
+        if (sessions < wanted.session) {
+            continue;
         }
         clock.advance(record);
         first_s = first_s.value_or(clock.now_s());
@@ -144,6 +171,11 @@ bool read_run(const std::string& name, const ComparisonFiles& files, ComparedRun
     if (skipped > named_damaged_pieces) {
         errors << "stillmon-report: " << log << ": " << skipped - named_damaged_pieces
                << " more damaged pieces skipped\n";
+    }
+    if (sessions < wanted.session) {
+        errors << "stillmon-report: " << log << " holds " << sessions << " session"
+               << (sessions == 1 ? "" : "s") << ", not " << wanted.session << std::endl;
+        return false;
     }
     if (run.seconds.empty()) {
         errors << "stillmon-report: found no records in " << log << '\n';
