@@ -286,6 +286,16 @@ class ComparedRuns(unittest.TestCase):
                 f"(() => {{ const t = {browser.TRACE_PIXELS}; return t.length === 4 && "
                 "t.every(([id, n]) => n > 200) ? t : null; })()", what="a trace on every chart")
             self.assertEqual(len(traced), 4)
+            # Both marks at 0 s, the second run's dashed red drawn over the first's.
+            share = shown.evaluate("""(() => {
+                const chart = Chart.getChart(document.getElementById('chart-1'));
+                const area = chart.chartArea, x = Math.round(chart.scales.x.getPixelForValue(0));
+                const column = chart.canvas.getContext('2d').getImageData(
+                    x, area.top, 1, area.bottom - area.top).data;
+                let red = 0;
+                for (let i = 0; i < column.length; i += 4) red += column[i] === 214 ? 1 : 0;
+                return red / (area.bottom - area.top); })()""")
+            self.assertGreater(share, 0.4)
 
     def test_bad_usages_and_a_run_without_the_mark(self):
         self.assertEqual(self.report("first", "--compare", "--out", "x.html").returncode, 2)
