@@ -7,6 +7,7 @@
 
 #include "base/json_text.h"
 #include "base/latin1_text.h"
+#include "web/chart_thinning.h"
 #include "web/page_assets.h"
 #include "web/page_template.h"
 
@@ -78,35 +79,11 @@ void append_point(std::string& out, double x, double y) {
     append_json_number(out, static_cast<float>(y));
 }
 
-// [x, y, x, y...]: every record of a short run; a long run's in buckets, each by its lowest and
-// highest value in the order they came, or by a gap (null) where it has none.
+// [x, y, x, y...], thinned as chart_thinning.h says.
 std::string chart_points(const ComparedRun& run, const std::vector<double>& values) {
-    const std::size_t count = values.size();
-    const std::size_t bucket =
-        count <= compared_points_per_chart
-            ? 1
-            : (2 * count + compared_points_per_chart - 1) / compared_points_per_chart;
     std::string out = "[";
-    for (std::size_t first = 0; first < count; first += bucket) {
-        const std::size_t end = std::min(count, first + bucket);
-        std::size_t low = end;
-        std::size_t high = end;
-        for (std::size_t at = first; at < end; ++at) {
-            if (std::isnan(values[at])) {
-                continue;
-            }
-            low = low == end || values[at] < values[low] ? at : low;
-            high = high == end || values[at] > values[high] ? at : high;
-        }
-        const double x0 = -run.aligned_at_s;
-        if (low == end) {
-            append_point(out, x0 + run.seconds[first], std::nan(""));
-            continue;
-        }
-        append_point(out, x0 + run.seconds[std::min(low, high)], values[std::min(low, high)]);
-        if (low != high) {
-            append_point(out, x0 + run.seconds[std::max(low, high)], values[std::max(low, high)]);
-        }
+    for (const std::size_t at : thinned_indices(values, compared_points_per_chart)) {
+        append_point(out, run.seconds[at] - run.aligned_at_s, values[at]);
     }
     return out + "]";
 }

@@ -32,8 +32,7 @@ struct ComparedRun {
     StretchStatistics stretches{0};           // the channels' spreads between its marks
 };
 
-// How many points a run draws at most on one chart: a long run's records are taken in buckets,
-// each drawn by its lowest and its highest value, so the charts stay light and keep their peaks.
+// How many points a run draws at most on one chart (web/chart_thinning.h).
 inline constexpr std::size_t compared_points_per_chart = 4000;
 
 // The page that sets runs side by side, as one HTML file that needs nothing beside it and no
