@@ -253,7 +253,7 @@ class ReportOfSavedRun(unittest.TestCase):
 
 class ComparedRuns(unittest.TestCase):
     """The saved run beside a copy whose device clock runs an hour later, each with a journal
-    marking hearts at a record of its own."""
+    marking the hearts ("Herzstück", not ASCII) at a record of its own."""
 
     MARKED_LINES = {"first": 9, "second": 40}
     report = ReportOfSavedRun.report
@@ -268,10 +268,10 @@ class ComparedRuns(unittest.TestCase):
             number = re.search(r"Num=(\d+)", self.lines[line]).group(1)
             pathlib.Path(self.dir, name + ".journal.csv").write_bytes(
                 b"device_time,record,wall_time,kind,text\r\n"
-                + f"21:50:00_1,{number},2026-12-09T14:30:46+01:00,mark,hearts\r\n".encode())
+                + f"21:50:00_1,{number},2026-12-09T14:30:46+01:00,mark,Herzstück\r\n".encode())
 
     def test_runs_aligned_on_a_mark_meet_at_zero_and_draw_their_charts(self):
-        result = run_report(self.dir, "first", "second.dat", "--compare", "--align", "hearts",
+        result = run_report(self.dir, "first", "second.dat", "--compare", "--align", "Herzstück",
                             "--csv", "both.csv", "--out", "both.html")
         self.assertEqual(result.returncode, 0, result.stderr)
         rows = read_csv(os.path.join(self.dir, "both.csv"))
@@ -321,9 +321,9 @@ class ComparedRuns(unittest.TestCase):
         self.assertEqual(len(read_csv(os.path.join(self.dir, "x.csv"))), 2 * len(self.lines))
         os.remove(os.path.join(self.dir, "second.journal.csv"))
         missing = self.report("first", "second", "--compare", "--out", "x.html", "--align",
-                              "hearts")
+                              "Herzstück")
         self.assertEqual(missing.returncode, 0, missing.stderr)
-        self.assertIn("second has no mark hearts: aligned on its start", missing.stderr)
+        self.assertIn("second has no mark Herzstück: aligned on its start", missing.stderr)
 
 
 class ReportOfLiveRun(unittest.TestCase):
