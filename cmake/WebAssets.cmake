@@ -17,7 +17,9 @@ set(STILLMON_WEB_ASSET_FILES
   ${web_assets_dir}/live_page.html
   ${web_assets_dir}/live_page.js
   ${web_assets_dir}/report_page.html
-  ${web_assets_dir}/report_page.js)
+  ${web_assets_dir}/report_page.js
+  ${web_assets_dir}/compare_page.html
+  ${web_assets_dir}/compare_page.js)
 set(web_assets
   "chart_js_library=${STILLMON_CHART_JS}"
   "run_charts_script=${web_assets_dir}/run_charts.js"
@@ -26,7 +28,9 @@ set(web_assets
   "live_page_template=${web_assets_dir}/live_page.html"
   "live_page_script=${web_assets_dir}/live_page.js"
   "report_page_template=${web_assets_dir}/report_page.html"
-  "report_page_script=${web_assets_dir}/report_page.js")
+  "report_page_script=${web_assets_dir}/report_page.js"
+  "compare_page_template=${web_assets_dir}/compare_page.html"
+  "compare_page_script=${web_assets_dir}/compare_page.js")
 string(JOIN "," web_assets ${web_assets})
 set(STILLMON_WEB_ASSET_SOURCE ${CMAKE_BINARY_DIR}/generated/web_assets.cpp)
 add_custom_command(

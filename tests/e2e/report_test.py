@@ -298,6 +298,81 @@ class ReportOfSavedRun(unittest.TestCase):
         self.assertEqual(sessions(page), [(str(at[0][1]), "355")])
 
 
+class ComparedRuns(unittest.TestCase):
+    """The saved run beside a copy whose device clock runs an hour later, each with a journal
+    marking the hearts ("Herzstück", not ASCII) at a record of its own."""
+
+    MARKED_LINES = {"first": 9, "second": 40}
+    report = ReportOfSavedRun.report
+
+    def setUp(self):
+        ReportOfSavedRun.setUp(self)
+        for name, line in self.MARKED_LINES.items():
+            shifted = [re.sub(r"\b21:", "22:", text) if name == "second" else text
+                       for text in self.lines]
+            pathlib.Path(self.dir, name + ".dat").write_text(
+                "".join(text + "\r\n" for text in shifted), encoding="latin-1", newline="")
+            number = re.search(r"Num=(\d+)", self.lines[line]).group(1)
+            pathlib.Path(self.dir, name + ".journal.csv").write_bytes(
+                b"device_time,record,wall_time,kind,text\r\n"
+                + f"21:50:00_1,{number},2026-12-09T14:30:46+01:00,mark,Herzstück\r\n".encode())
+
+    def test_runs_aligned_on_a_mark_meet_at_zero_and_draw_their_charts(self):
+        result = run_report(self.dir, "first", "second.dat", "--compare", "--align", "Herzstück",
+                            "--csv", "both.csv", "--out", "both.html")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        rows = read_csv(os.path.join(self.dir, "both.csv"))
+        for run, line in (("first", 9), ("second.dat", 40)):
+            own = [row for row in rows if row["run"] == run]
+            self.assertEqual(len(own), len(self.lines))
+            self.assertEqual([i for i, row in enumerate(own) if row["seconds"] == "0"], [line])
+            self.assertLess(float(own[line - 1]["seconds"]), 0)
+        with browser.Browser() as shown:
+            shown.open("file://" + os.path.join(self.dir, "both.html"))
+            traced = shown.wait_for(
+                f"(() => {{ const t = {browser.TRACE_PIXELS}; return t.length === 4 && "
+                "t.every(([id, n]) => n > 200) ? t : null; })()", what="a trace on every chart")
+            self.assertEqual(len(traced), 4)
+            # Both marks at 0 s, the second run's dashed red drawn over the first's.
+            share = shown.evaluate("""(() => {
+                const chart = Chart.getChart(document.getElementById('chart-1'));
+                const area = chart.chartArea, x = Math.round(chart.scales.x.getPixelForValue(0));
+                const column = chart.canvas.getContext('2d').getImageData(
+                    x, area.top, 1, area.bottom - area.top).data;
+                let red = 0;
+                for (let i = 0; i < column.length; i += 4) red += column[i] === 214 ? 1 : 0;
+                return red / (area.bottom - area.top); })()""")
+            self.assertGreater(share, 0.4)
+
+    def test_bad_usages_and_a_run_without_the_mark(self):
+        self.assertEqual(self.report("first", "--compare", "--out", "x.html").returncode, 2)
+        self.assertEqual(self.report("first", "second").returncode, 2)
+        self.assertEqual(self.report("first", "second", "--compare").returncode, 2)
+        unknown = self.report("first", "second", "--compare", "--out", "x.html", "--channels",
+                              "tank_c,bogus")
+        self.assertEqual((unknown.returncode, os.path.exists(os.path.join(self.dir, "x.html"))),
+                         (2, False))
+        log = pathlib.Path(self.dir, "second.dat").read_bytes()
+        self.assertEqual(self.report("first", "second", "--compare", "--out", "./second.dat",
+                                     "--csv", "second.journal.csv").returncode, 1)
+        self.assertEqual(pathlib.Path(self.dir, "second.dat").read_bytes(), log)
+        twice = pathlib.Path(self.dir, "twice.dat")
+        twice.write_bytes(pathlib.Path(self.dir, "first.dat").read_bytes() * 2)
+        self.assertEqual(self.report("twice@3", "first", "--compare", "--out", "x.html")
+                         .returncode, 1)
+        pathlib.Path(self.dir, "empty.dat").write_bytes(b"")
+        self.assertEqual(self.report("empty", "first", "--compare", "--out", "x.html")
+                         .returncode, 0)
+        result = self.report("twice@2", "first", "--compare", "--out", "x.html", "--csv", "x.csv")
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(len(read_csv(os.path.join(self.dir, "x.csv"))), 2 * len(self.lines))
+        os.remove(os.path.join(self.dir, "second.journal.csv"))
+        missing = self.report("first", "second", "--compare", "--out", "x.html", "--align",
+                              "Herzstück")
+        self.assertEqual(missing.returncode, 0, missing.stderr)
+        self.assertIn("second has no mark Herzstück: aligned on its start", missing.stderr)
+
+
 class ReportOfLiveRun(unittest.TestCase):
     """One live run of stillmon against the simulator, whose page is read before the run ends;
     each test reports on copies of its logs in a folder of its own."""

@@ -49,7 +49,7 @@ set_tests_properties(e2e.page.PageLoad PROPERTIES COST 90)
 # stillmon-report on a saved log, its report opened in headless Chromium (no X server needed),
 # and on the logs of a live run against the simulator.
 stillmon_add_e2e_suites(report_test report 180 ReportOfSavedRun ReportOfLiveRun
-  ReportOfAppendedRuns)
+  ReportOfAppendedRuns ComparedRuns)
 
 # Hostile page clients, devices and inputs: the run goes on and keeps logging.
 stillmon_add_e2e_suites(hostile_test hostile 180 Hostile)
