@@ -110,8 +110,7 @@ void MainThreadHost::take_pending_marks() {
             say_marks_("stillmon: the mark is not recorded: " + *fault);
             continue;
         }
-        JournalEntry mark{drawn_device_time_, drawn_record_number_, wall_time_(),
-                          JournalKind::mark,
+        JournalEntry mark{drawn_device_time_, drawn_record_number_, wall_time_(), JournalKind::mark,
                           text.empty() ? std::string(untitled_mark) : std::move(text)};
         say_marks_("stillmon: mark \"" + mark.text + "\" at record " +
                    std::to_string(mark.record_number));

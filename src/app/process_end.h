@@ -13,9 +13,9 @@ namespace stillmon {
 // Every end of the process goes through here: the operator's quit (supervisor thread), a
 // signal (signal thread), or the end of a replay (main thread). What must be written beside the
 // logs while they are still open goes first (the journal's session end, with the exit status);
-// then the serial link and both logs are closed — a log write in progress completes before its file closes — then whatever else
-// asked to be closed (the MQTT broker is told "offline"), and the terminal is given back; then
-// the process ends at once, without unwinding the other threads.
+// then the serial link and both logs are closed — a log write in progress completes before its file
+// closes — then whatever else asked to be closed (the MQTT broker is told "offline"), and the
+// terminal is given back; then the process ends at once, without unwinding the other threads.
 class ProcessEnd {
   public:
     void set_link(DeviceLink* link) { link_.store(link); }
