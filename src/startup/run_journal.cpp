@@ -32,7 +32,8 @@ void keep_live_journal(RunJournal& journal, const RunPlan& plan, std::string ses
     show_marks(journal, screen);
     LiveJournal& file = journal.file.emplace(journal_path(plan.text_log_name), say, wall_time_now);
     CycleOutputs& outputs = screen.host.outputs();
-    outputs.on_each_cycle([&file](const CycleRecord& record, double) { file.record_drawn(record); });
+    outputs.on_each_cycle(
+        [&file](const CycleRecord& record, double) { file.record_drawn(record); });
     outputs.on_each_journal_entry([&file](const JournalEntry& entry) { file.write(entry); });
     process_end.before_logs_close([&file](int status) { file.end(status); });
     screen.host.take_marks(say, wall_time_now);
@@ -54,12 +55,12 @@ void show_replayed_journal(RunJournal& journal, const RunPlan& plan, MainScreen&
     }
     JournalReading reading = read_journal(stream);
     if (reading.read_error != 0) {
-        say("stillmon: cannot read the journal " + path + " to its end: " +
-            std::generic_category().message(reading.read_error) + "; " +
+        say("stillmon: cannot read the journal " + path +
+            " to its end: " + std::generic_category().message(reading.read_error) + "; " +
             std::to_string(reading.entries.size()) + " entries read are shown");
     } else if (reading.damaged_lines > 0) {
-        say("stillmon: " + std::to_string(reading.damaged_lines) + " damaged lines in the journal " +
-            path + " are left out");
+        say("stillmon: " + std::to_string(reading.damaged_lines) +
+            " damaged lines in the journal " + path + " are left out");
     }
     show_marks(journal, screen);
     JournalPlacement& placement = journal.replayed.emplace(std::move(reading.entries));
@@ -69,7 +70,8 @@ void show_replayed_journal(RunJournal& journal, const RunPlan& plan, MainScreen&
         const bool new_session =
             previous && starts_session(*previous, record.record_number, record.interval_s);
         previous = record.record_number;
-        for (const JournalEntry& entry : placement.next(record.record_number, new_session).entries) {
+        for (const JournalEntry& entry :
+             placement.next(record.record_number, new_session).entries) {
             outputs.journal_entry_made(entry);
         }
     });
