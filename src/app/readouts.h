@@ -96,7 +96,7 @@ void print_status_panel(TextScreen& screen, const ChannelLines& lines, std::stri
 // The firing alarms' names, "ALARM steam-hot, device-silent", in red; a shorter text covers
 // what a longer one left, and an empty one blanks the row.
 void print_alarm_row(TextScreen& screen, std::string_view text, ShrinkingText& previous);
-// The latest mark, "MARK hearts at record 1234", in yellow; a shorter text covers what a longer
+// The latest mark, "MARK hearts at record 1234", in light cyan; a shorter text covers what a longer
 // one left.
 void print_mark_row(TextScreen& screen, std::string_view text, ShrinkingText& previous);
 
