@@ -1,8 +1,5 @@
-"""End-to-end tests of the operator's marks: F3 in a live run with a configuration against the
-device simulator (stderr, the mark row, the journal file beside the logs), the same key without
-one, and a replay of the marked log.
-
-Program paths come in STILLMON and STILLSIM.
+"""End-to-end tests of the operator's marks (F3) in live runs against the device simulator, with a
+configuration and without, and in a replay of the marked log. Programs in STILLMON and STILLSIM.
 """
 
 import os
@@ -13,7 +10,6 @@ import harness
 import stillmon_harness as sh
 
 MARK_ROW, MARK_COLUMN, CYAN = 31, 30, 11
-ENTRY_ROW, ENTRY_COLUMN, ENTRY_COLOUR = 30, 50, 14  # the colours the last label left
 QUIT_STATUS = 55
 
 
@@ -66,7 +62,7 @@ class Marks(sh.ProgramTestCase):
     def test_without_a_configuration_f3_is_typed_and_nothing_is_journalled(self):
         monitor = self.start()
         self.x.send_keys(monitor.window(), "F3")
-        sh.wait_for_screen_text(monitor, ENTRY_ROW, ENTRY_COLUMN, "\xff=", ENTRY_COLOUR)
+        sh.wait_for_screen_text(monitor, 30, 50, "\xff=", 14)  # the entry text
         self.quit(monitor)
         self.assertEqual(monitor.errors.all(), [])
         self.assertFalse(os.path.exists(os.path.join(self.dir, "Run3.journal.csv")))
