@@ -59,8 +59,8 @@ void show_replayed_journal(RunJournal& journal, const RunPlan& plan, MainScreen&
             " to its end: " + std::generic_category().message(reading.read_error) + "; " +
             std::to_string(reading.entries.size()) + " entries read are shown");
     } else if (reading.damaged_lines > 0) {
-        say("stillmon: " + std::to_string(reading.damaged_lines) +
-            " damaged lines in the journal " + path + " are left out");
+        say("stillmon: the journal " + path +
+            " has damaged lines, left out: " + std::to_string(reading.damaged_lines));
     }
     show_marks(journal, screen);
     JournalPlacement& placement = journal.replayed.emplace(std::move(reading.entries));
