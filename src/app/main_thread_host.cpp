@@ -96,7 +96,7 @@ double MainThreadHost::alarm_now_s(const CycleRecord* record) {
     return replayed_clock_.now_s();
 }
 
-void MainThreadHost::take_marks(Say say, std::function<std::string()> wall_time) {
+void MainThreadHost::start_taking_marks(Say say, std::function<std::string()> wall_time) {
     say_marks_ = std::move(say);
     wall_time_ = std::move(wall_time);
 }

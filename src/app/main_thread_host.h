@@ -65,7 +65,7 @@ class MainThreadHost final : public CycleHost {
     // come, at the latest drawn record (record 0 before the first), stamped with `wall_time`:
     // each is said and goes to the outputs as a journal entry, but for one whose text holds a
     // control character, which is said to be refused and kept nowhere.
-    void take_marks(Say say, std::function<std::string()> wall_time);
+    void start_taking_marks(Say say, std::function<std::string()> wall_time);
 
   private:
     void take_pending_marks();

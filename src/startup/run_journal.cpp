@@ -36,7 +36,7 @@ void keep_live_journal(RunJournal& journal, const RunPlan& plan, std::string ses
         [&file](const CycleRecord& record, double) { file.record_drawn(record); });
     outputs.on_each_journal_entry([&file](const JournalEntry& entry) { file.write(entry); });
     process_end.before_logs_close([&file](int status) { file.end(status); });
-    screen.host.take_marks(say, wall_time_now);
+    screen.host.start_taking_marks(say, wall_time_now);
     state.marks_configured.store(true);
     outputs.journal_entry_made(
         {{}, 0, wall_time_now(), JournalKind::session_start, std::move(session_text)});

@@ -92,8 +92,8 @@ TEST(MainThreadHost, TakesMarksAtTheLatestDrawnRecord) {
     std::vector<std::string> said;
     std::vector<JournalEntry> made;
     at.host.outputs().on_each_journal_entry([&made](const JournalEntry& e) { made.push_back(e); });
-    at.host.take_marks([&said](std::string_view line) { said.emplace_back(line); },
-                       [] { return std::string("2026-12-09T14:30:46+01:00"); });
+    at.host.start_taking_marks([&said](std::string_view line) { said.emplace_back(line); },
+                               [] { return std::string("2026-12-09T14:30:46+01:00"); });
     at.state.append_entry("=5");
     at.state.mark_entry();
     at.host.wait_ms(0);
