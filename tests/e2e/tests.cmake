@@ -60,6 +60,9 @@ stillmon_add_e2e_suites(alarm_window_test alarm_window 120 AlarmWindow)
 # commands and the events file; a replay sends nothing.
 stillmon_add_e2e_suites(alarm_test alarm 180 AlarmDelivery)
 
+# The operator's marks: said, shown, kept in the journal beside the logs, and replayed.
+stillmon_add_e2e_suites(mark_test mark 120 Marks)
+
 # Publishing to an MQTT broker: Mosquitto started by the tests (anonymous, with passwords,
 # with TLS), paho as the subscriber, Jinja2 rendering Home Assistant's templates.
 stillmon_add_e2e_suites(mqtt_test mqtt 180 MqttPublishing MqttFaults)
