@@ -19,7 +19,7 @@ class LiveJournal {
   public:
     using WallTime = std::function<std::string()>;
 
-    LiveJournal(std::string path, LogFile::ErrorReporter report_error, WallTime wall_time)
+    LiveJournal(std::string path, Say report_error, WallTime wall_time)
         : file_(std::move(path), std::move(report_error)), wall_time_(std::move(wall_time)) {}
 
     void record_drawn(const CycleRecord& record);
