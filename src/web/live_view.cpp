@@ -72,8 +72,10 @@ std::shared_ptr<const AlarmsShown> LiveView::alarms() const {
 }
 
 void LiveView::add_journal_entry(const JournalEntry& entry) {
-    const bool starts = entry.kind == JournalKind::session_start;
-    JournalLine line{history_.newest_index() + (starts ? 1 : 0), entry};
+    // At the newest cycle: a replay hands each entry with the record it stands at, a live run
+    // a mark after the record the operator saw. One before any (a live session's start, a mark
+    // at once) stands at the first.
+    JournalLine line{std::max<std::uint64_t>(history_.newest_index(), 1), entry};
     std::lock_guard lock(journal_mutex_);
     if (journal_.size() == journal_capacity) {
         journal_.pop_front();

@@ -51,8 +51,7 @@ struct AlarmsShown {
     std::vector<AlarmMark> marks;       // oldest first
 };
 
-// A journal entry where the charts draw it: at `index`, the run's cycle it stands at (a
-// session's start at the cycle after the newest, its first).
+// A journal entry where the charts draw it: at `index`, the run's cycle it stands at.
 struct JournalLine {
     std::uint64_t index = 0;
     JournalEntry entry;
