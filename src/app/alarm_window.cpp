@@ -1,14 +1,10 @@
 #include "app/alarm_window.h"
 
-#include "display/screen_geometry.h"
+#include <utility>
 
 namespace stillmon {
 
 namespace {
-
-// The row starts at column 30; the 128-column window leaves it this many.
-constexpr std::size_t row_room =
-    static_cast<std::size_t>(small_screen.text_columns() - place_of(Readout::alarm_row).column);
 
 // "ALARM steam-hot, device-silent", cut to fit the narrower window; empty while none fires.
 std::string alarm_row_text(const AlarmBoard& board) {
@@ -18,11 +14,7 @@ std::string alarm_row_text(const AlarmBoard& board) {
             text += (text.empty() ? "ALARM " : ", ") + alarm.rule().name;
         }
     }
-    if (text.size() > row_room) {
-        text.resize(row_room - 3);
-        text += "...";
-    }
-    return text;
+    return cut_to_row(std::move(text), Readout::alarm_row);
 }
 
 }  // namespace

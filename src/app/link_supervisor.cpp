@@ -78,8 +78,9 @@ void LinkSupervisor::carry_out(const std::string& pressed) {
             }
             break;
         case KeyAction::Kind::acknowledge_alarms:
+        case KeyAction::Kind::mark:
             if (platform_.wake_main_thread) {
-                platform_.wake_main_thread();  // the alarms are its own
+                platform_.wake_main_thread();  // the alarms and the journal are its own
             }
             break;
         case KeyAction::Kind::none:

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include "logging/journal_file.h"
+
 namespace stillmon {
 
 using SteadyClock = std::chrono::steady_clock;
@@ -21,6 +23,7 @@ void MainThreadHost::wait_ms(int duration_ms) {
     do {
         at_.presenter.wait_until(next_alarm_look(deadline));
         take_snapshot_if_requested();
+        take_pending_marks();
         look_at_alarms(nullptr);
     } while (SteadyClock::now() < deadline);
 }
@@ -31,6 +34,7 @@ void MainThreadHost::wait_for_wake_up() {
     // that waits simply waits again.
     at_.presenter.wait_until(next_alarm_look(SteadyClock::time_point::max()));
     take_snapshot_if_requested();
+    take_pending_marks();
     look_at_alarms(nullptr);
 }
 
@@ -51,6 +55,7 @@ SteadyClock::time_point MainThreadHost::next_alarm_look(SteadyClock::time_point 
 }
 
 void MainThreadHost::keep_window_live() {
+    take_pending_marks();
     at_.presenter.service();
     take_snapshot_if_requested();
 }
@@ -91,8 +96,33 @@ double MainThreadHost::alarm_now_s(const CycleRecord* record) {
     return replayed_clock_.now_s();
 }
 
+void MainThreadHost::take_marks(Say say, std::function<std::string()> wall_time) {
+    say_marks_ = std::move(say);
+    wall_time_ = std::move(wall_time);
+}
+
+void MainThreadHost::take_pending_marks() {
+    if (!wall_time_) {
+        return;
+    }
+    for (std::string& text : at_.state.take_marks()) {
+        if (const std::optional<std::string> fault = journal_text_fault(text)) {
+            say_marks_("stillmon: the mark is not recorded: " + *fault);
+            continue;
+        }
+        JournalEntry mark{drawn_device_time_, drawn_record_number_, wall_time_(), JournalKind::mark,
+                          text.empty() ? std::string(untitled_mark) : std::move(text)};
+        say_marks_("stillmon: mark \"" + mark.text + "\" at record " +
+                   std::to_string(mark.record_number));
+        outputs_.journal_entry_made(mark);
+    }
+}
+
 void MainThreadHost::cycle_drawn(const CycleRecord& record) {
+    drawn_record_number_ = record.record_number;
+    drawn_device_time_ = record.device_time;
     outputs_.cycle_drawn(record, at_.now_s());
+    take_pending_marks();
     // After the record's consumers, so that the page marks a change at this cycle; before the
     // presentation, so that the alarm row belongs to the cycle's picture.
     look_at_alarms(&record);

@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <functional>
 #include <ostream>
+#include <string>
 
 #include "alarms/alarm_board.h"
 #include "app/cycle_host.h"
 #include "app/cycle_outputs.h"
+#include "base/error_lines.h"
 #include "base/key_queue.h"
 #include "base/logged_clock.h"
 #include "base/operator_state.h"
@@ -59,7 +61,14 @@ class MainThreadHost final : public CycleHost {
     // must be on the same clock.
     void watch_alarms(AlarmBoard& board, bool live);
 
+    // From here on the operator's marks (a live run that keeps a journal) are taken as they
+    // come, at the latest drawn record (record 0 before the first), stamped with `wall_time`:
+    // each is said and goes to the outputs as a journal entry, but for one whose text holds a
+    // control character, which is said to be refused and kept nowhere.
+    void take_marks(Say say, std::function<std::string()> wall_time);
+
   private:
+    void take_pending_marks();
     void look_at_alarms(const CycleRecord* record);
     // The alarms' clock at a look, after `record` when the look follows a cycle.
     double alarm_now_s(const CycleRecord* record);
@@ -75,6 +84,10 @@ class MainThreadHost final : public CycleHost {
     bool alarms_live_ = false;
     bool looks_between_cycles_ = false;
     LoggedClock replayed_clock_;
+    Say say_marks_;
+    std::function<std::string()> wall_time_;
+    std::uint16_t drawn_record_number_ = 0;
+    std::string drawn_device_time_;
     std::uint64_t picture_revision_ = ~std::uint64_t{0};
     double picture_time_s_ = 0.0;
 };

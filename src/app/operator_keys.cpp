@@ -44,6 +44,10 @@ KeyAction apply_operator_key(OperatorState& state, std::string_view pressed) {
         state.alarm_acknowledge_request.store(true);
         return {Kind::acknowledge_alarms};
     }
+    if (pressed == key::mark && state.marks_configured.load()) {
+        state.mark_entry();
+        return {Kind::mark};
+    }
     if (pressed.size() == 1) {
         switch (pressed[0]) {
             case 's':

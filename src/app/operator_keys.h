@@ -11,7 +11,7 @@ namespace stillmon {
 
 // What is left for the caller once a key has been applied to the operator state.
 struct KeyAction {
-    enum class Kind { none, send_command, quit, snapshot, acknowledge_alarms };
+    enum class Kind { none, send_command, quit, snapshot, acknowledge_alarms, mark };
     Kind kind = Kind::none;
     std::uint8_t command_byte = 0;  // 100..106 for send_command
 

@@ -12,8 +12,19 @@ void ProcessEnd::add_closer(std::function<void()> closer) {
     closers_.push_back(std::move(closer));
 }
 
+void ProcessEnd::before_logs_close(std::function<void(int status)> last_word) {
+    const std::lock_guard lock(closers_mutex_);
+    last_words_.push_back(std::move(last_word));
+}
+
 void ProcessEnd::close_all_and_exit(int status) {
     ending_.lock();  // never unlocked: the process ends below
+    {
+        const std::lock_guard lock(closers_mutex_);
+        for (const std::function<void(int)>& say : last_words_) {
+            say(status);
+        }
+    }
     if (DeviceLink* link = link_.load()) {
         link->close();
     }

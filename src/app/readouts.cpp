@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "base/numbers.h"
+#include "display/screen_geometry.h"
 
 namespace stillmon {
 
@@ -15,7 +16,7 @@ constexpr bool table_in_readout_order() {
             return false;
         }
     }
-    return std::size(readout_table) == static_cast<std::size_t>(Readout::entry_text) + 1;
+    return std::size(readout_table) == static_cast<std::size_t>(Readout::mark_row) + 1;
 }
 static_assert(table_in_readout_order());
 
@@ -115,6 +116,21 @@ void print_timing_errors(TextScreen& screen, int errors_in_a_row) {
 void print_alarm_row(TextScreen& screen, std::string_view text, ShrinkingText& previous) {
     go_to(screen, Readout::alarm_row);
     screen.print(previous.covering(text), true);
+}
+
+void print_mark_row(TextScreen& screen, std::string_view text, ShrinkingText& previous) {
+    go_to(screen, Readout::mark_row);
+    screen.print(previous.covering(text), true);
+}
+
+std::string cut_to_row(std::string text, Readout readout) {
+    const auto room =
+        static_cast<std::size_t>(small_screen.text_columns() - place_of(readout).column);
+    if (text.size() > room) {
+        text.resize(room - 3);
+        text += "...";
+    }
+    return text;
 }
 
 void print_entry_text(TextScreen& screen, std::string_view entry) {

@@ -30,6 +30,7 @@ enum class Readout {
     timing_error,
     alarm_row,
     entry_text,
+    mark_row,
 };
 
 struct ReadoutPlace {
@@ -61,6 +62,7 @@ inline constexpr ReadoutPlace readout_table[] = {
     {Readout::timing_error, 28, 30, std::nullopt},
     {Readout::alarm_row, 29, 30, 12},
     {Readout::entry_text, 30, 50, std::nullopt},
+    {Readout::mark_row, 31, 30, 11},
 };
 
 constexpr const ReadoutPlace& place_of(Readout readout) {
@@ -94,6 +96,13 @@ void print_status_panel(TextScreen& screen, const ChannelLines& lines, std::stri
 // The firing alarms' names, "ALARM steam-hot, device-silent", in red; a shorter text covers
 // what a longer one left, and an empty one blanks the row.
 void print_alarm_row(TextScreen& screen, std::string_view text, ShrinkingText& previous);
+// The latest mark, "MARK hearts at record 1234", in yellow; a shorter text covers what a longer
+// one left.
+void print_mark_row(TextScreen& screen, std::string_view text, ShrinkingText& previous);
+
+// A row that starts at the readout's column, cut with "..." to what the narrower 128-column
+// window leaves of it, so that it never runs on into the next row.
+std::string cut_to_row(std::string text, Readout readout);
 
 // `Time Error= N` for the Nth frame in a row outside the expected interval; 0 blanks it.
 void print_timing_errors(TextScreen& screen, int errors_in_a_row);

@@ -27,6 +27,7 @@ inline constexpr std::string_view window_close = "\xFFk";  // the window's close
 std::string function_key(int number);
 inline constexpr std::string_view snapshot = "\xFF\x86";            // F12
 inline constexpr std::string_view acknowledge_alarms = "\xFF\x3C";  // F2
+inline constexpr std::string_view mark = "\xFF\x3D";                // F3
 }  // namespace key
 
 }  // namespace stillmon

@@ -4,6 +4,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace stillmon {
 
@@ -36,6 +37,9 @@ struct OperatorState {
     // Set at start-up when alarms are configured; without them the acknowledge key is an
     // ordinary key, typed into the entry text as before alarms existed.
     std::atomic<bool> alarms_configured{false};
+    // Set at start-up in a live run with a configuration, which keeps a journal; without one
+    // the mark key is an ordinary key, as before marks existed.
+    std::atomic<bool> marks_configured{false};
 
     // Clock reading of the last completed frame, seconds. Written by the cycle, read by the
     // supervisor's stall test.
@@ -63,9 +67,24 @@ struct OperatorState {
         entry_text_.clear();
     }
 
+    // The mark key (supervisor) leaves the entry text as a mark's text, empty when nothing was
+    // typed, and empties the entry; the main thread takes the marks in the order they came.
+    void mark_entry() {
+        std::lock_guard lock(entry_mutex_);
+        pending_marks_.push_back(std::move(entry_text_));
+        entry_text_.clear();
+    }
+    std::vector<std::string> take_marks() {
+        std::lock_guard lock(entry_mutex_);
+        std::vector<std::string> taken;
+        taken.swap(pending_marks_);
+        return taken;
+    }
+
   private:
     mutable std::mutex entry_mutex_;
     std::string entry_text_;
+    std::vector<std::string> pending_marks_;
 };
 
 }  // namespace stillmon

@@ -14,6 +14,7 @@
 #include "startup/main_screen.h"
 #include "startup/open_failure_notice.h"
 #include "startup/page_setup.h"
+#include "startup/run_journal.h"
 #include "startup/run_request.h"
 #include "startup/run_sources.h"
 #include "startup/supervisor_start.h"
@@ -81,6 +82,16 @@ void start_supervisor(LinkSupervisor& supervisor, MainScreen& screen, ProcessEnd
         screen.presenter.flush();
         process_end.close_all_and_exit(0);
     }
+}
+
+// "stillmon 1.4.0 3 Run --config still.toml": what the journal says a session began with.
+std::string session_start_text(std::string_view version,
+                               const std::vector<std::string>& arguments) {
+    std::string text = "stillmon " + std::string(version);
+    for (const std::string& argument : arguments) {
+        text += ' ' + argument;
+    }
+    return text;
 }
 
 // The prompt keeps the window and the snapshot key served while it waits for a key.
@@ -177,6 +188,13 @@ int run_stillmon(const char* program, const std::vector<std::string>& arguments,
     if (request->config) {
         set_up_configured_run(configured, *request->config, plan, platform, start, screen, state,
                               process_end, say);
+    }
+    RunJournal journal;
+    if (plan.mode == RunMode::live && request->config) {
+        keep_live_journal(journal, plan, session_start_text(platform.version, arguments), screen,
+                          state, process_end, say);
+    } else if (plan.mode == RunMode::replay) {
+        show_replayed_journal(journal, plan, screen, say);
     }
     start_supervisor(supervisor, screen, process_end);
     run_cycles(plan, sources, screen, state, process_end, view, say);

@@ -85,5 +85,35 @@ TEST(MainThreadHost, HandsEachCycleToItsConsumersThenTheLookAtTheAlarms) {
     EXPECT_EQ(seen, (std::vector<std::string>{"page7", "mqtt7", "steam-hot firing7", "look"}));
 }
 
+// A mark stands at the latest drawn record (record 0 before any), "mark" when nothing was typed;
+// a text with a control character is refused, said, and kept nowhere.
+TEST(MainThreadHost, TakesMarksAtTheLatestDrawnRecord) {
+    HostUnderTest at;
+    std::vector<std::string> said;
+    std::vector<JournalEntry> made;
+    at.host.outputs().on_each_journal_entry([&made](const JournalEntry& e) { made.push_back(e); });
+    at.host.take_marks([&said](std::string_view line) { said.emplace_back(line); },
+                       [] { return std::string("2026-12-09T14:30:46+01:00"); });
+    at.state.append_entry("=5");
+    at.state.mark_entry();
+    at.host.wait_ms(0);
+    at.state.mark_entry();
+    at.state.append_entry("a\tb");
+    at.state.mark_entry();
+    CycleRecord record;
+    record.record_number = 7;
+    record.device_time = "14:30:45_7";
+    at.host.cycle_drawn(record);
+    EXPECT_EQ(said, (std::vector<std::string>{
+                        "stillmon: mark \"=5\" at record 0", "stillmon: mark \"mark\" at record 7",
+                        "stillmon: the mark is not recorded: a mark's text cannot hold control "
+                        "characters"}));
+    ASSERT_EQ(made.size(), 2u);
+    EXPECT_EQ(made[0].device_time, "");
+    EXPECT_EQ(made[1].device_time, "14:30:45_7");
+    EXPECT_EQ(made[1].wall_time, "2026-12-09T14:30:46+01:00");
+    EXPECT_EQ(made[1].kind, JournalKind::mark);
+}
+
 }  // namespace
 }  // namespace stillmon

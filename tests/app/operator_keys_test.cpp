@@ -1,6 +1,7 @@
 #include "app/operator_keys.h"
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -121,11 +122,30 @@ TEST(OperatorKeys, QuitPauseRedrawAndSnapshot) {
     EXPECT_EQ(state.entry_text(), "X");
 }
 
+// Like F2, F3 has its function only where a journal is kept (a live run with a configuration).
+TEST(OperatorKeys, MarkKeyQueuesTheEntryTextWithAJournalAndIsTypedWithout) {
+    OperatorState state;
+    type(state, "=5");
+    EXPECT_EQ(apply_operator_key(state, key::mark).kind, Kind::none);
+    EXPECT_EQ(state.entry_text(), "=5\xFF\x3D");
+    EXPECT_TRUE(state.take_marks().empty());
+
+    state.clear_entry();
+    state.marks_configured.store(true);
+    type(state, "=5");
+    EXPECT_EQ(apply_operator_key(state, key::mark).kind, Kind::mark);
+    press(state, key::mark);
+    EXPECT_EQ(state.entry_text(), "");
+    EXPECT_EQ(state.take_marks(), (std::vector<std::string>{"=5", ""}));
+    EXPECT_TRUE(state.take_marks().empty());
+}
+
 TEST(OperatorKeys, FunctionKeyCodes) {
     EXPECT_EQ(key::function_key(1), "\xFF\x3B");
     EXPECT_EQ(key::function_key(10), "\xFF\x44");
     EXPECT_EQ(key::function_key(11), "\xFF\x85");
     EXPECT_EQ(key::function_key(12), key::snapshot);
+    EXPECT_EQ(key::function_key(3), key::mark);
 }
 
 }  // namespace
