@@ -128,13 +128,19 @@
   // on them. Its texts are the operator's: they go into the page as text, never as markup.
   let shownJournal = 0;
 
+  // The wall time's date and time of day each whole (a phone's width wraps between them),
+  // its offset from UTC in the tooltip.
   function journalRow(entry) {
     const row = document.createElement('tr');
-    for (const text of [entry.wall_time.slice(0, 19).replace('T', ' '), entry.record,
-                        entry.kind, entry.text]) {
+    const when = row.insertCell();
+    for (const part of [entry.wall_time.slice(0, 10), ' ', entry.wall_time.slice(11, 19)]) {
+      when.append(part === ' ' ? part : Object.assign(document.createElement('span'),
+                                                      {textContent: part}));
+    }
+    when.title = entry.wall_time;
+    for (const text of [entry.record, entry.kind, entry.text]) {
       row.insertCell().textContent = text;
     }
-    row.cells[0].title = entry.wall_time;
     return row;
   }
 
