@@ -150,6 +150,16 @@ std::vector<MqttMessage> discovery_documents(std::string_view topic, std::string
                                  .json("origin", origin)
                                  .done()});
     }
+    documents.push_back({prefix + "event/" + node + "/mark/config",
+                         Document()
+                             .text("name", "Mark")
+                             .text("unique_id", node + "_mark")
+                             .text("state_topic", mark_topic(topic))
+                             .text("availability_topic", availability_topic(topic))
+                             .json("event_types", R"(["mark"])")
+                             .json("device", device)
+                             .json("origin", origin)
+                             .done()});
     return documents;
 }
 

@@ -70,6 +70,10 @@ class MosquittoPublisher final : public MqttPublisher {
         slots_.hand_alarm(name, firing);
         wake();
     }
+    void hand_mark(std::string json) override {
+        slots_.hand_mark(std::move(json));
+        wake();
+    }
     void say_offline(std::chrono::milliseconds limit) override;
 
   private:
@@ -79,7 +83,9 @@ class MosquittoPublisher final : public MqttPublisher {
     int serve();
     void publish_on_connection();
     void publish_changes();
-    bool publish(const std::string& topic, const std::string& payload, int qos, int* id = nullptr);
+    bool publish(const std::string& topic, const std::string& payload, int qos, int* id = nullptr,
+                 bool retain = true);
+    void publish_marks();
     bool taken(int result, bool& said, const std::string& what);
     void publish_discovery();
     void retry_after(Clock::duration delay);
@@ -330,9 +336,9 @@ int MosquittoPublisher::serve() {
 }
 
 bool MosquittoPublisher::publish(const std::string& topic, const std::string& payload, int qos,
-                                 int* id) {
+                                 int* id, bool retain) {
     return taken(mosquitto_publish(client_, id, topic.c_str(), static_cast<int>(payload.size()),
-                                   payload.data(), qos, true),
+                                   payload.data(), qos, retain),
                  publish_refusal_said_, "publish " + topic + " to");
 }
 
@@ -373,8 +379,17 @@ void MosquittoPublisher::publish_on_connection() {
     for (const PublicationSlots::Alarm& alarm : slots_.take_alarms(true)) {
         publish(alarm_topic(run_.topic, alarm.name), alarm.firing ? "ON" : "OFF", at_least_once);
     }
+    publish_marks();
     if (const auto state = slots_.take_state(true)) {
         publish(state_topic(run_.topic), *state, at_most_once);
+    }
+}
+
+// Events, not values: a mark retained would greet every later subscriber as if just made.
+// Those made while no broker was there wait in their queue for the next connection.
+void MosquittoPublisher::publish_marks() {
+    for (const std::string& mark : slots_.take_marks()) {
+        publish(mark_topic(run_.topic), mark, at_least_once, nullptr, false);
     }
 }
 
@@ -386,6 +401,7 @@ void MosquittoPublisher::publish_changes() {
     for (const PublicationSlots::Alarm& alarm : slots_.take_alarms(false)) {
         publish(alarm_topic(run_.topic, alarm.name), alarm.firing ? "ON" : "OFF", at_least_once);
     }
+    publish_marks();
     // While earlier messages still wait for the socket the state waits in its slot, where a
     // newer one replaces it: the queue never grows with a slow broker.
     if (!mosquitto_want_write(client_)) {

@@ -30,6 +30,8 @@ class MqttPublisher {
     // Main thread: copies into a slot and wakes the connection's thread, nothing more.
     virtual void hand_state(std::string json) = 0;
     virtual void hand_alarm(std::string_view name, bool firing) = 0;
+    // A mark's event, as mark_event_json makes it.
+    virtual void hand_mark(std::string json) = 0;
 
     // Any thread, as the process ends: says "offline" and disconnects cleanly, waiting for
     // that at most `limit`. Nothing when not connected (the broker has sent the last will,

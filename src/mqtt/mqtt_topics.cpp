@@ -16,6 +16,10 @@ std::string alarm_topic(std::string_view topic, std::string_view alarm) {
     return std::string(topic) + "/alarm/" + std::string(alarm);
 }
 
+std::string mark_topic(std::string_view topic) {
+    return std::string(topic) + "/mark";
+}
+
 std::string discovery_status_topic(std::string_view discovery) {
     return std::string(discovery) + "/status";
 }

@@ -9,9 +9,11 @@ namespace stillmon {
 //   stillmon/north-3/state           each cycle's record, as the live page's JSON
 //   stillmon/north-3/availability    "online", or "offline" (also the broker's last will)
 //   stillmon/north-3/alarm/<name>    "ON" while the alarm fires, else "OFF"
+//   stillmon/north-3/mark            each mark of the operator's, as it is made (not retained)
 std::string state_topic(std::string_view topic);
 std::string availability_topic(std::string_view topic);
 std::string alarm_topic(std::string_view topic, std::string_view alarm);
+std::string mark_topic(std::string_view topic);
 
 // Where Home Assistant says it has (re)started, below its discovery prefix.
 std::string discovery_status_topic(std::string_view discovery);

@@ -1,5 +1,7 @@
 #include "mqtt/publication_slots.h"
 
+#include <iterator>
+
 namespace stillmon {
 
 PublicationSlots::PublicationSlots(const std::vector<std::string>& alarm_names)
@@ -30,6 +32,14 @@ void PublicationSlots::hand_alarm(std::string_view name, bool firing) {
     }
 }
 
+void PublicationSlots::hand_mark(std::string json) {
+    const std::lock_guard lock(mutex_);
+    if (marks_.size() == mark_capacity) {
+        marks_.pop_front();
+    }
+    marks_.push_back(std::move(json));
+}
+
 std::optional<std::string> PublicationSlots::take_state(bool again) {
     const std::lock_guard lock(mutex_);
     if (!state_ || (state_taken_ && !again)) {
@@ -48,6 +58,14 @@ std::vector<PublicationSlots::Alarm> PublicationSlots::take_alarms(bool all) {
         }
         changed_[i] = false;
     }
+    return taken;
+}
+
+std::vector<std::string> PublicationSlots::take_marks() {
+    const std::lock_guard lock(mutex_);
+    std::vector<std::string> taken(std::make_move_iterator(marks_.begin()),
+                                   std::make_move_iterator(marks_.end()));
+    marks_.clear();
     return taken;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "logging/alarm_events_file.h"
+#include "mqtt/mark_event.h"
 #include "system/host_name.h"
 #include "web/record_json.h"
 
@@ -80,6 +81,12 @@ void set_up_configured_run(ConfiguredRun& run, const RunConfig& config, const Ru
                 if (notice.state == "firing" || notice.state == "cleared") {
                     to.hand_alarm(notice.alarm, notice.state == "firing");
                 }
+            }
+        });
+        // A session's start and end are the logs' business, not the broker's: marks alone.
+        outputs.on_each_journal_entry([&to](const JournalEntry& entry) {
+            if (entry.kind == JournalKind::mark) {
+                to.hand_mark(mark_event_json(entry));
             }
         });
         process_end.add_closer([&to] { to.say_offline(offline_wait); });

@@ -38,6 +38,8 @@ void show_on_page(LiveView& view, CycleOutputs& outputs) {
         }
         view.publish_alarms(alarm_snapshots(look.board, look.now));
     });
+    outputs.on_each_journal_entry(
+        [&view](const JournalEntry& entry) { view.add_journal_entry(entry); });
 }
 
 }  // namespace stillmon

@@ -32,7 +32,8 @@ struct Page {
 void serve_page(Page& page, const ServeAddress& address, const RunPlan& plan,
                 const ProgramPlatform& platform, const ThreadStarter& start, const Say& say);
 
-// The served page takes each cycle's record and, with alarms, each look at them.
+// The served page takes each cycle's record, each entry of the run's journal and, with alarms,
+// each look at them.
 void show_on_page(LiveView& view, CycleOutputs& outputs);
 
 }  // namespace stillmon

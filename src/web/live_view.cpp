@@ -71,6 +71,31 @@ std::shared_ptr<const AlarmsShown> LiveView::alarms() const {
     return alarms_;
 }
 
+void LiveView::add_journal_entry(const JournalEntry& entry) {
+    // At the newest cycle: a replay hands each entry with the record it stands at, a live run
+    // a mark after the record the operator saw. One before any (a live session's start, a mark
+    // at once) stands at the first.
+    JournalLine line{std::max<std::uint64_t>(history_.newest_index(), 1), entry};
+    std::lock_guard lock(journal_mutex_);
+    if (journal_.size() == journal_capacity) {
+        journal_.pop_front();
+    }
+    journal_.push_back(std::move(line));
+    marks_made_.fetch_add(entry.kind == JournalKind::mark ? 1 : 0);
+    journal_revision_.fetch_add(1);  // with the entry, so that the dropped ones add up
+}
+
+// Entries are few and rare: the copy under the lock is of a handful of lines, and even a full
+// journal's copy takes a fraction of a millisecond, while the main thread adds an entry only
+// when the operator marks one.
+JournalShown LiveView::journal() const {
+    JournalShown shown;
+    std::lock_guard lock(journal_mutex_);
+    shown.lines.assign(journal_.begin(), journal_.end());
+    shown.dropped = journal_revision_.load() - journal_.size();
+    return shown;
+}
+
 LinkStatus LiveView::link_status() const {
     LinkStatus status;
     status.cycles = history_.newest_index();

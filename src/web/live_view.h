@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -11,6 +12,7 @@
 
 #include "base/alarm_notice.h"
 #include "base/cycle_record.h"
+#include "base/journal_entry.h"
 #include "base/window_picture.h"
 #include "web/history_ring.h"
 
@@ -49,6 +51,18 @@ struct AlarmsShown {
     std::vector<AlarmMark> marks;       // oldest first
 };
 
+// A journal entry where the charts draw it: at `index`, the run's cycle it stands at.
+struct JournalLine {
+    std::uint64_t index = 0;
+    JournalEntry entry;
+};
+
+// The run's journal as the page shows it, oldest first.
+struct JournalShown {
+    std::vector<JournalLine> lines;
+    std::uint64_t dropped = 0;  // the oldest entries gone to keep within the capacity
+};
+
 // Everything the running program shows outside its window, in one place: the main thread
 // publishes each cycle, between cycles a copy of the window, and with alarms their state
 // after every look and each firing and clearing; the supervisor counts its re-opens; the
@@ -58,6 +72,9 @@ class LiveView {
   public:
     // Marks kept for the charts: a flapping alarm must not grow the list without end.
     static constexpr std::size_t alarm_mark_capacity = 200;
+    // Journal entries kept: a run's handful of marks and sessions, with room for a replay of
+    // a log appended to for years.
+    static constexpr std::size_t journal_capacity = 10'000;
 
     explicit LiveView(std::size_t history_capacity = HistoryRing::default_capacity)
         : history_(history_capacity) {}
@@ -75,6 +92,8 @@ class LiveView {
     // Main thread, after every look at the alarms: each alarm as it stands, and the marks
     // noted since the last time.
     void publish_alarms(std::vector<AlarmSnapshot> alarms);
+    // Main thread, for each entry of the run's journal, live or replayed.
+    void add_journal_entry(const JournalEntry& entry);
     // Main thread, once a replay has shown its last record and waits at its "Repeat ? "
     // prompt: no record will come any more, which the page says instead of a silent link.
     void mark_replay_ended() { replay_ended_.store(true); }
@@ -88,6 +107,11 @@ class LiveView {
     std::shared_ptr<const PublishedPicture> picture() const;
     // At most alarm_mark_capacity marks.
     std::shared_ptr<const AlarmsShown> alarms() const;
+    // A copy of the entries kept: asked for only when the revision has moved.
+    JournalShown journal() const;
+    // Entries added so far, dropped ones included: the page fetches the journal when it moves.
+    std::uint64_t journal_revision() const { return journal_revision_.load(); }
+    std::uint64_t marks_made() const { return marks_made_.load(); }
 
   private:
     HistoryRing history_;
@@ -104,6 +128,10 @@ class LiveView {
     mutable std::mutex alarms_mutex_;
     std::shared_ptr<const AlarmsShown> alarms_ = std::make_shared<const AlarmsShown>();
     std::vector<AlarmMark> unpublished_marks_;  // main thread only
+    mutable std::mutex journal_mutex_;
+    std::deque<JournalLine> journal_;
+    std::atomic<std::uint64_t> journal_revision_{0};
+    std::atomic<std::uint64_t> marks_made_{0};
 };
 
 }  // namespace stillmon

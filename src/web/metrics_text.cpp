@@ -114,7 +114,8 @@ void append_alarm_metrics(MetricsWriter& metrics, const std::vector<AlarmSnapsho
 
 std::string metrics_text(const std::optional<IndexedRecord>& latest, const LinkStatus& status,
                          std::optional<float> reflux_ratio, double now_s,
-                         std::string_view port_label, const std::vector<AlarmSnapshot>& alarms) {
+                         std::string_view port_label, const std::vector<AlarmSnapshot>& alarms,
+                         std::uint64_t marks) {
     MetricsWriter metrics(port_label);
     if (latest) {
         const CycleRecord& r = latest->record;
@@ -156,6 +157,7 @@ std::string metrics_text(const std::optional<IndexedRecord>& latest, const LinkS
                     status.timing_errors);
     metrics.counter("stillmon_link_reopens", "Times the serial link was closed and re-opened.",
                     status.reopens);
+    metrics.counter("stillmon_marks", "Marks the operator made in the run's journal.", marks);
     if (status.last_cycle_time) {
         metrics.gauge("stillmon_last_frame_age_seconds", "Seconds since the latest cycle.",
                       now_s - *status.last_cycle_time);

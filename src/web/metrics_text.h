@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,9 +17,10 @@ namespace stillmon {
 // and the age of the latest cycle in seconds, every series labelled port="<port_label>".
 // Before the first cycle only the counters are there. With alarms, each has a gauge of
 // whether it fires and a counter of its firings, labelled also with its name (and the gauge
-// with its severity).
+// with its severity). `marks` counts the operator's marks in the run's journal.
 std::string metrics_text(const std::optional<IndexedRecord>& latest, const LinkStatus& status,
                          std::optional<float> reflux_ratio, double now_s,
-                         std::string_view port_label, const std::vector<AlarmSnapshot>& alarms);
+                         std::string_view port_label, const std::vector<AlarmSnapshot>& alarms,
+                         std::uint64_t marks);
 
 }  // namespace stillmon

@@ -4,6 +4,7 @@
 
 #include "base/json_text.h"
 #include "web/alarm_json.h"
+#include "web/journal_json.h"
 #include "web/loopback_host.h"
 #include "web/metrics_text.h"
 #include "web/page_template.h"
@@ -90,11 +91,14 @@ PageAnswer PageAnswers::answer(const PageRequest& request) {
         const auto alarms = view_.alarms();
         return json_answer(alarms_json(alarms->alarms, alarms->marks));
     }
+    if (request.path == "/api/journal") {
+        return json_answer(journal_json(view_.journal()));
+    }
     if (request.path == "/metrics") {
         return text_answer(
             200,
             metrics_text(view_.history().latest(), view_.link_status(), view_.last_reflux_ratio(),
-                         now_s_(), source_.port_label, view_.alarms()->alarms),
+                         now_s_(), source_.port_label, view_.alarms()->alarms, view_.marks_made()),
             "text/plain; version=0.0.4; charset=utf-8");
     }
     return text_answer(404, "Not found\n");
@@ -133,6 +137,8 @@ std::string PageAnswers::latest_json() {
     append_json_string(out, source_.port_label);
     out += ",\"ended\":";
     out += view_.replay_ended() ? "true" : "false";
+    out += ",\"journal\":";
+    out += std::to_string(view_.journal_revision());
     out += ",\"record\":";
     if (latest) {
         append_record_json(out, latest->index, latest->record);

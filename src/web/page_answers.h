@@ -47,6 +47,7 @@ struct PageSource {
 //   /api/latest           the newest cycle and the link's state, as JSON
 //   /api/history?since=N  the cycles after index N (at most history_per_answer of them)
 //   /api/alarms           the alarms as they stand and the charts' marks, as JSON
+//   /api/journal          the run's journal (web/journal_json.h)
 //   /metrics              Prometheus' text format
 // and refusals, the first that applies: 431 for a head over 8 KiB, 421 for a Host other than
 // loopback on a page served on loopback (host_header_accepted), 405 for other methods, 413

@@ -8,6 +8,7 @@ import json
 import os
 import signal
 import socket
+import subprocess
 
 import harness
 import mqtt_broker
@@ -25,7 +26,8 @@ ALARMS = ('[[alarm]]\nname = "tank-hot"\nvalue = "tank"\nabove = 80\n'
 REFUSING_STATES = os.environ.get("MOSQUITTO_REFUSALS")  # libmosquitto, preloaded
 DISCOVERY = ([f"homeassistant/sensor/test_still-3/{key}/config" for key in SENSORS] +
              [f"homeassistant/binary_sensor/test_still-3/{name}/config"
-              for name in ("tank-hot", "never")])
+              for name in ("tank-hot", "never")] +
+             ["homeassistant/event/test_still-3/mark/config"])
 
 
 class MqttTestCase(sh.RecordChecks, harness.EndToEndTest):
@@ -39,12 +41,12 @@ class MqttTestCase(sh.RecordChecks, harness.EndToEndTest):
         self.addCleanup(getattr(thing, "stop", None) or thing.close)
         return thing
 
-    def run_monitor(self, device_link, *mqtt_lines, environment=None):
+    def run_monitor(self, device_link, *mqtt_lines, environment=None, stdin=subprocess.DEVNULL):
         config = os.path.join(self.dir, "still.toml")
         with open(config, "w") as f:
             f.write(ALARMS + "[mqtt]\n" + "\n".join(mqtt_lines) + "\n")
         return self.started(sh.Monitor(None, self.dir, device_link, options=("--config", config),
-                                       environment=environment))
+                                       environment=environment, stdin=stdin))
 
     def assert_only_alarm_lines(self, monitor, *others):
         self.assertEqual([line for line in monitor.errors.all()
@@ -57,7 +59,7 @@ class MqttPublishing(MqttTestCase):
         live = self.started(mqtt_broker.Subscriber(broker.port))
         device = self.started(sh.FakeDevice(self.dir))
         monitor = self.run_monitor(device.link, f'broker = "{broker.url()}"',
-                                   f'topic = "{TOPIC}"')
+                                   f'topic = "{TOPIC}"', stdin=subprocess.PIPE)
         live.wait_for(f"{TOPIC}/availability", "online")
         frames = []  # 78.1, 81.3, 81.3, 78.1 and 78.1 degrees in the tank
         for frame, tank in zip(sh.plain_frames(1, 5), (1250, 1300, 1300, 1250, 1250)):
@@ -72,10 +74,18 @@ class MqttPublishing(MqttTestCase):
             self.assert_record_matches_line(state, line)
         self.assertEqual(live.payloads(f"{TOPIC}/alarm/tank-hot"), ["OFF", "ON", "OFF"])
         self.assertEqual(live.payloads(f"{TOPIC}/alarm/never"), ["OFF"])
+        # A mark typed on the console (F3 as a terminal sends it): an event, not retained below.
+        monitor.process.stdin.write(b"HEARTS\x1bOR")
+        monitor.process.stdin.flush()
+        live.wait_for(f"{TOPIC}/mark")
+        mark, last = json.loads(live.payloads(f"{TOPIC}/mark")[0]), sh.logged(lines[-1])
+        self.assertEqual((mark["event_type"], mark["text"], mark["record"], mark["device_time"]),
+                         ("mark", "HEARTS", last["record"], last["device_time"]))
 
         # A subscriber that comes later gets everything retained, the discovery well formed.
         late = self.started(mqtt_broker.Subscriber(broker.port))
         held = late.retained(DISCOVERY + [f"{TOPIC}/availability", f"{TOPIC}/state"])
+        self.assertEqual(late.messages(f"{TOPIC}/mark"), [])
         self.assertEqual(held[f"{TOPIC}/availability"], "online")
         self.assertEqual(json.loads(held[f"{TOPIC}/state"]), states[-1])
         documents = [json.loads(held[topic]) for topic in DISCOVERY]
@@ -84,6 +94,7 @@ class MqttPublishing(MqttTestCase):
             self.assertEqual(document["availability_topic"], f"{TOPIC}/availability")
             self.assertEqual(document["device"]["identifiers"], ["stillmon_test_still-3"])
             self.assertEqual(document["state_topic"], f"{TOPIC}/state" if "/sensor/" in topic
+                             else f"{TOPIC}/mark" if "/event/" in topic
                              else f"{TOPIC}/alarm/{topic.split('/')[3]}")
         # As Home Assistant renders them (`this`: the sensor's own state), a number or None.
         for document in documents[:len(SENSORS)]:
@@ -100,7 +111,7 @@ class MqttPublishing(MqttTestCase):
         device.stop_sending()
         monitor.stop()  # SIGTERM: a clean exit, after which the broker sends no last will
         live.wait_for(f"{TOPIC}/availability", "offline", timeout_s=5)
-        self.assert_only_alarm_lines(monitor)
+        self.assert_only_alarm_lines(monitor, f'stillmon: mark "HEARTS" at record {last["record"]}')
 
 
 class MqttFaults(MqttTestCase):

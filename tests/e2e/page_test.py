@@ -7,6 +7,7 @@ Program paths come in STILLMON and STILLSIM. STILLMON_PAGE_LOAD_S sets the load 
 (default 60 s); STILLMON_PAGE_SCREENSHOTS names a folder to keep the page's screenshot in.
 """
 
+import csv
 import os
 import re
 import shutil
@@ -87,20 +88,46 @@ class PageInBrowser(PageTestCase):
             if os.environ.get("STILLMON_PAGE_SCREENSHOTS"):
                 shutil.copy(shot, os.environ["STILLMON_PAGE_SCREENSHOTS"])
 
-    def test_a_replay_at_its_end_on_a_phone(self):
+    def test_a_replay_at_its_end_with_its_journal_on_a_phone(self):
         # 75 cycles: where Chart.js's own skipping runs the time labels together at 390 px.
         with open(os.path.join(self.dir, "Run7.dat"), "w", encoding="latin-1") as log:
             log.write(text_log.generated_log(75))
+        # Records 1-75, the device's clock at 14:30:45 on record 1; a text that is markup.
+        journal = [(0, "", "session-start", "stillmon 1.0 3 Run7 --config still.toml"),
+                   (10, "14:30:54_9", "mark", "hearts"),
+                   (40, "14:31:24_39", "mark", '<b>"café"</b>')]
+        with open(os.path.join(self.dir, "Run7.journal.csv"), "w", encoding="utf-8",
+                  newline="") as f:
+            csv.writer(f).writerows([("device_time", "record", "wall_time", "kind", "text")] + [
+                (time, record, f"2026-12-10T11:20:{k:02d}+01:00", kind, text)
+                for k, (record, time, kind, text) in enumerate(journal)])
         with browser.Browser(390, 844, mobile=True) as page:
             page.open(self.start_replay("Run7"))
             # At "Repeat ? " the replay has ended, which the page says rather than "silent".
             page.wait_for("document.getElementById('link-state').textContent === 'replay ended'"
                           " && Chart.getChart('chart-stages').data.datasets[0].data.length === 75"
-                          " && document.getElementById('window').naturalWidth === 1280",
-                          what="the replay's end, its charts and the window on the page")
+                          " && document.getElementById('window').naturalWidth === 1280"
+                          " && document.getElementById('journal-entries').rows.length === 3",
+                          what="the replay's end, its charts, journal and the window on the page")
             self.assertEqual(page.evaluate(browser.LAYOUT_FAULTS), [])
             # The window's picture at its own size: its text as readable as on the window.
             self.assertEqual(page.evaluate("document.getElementById('window').width"), 1280)
+            # Newest first, each text as typed, never as markup.
+            self.assertEqual(page.evaluate(
+                "[...document.getElementById('journal-entries').rows].map(row => "
+                "[...row.cells].map(cell => cell.textContent))"),
+                [["2026-12-10 11:20:" + f"{k:02d}", str(record), kind, text]
+                 for k, (record, _, kind, text) in reversed(list(enumerate(journal)))])
+            # Each mark a line of its blue down every chart's plot area at its cycle.
+            self.assertEqual(page.evaluate("""[10, 40].map(index => [...document.querySelectorAll(
+              'canvas')].map(canvas => {
+                const chart = Chart.getChart(canvas), area = chart.chartArea;
+                const s = chart.currentDevicePixelRatio, data = canvas.getContext('2d').getImageData(
+                  Math.round(chart.scales.x.getPixelForValue(index)) * s, area.top * s, 1,
+                  (area.bottom - area.top) * s).data;
+                return data.filter((v, i) => i % 4 === 2 && v > 180 && data[i - 2] < 80 &&
+                                   data[i - 1] < 130).length > 0.8 * data.length / 4; }))"""),
+                [[True] * 5] * 2)
 
 
 class PageApi(PageTestCase):

@@ -10,10 +10,10 @@ const std::string device =  // and the origin
     R"("model":"stillmon","sw_version":"0.1.0"},)"
     R"("origin":{"name":"stillmon","sw_version":"0.1.0"})";
 
-TEST(DiscoveryDocuments, OneSensorPerValueAndOneProblemPerAlarmOfOneDevice) {
+TEST(DiscoveryDocuments, OneSensorPerValueOneProblemPerAlarmAndTheMarksOfOneDevice) {
     const auto documents =
         discovery_documents("barn/still-3", "homeassistant", {"steam-hot", "cold_water"}, "0.1.0");
-    ASSERT_EQ(documents.size(), 14u + 2u);  // every topic: in the end-to-end test
+    ASSERT_EQ(documents.size(), 14u + 2u + 1u);  // every topic: in the end-to-end test
     for (const MqttMessage& document : documents) {
         EXPECT_NE(document.payload.find(device), std::string::npos) << document.topic;
     }
@@ -39,6 +39,11 @@ TEST(DiscoveryDocuments, OneSensorPerValueAndOneProblemPerAlarmOfOneDevice) {
               R"("state_topic":"barn/still-3/alarm/cold_water",)"
               R"("availability_topic":"barn/still-3/availability",)"
               R"("payload_on":"ON","payload_off":"OFF","device_class":"problem",)" +
+                  device + "}");
+    EXPECT_EQ(documents[16].topic, "homeassistant/event/barn_still-3/mark/config");
+    EXPECT_EQ(documents[16].payload,
+              R"({"name":"Mark","unique_id":"barn_still-3_mark","state_topic":"barn/still-3/mark",)"
+              R"("availability_topic":"barn/still-3/availability","event_types":["mark"],)" +
                   device + "}");
 
     // Any printable topic makes a node id Home Assistant takes, and stays intact in the JSON.

@@ -156,5 +156,31 @@ TEST(PageAnswers, ServeTheAlarmsTheirMetricsAndTheChartsMarks) {
     EXPECT_EQ(marks->back().record_number, 300);
 }
 
+TEST(PageAnswers, ServeTheJournalItsRevisionAndTheMarksCount) {
+    Answers page;
+    page.view.add_journal_entry({"", 0, "T0", JournalKind::session_start, "stillmon 1.0"});
+    page.view.publish_cycle({}, 7.0);
+    page.view.publish_cycle({}, 8.0);
+    page.view.add_journal_entry({"14:30:45_7", 12, "T1", JournalKind::mark, "\"caf\xe9\""});
+    EXPECT_EQ(*page.get("/api/journal").body,
+              R"({"entries":[{"index":1,"record":0,"device_time":"","wall_time":"T0",)"
+              R"("kind":"session-start","text":"stillmon 1.0"},{"index":2,"record":12,)"
+              R"("device_time":"14:30:45_7","wall_time":"T1","kind":"mark",)"
+              R"("text":"\"caf\u00e9\""}],"dropped":0})");
+    EXPECT_NE(page.get("/api/latest").body->find(R"("journal":2,)"), std::string::npos);
+    EXPECT_NE(page.get("/metrics")
+                  .body->find("# TYPE stillmon_marks counter\n"
+                              "stillmon_marks_total{port=\"3\"} 1\n"),
+              std::string::npos);
+    // A journal over its capacity keeps the newest entries and counts the others.
+    for (std::size_t n = 0; n < LiveView::journal_capacity; ++n) {
+        page.view.add_journal_entry({"", 0, std::to_string(n), JournalKind::mark, ""});
+    }
+    const std::string full = *page.get("/api/journal").body;
+    EXPECT_TRUE(
+        full.starts_with(R"({"entries":[{"index":2,"record":0,"device_time":"","wall_time":"0",)"));
+    EXPECT_TRUE(full.ends_with(R"(,"dropped":2})"));
+}
+
 }  // namespace
 }  // namespace stillmon

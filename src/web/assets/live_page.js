@@ -1,6 +1,7 @@
 // The live page: polls /api/latest for the newest values and the link's state,
-// /api/history?since=N for the cycles it has not charted yet and /api/alarms for the alarms;
-// reloads the window picture every few seconds.
+// /api/history?since=N for the cycles it has not charted yet, /api/alarms for the alarms and,
+// when /api/latest's revision of it has moved, /api/journal for the run's journal; reloads the
+// window picture every few seconds.
 'use strict';
 
 (() => {
@@ -123,6 +124,36 @@
     }
   }
 
+  // The journal: listed under the charts, newest first, and each mark and session start a line
+  // on them. Its texts are the operator's: they go into the page as text, never as markup.
+  let shownJournal = 0;
+
+  // The wall time's date and time of day each whole (a phone's width wraps between them),
+  // its offset from UTC in the tooltip.
+  function journalRow(entry) {
+    const row = document.createElement('tr');
+    const when = row.insertCell();
+    for (const part of [entry.wall_time.slice(0, 10), ' ', entry.wall_time.slice(11, 19)]) {
+      when.append(part === ' ' ? part : Object.assign(document.createElement('span'),
+                                                      {textContent: part}));
+    }
+    when.title = entry.wall_time;
+    for (const text of [entry.record, entry.kind, entry.text]) {
+      row.insertCell().textContent = text;
+    }
+    return row;
+  }
+
+  function showJournal(answer) {
+    const entries = answer.entries;
+    byId('journal-entries').replaceChildren(...entries.map(journalRow).reverse());
+    byId('journal-dropped').textContent = answer.dropped ?
+      answer.dropped + ' older entries are no longer kept here (the journal file has them).' : '';
+    byId('journal-box').hidden = entries.length === 0;
+    charts.setLines('journal', entries.filter(e => e.kind !== 'session-end').map(e => ({
+      index: e.index, kind: e.kind, label: e.kind === 'mark' ? e.text : 'session start'})));
+  }
+
   // Fetches history until it has caught up: an answer holds a bounded number of cycles.
   async function catchUp() {
     while (true) {
@@ -147,7 +178,12 @@
   async function poll() {
     try {
       await catchUp();
-      showLatest(await (await fetch('/api/latest')).json());
+      const latest = await (await fetch('/api/latest')).json();
+      showLatest(latest);
+      if (latest.journal !== shownJournal) {
+        showJournal(await (await fetch('/api/journal')).json());
+        shownJournal = latest.journal;
+      }
       showAlarms(await (await fetch('/api/alarms')).json());
     } catch (error) {
       const state = byId('link-state');

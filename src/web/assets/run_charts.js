@@ -8,8 +8,12 @@
 //   charts.append(newerRecords);
 // The live page appends what /api/history?since=<charts.lastIndex()> returns every few
 // seconds; a report of a saved run inlines all its records in the page and calls create() once.
-// charts.setMarks(marks) draws each alarm mark of /api/alarms as a vertical line at its cycle
-// index on every chart: red where the alarm fired, green where it cleared.
+// charts.setLines(group, lines) draws each of `lines`, [{index, label, kind}], as a vertical
+// line at its cycle index on every chart, labelled, in the colour of its kind: red where an
+// alarm fired ("firing"), green where it cleared ("cleared"), blue at an operator's mark
+// ("mark"), grey and dashed where a session began ("session-start"). Each group ("alarms",
+// "journal") replaces the lines it drew before. charts.setMarks(marks) is the "alarms" group of
+// the marks of /api/alarms.
 'use strict';
 
 const StillmonCharts = (() => {
@@ -38,7 +42,9 @@ const StillmonCharts = (() => {
               {label: 'Flow', colour: '#17becf', axis: 'flow', value: r => r.flow}]},
   ];
 
-  const markColours = {firing: '#c62828', cleared: '#1a7f37'};
+  const lineColours = {firing: '#c62828', cleared: '#1a7f37', mark: '#1f4fd6',
+                       'session-start': '#666'};
+  const labelRows = 3;  // labels of lines close together step down rather than overprint
 
   const pushBlock = 10000;  // points per push(): far below the engines' argument limits
 
@@ -57,16 +63,15 @@ const StillmonCharts = (() => {
     let lastIndex = 0;
     let range = {kind: 'all'};
     const charts = [];
-    let marks = [];
+    const lineGroups = new Map();  // group -> its lines
 
-    // Over the traces, clipped to the plot area; the alarm's name beside its line on the
-    // first chart only, which is enough to tell the lines apart.
-    const markPlugin = {
-      id: 'alarmMarks',
+    // Over the traces, clipped to the plot area, each line's label beside its top.
+    const linePlugin = {
+      id: 'stillmonLines',
       afterDatasetsDraw(chart) {
-        if (!marks.length) return;
+        const lines = [...lineGroups.values()].flat();
+        if (!lines.length) return;
         const {ctx, chartArea: area, scales: {x}} = chart;
-        const named = chart === charts[0]?.chart;
         ctx.save();
         ctx.beginPath();
         ctx.rect(area.left, area.top, area.right - area.left, area.bottom - area.top);
@@ -74,15 +79,17 @@ const StillmonCharts = (() => {
         ctx.lineWidth = 2;
         ctx.font = '11px sans-serif';
         ctx.textBaseline = 'top';
-        for (const mark of marks) {
-          const at = Math.round(x.getPixelForValue(mark.index)) + 0.5;
-          ctx.strokeStyle = ctx.fillStyle = markColours[mark.state] ?? '#555';
+        lines.forEach((line, k) => {
+          // On a whole pixel's middle, so that the line keeps its colour.
+          const at = Math.round(x.getPixelForValue(line.index)) + 0.5;
+          ctx.strokeStyle = ctx.fillStyle = lineColours[line.kind] ?? '#555';
+          ctx.setLineDash(line.kind === 'session-start' ? [6, 3] : []);
           ctx.beginPath();
           ctx.moveTo(at, area.top);
           ctx.lineTo(at, area.bottom);
           ctx.stroke();
-          if (named) ctx.fillText(mark.alarm, at + 3, area.top + 2);
-        }
+          ctx.fillText(line.label, at + 3, area.top + 2 + 13 * (k % labelRows));
+        });
         ctx.restore();
       },
     };
@@ -146,7 +153,7 @@ const StillmonCharts = (() => {
                       : ''}}},
           scales,
         },
-        plugins: [markPlugin],
+        plugins: [linePlugin],
       });
       charts.push({chart, layout});
       watchDrag(canvas, selection, chart);
@@ -255,13 +262,18 @@ const StillmonCharts = (() => {
       return dataset._data || dataset.data;
     }
 
-    function setMarks(newer) {
-      marks = newer;
+    function setLines(group, lines) {
+      lineGroups.set(group, lines);
       for (const {chart} of charts) chart.draw();
     }
 
+    function setMarks(marks) {
+      setLines('alarms', marks.map(m => ({index: m.index, label: m.alarm, kind: m.state})));
+    }
+
     append(records);
-    return {append, setMarks, lastIndex: () => lastIndex, charts: charts.map(c => c.chart)};
+    return {append, setLines, setMarks, lastIndex: () => lastIndex,
+            charts: charts.map(c => c.chart)};
   }
 
   return {create};
