@@ -46,10 +46,10 @@ JournalPlacement::Place JournalPlacement::next(std::uint16_t record_number,
         place.starts_session = true;
         begin_run(current_ + 1, place);
     } else if (starts_session_by_numbers) {
-        // A run whose journal names an end it has not reached goes on: its device restarted.
-        const bool run_without_end = current_ >= runs_.size() || !runs_[current_].end;
-        if (run_without_end) {
-            place.starts_session = true;
+        place.starts_session = true;
+        // The journal's run goes on where its journal names an end not yet reached: its device
+        // restarted, or the session is a run without a journal before it.
+        if (current_ >= runs_.size() || !runs_[current_].end) {
             begin_run(current_ + 1, place);
         }
     }

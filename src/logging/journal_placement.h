@@ -15,14 +15,14 @@ namespace stillmon {
 // The journal's entries come in groups, one a run: its session-start, its marks, its
 // session-end. A run's session-end names the last record it logged, so the record after that
 // one begins the next session, even when the numbers alone (logging/run_sessions.h) cannot
-// tell, as when a run restarted within seconds. Where the journal says nothing (a run without
-// a journal, one that ended without its session-end) the numbers decide, as without a journal;
-// a run that has not reached the end its journal names goes on whatever the numbers say (its
-// device restarted, its program did not). A mark stands at the first record of its run with
-// its number; one made before any record (record 0) at its run's first record.
+// tell, as when a run restarted within seconds. Where the numbers tell a session begins, it
+// does too, as without a journal (a run without a journal, one that ended without its
+// session-end, a device that restarted within a run). The journal's entries stay with their
+// run until its end is reached: a mark stands at the first record with its number after its
+// run's start, one made before any record (record 0) at its run's first record.
 //
-// A run that kept no journal (started without --config) between two that did cannot be told
-// from the next run of the journal: the entries of that run go to it.
+// A run that kept no journal (started without --config) right after one that did cannot be
+// told from the journal's next run, whose start is then placed at its first record.
 class JournalPlacement {
   public:
     explicit JournalPlacement(std::vector<JournalEntry> entries);

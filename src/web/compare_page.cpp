@@ -8,6 +8,7 @@
 #include "base/json_text.h"
 #include "base/latin1_text.h"
 #include "web/chart_thinning.h"
+#include "web/html_text.h"
 #include "web/page_assets.h"
 #include "web/page_template.h"
 
@@ -22,31 +23,6 @@ constexpr std::array<std::string_view, 8> run_colours{"#1f77b4", "#d62728", "#2c
 
 std::string_view run_colour(std::size_t run) {
     return run_colours[run % run_colours.size()];
-}
-
-// UTF-8 text as page text; control characters become blanks.
-std::string html_text(std::string_view utf8) {
-    std::string out;
-    for (const char c : utf8) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                const auto code = static_cast<unsigned char>(c);
-                out += code < 0x20 || code == 0x7F ? ' ' : c;
-        }
-    }
-    return out;
 }
 
 // "2:05:09", or "-0:01:30" before the alignment point.

@@ -7,6 +7,7 @@
 #include "base/latin1_text.h"
 #include "base/numbers.h"
 #include "base/shortest_number.h"
+#include "web/html_text.h"
 #include "web/page_assets.h"
 #include "web/page_template.h"
 #include "web/record_json.h"
@@ -15,24 +16,9 @@ namespace stillmon {
 
 namespace {
 
-// A logged text is Latin-1 at best; the page is UTF-8. Control characters become blanks.
-std::string html_text(std::string_view text) {
-    std::string out;
-    for (const char c : utf8_from_latin1(text)) {
-        if (c == '&') {
-            out += "&amp;";
-        } else if (c == '<') {
-            out += "&lt;";
-        } else if (c == '>') {
-            out += "&gt;";
-        } else if (c == '"') {
-            out += "&quot;";
-        } else {
-            const auto code = static_cast<unsigned char>(c);
-            out += code < 0x20 || code == 0x7F ? ' ' : c;
-        }
-    }
-    return out;
+// A logged text is Latin-1 at best; the page is UTF-8.
+std::string html_text_of_latin1(std::string_view text) {
+    return html_text(utf8_from_latin1(text));
 }
 
 std::string or_dash(std::string text) {
@@ -58,7 +44,7 @@ std::string peak_text(const std::optional<RunPeak>& peak, std::string_view mask,
         return "&ndash;";
     }
     return format_number(peak->value, mask) + std::string(unit) + ", record " +
-           std::to_string(peak->record_number) + " at " + html_text(peak->device_time);
+           std::to_string(peak->record_number) + " at " + html_text_of_latin1(peak->device_time);
 }
 
 // The summary's rows; each value's cell has an id of its own, for a reader of the page.
@@ -70,15 +56,16 @@ std::string summary_rows(const RunSummary& summary, const ReportSource& source) 
     };
     const auto duration = summary.duration_s();
     const Row rows[] = {
-        {"source", "Read from", html_text(source.read_from)},
+        {"source", "Read from", html_text_of_latin1(source.read_from)},
         {"records", "Records", std::to_string(summary.records())},
         {"sessions", "Sessions (runs that appended to the log)",
          std::to_string(summary.sessions().size())},
         {"skipped-lines",
          source.binary ? "Damaged stretches of the log skipped" : "Damaged log lines skipped",
          std::to_string(summary.skipped_lines())},
-        {"start", "Device time at the start", or_dash(html_text(summary.first_device_time()))},
-        {"end", "Device time at the end", or_dash(html_text(summary.last_device_time()))},
+        {"start", "Device time at the start",
+         or_dash(html_text_of_latin1(summary.first_device_time()))},
+        {"end", "Device time at the end", or_dash(html_text_of_latin1(summary.last_device_time()))},
         {"duration", "Duration (device clock)", duration_or_dash(duration)},
         {"longest-gap", "Longest gap between frames",
          peak_text(summary.longest_gap(), "0.000", " s")},
@@ -131,8 +118,8 @@ std::string session_section(const RunSummary& summary, const std::vector<Session
         const std::string records = std::to_string(session.records);
         out += "<tr data-session=\"" + number + "\" data-first-record=\"" + first +
                "\" data-records=\"" + records + "\"><td>" + number + "</td><td>" + first +
-               "</td><td>" + or_dash(html_text(session.first_device_time)) + "</td><td>" + records +
-               "</td><td>" + duration_or_dash(session.duration_s) + "</td>";
+               "</td><td>" + or_dash(html_text_of_latin1(session.first_device_time)) + "</td><td>" +
+               records + "</td><td>" + duration_or_dash(session.duration_s) + "</td>";
         if (alarms != nullptr && at < alarms->size()) {
             out += "<td>" + std::string(session_alarms_text((*alarms)[at])) + "</td>";
         }
@@ -152,7 +139,8 @@ std::string value_text(const std::optional<double>& value) {
 
 void append_moment_cells(std::string& out, const AlarmMoment& moment) {
     out += "<td>" + std::to_string(moment.record_number) + "</td><td>" +
-           html_text(moment.device_time) + "</td><td>" + value_text(moment.value) + "</td>";
+           html_text_of_latin1(moment.device_time) + "</td><td>" + value_text(moment.value) +
+           "</td>";
 }
 
 // Each alarm with a table of its firings; the rows carry the records for a reader of the page.
@@ -166,9 +154,9 @@ std::string alarm_section(const std::vector<ReportedAlarm>& alarms) {
         "the charts: a red line where an alarm fired, a green line where it cleared.</p>\n"
         "<div class=\"panels\">\n";
     for (const ReportedAlarm& alarm : alarms) {
-        const std::string name = html_text(alarm.name);
-        out += "<div class=\"panel alarm\"><h3>" + name + "</h3><p>" + html_text(alarm.condition) +
-               "</p>\n";
+        const std::string name = html_text_of_latin1(alarm.name);
+        out += "<div class=\"panel alarm\"><h3>" + name + "</h3><p>" +
+               html_text_of_latin1(alarm.condition) + "</p>\n";
         if (alarm.firings.empty()) {
             out += "<p data-alarm=\"" + name + "\">Never fired.</p></div>\n";
             continue;
@@ -262,11 +250,11 @@ std::string journal_section(const std::vector<ListedJournalEntry>& journal) {
         const std::string record = std::to_string(entry.record_number);
         out += "<tr data-kind=\"" + std::string(journal_kind_name(entry.kind)) +
                "\" data-session=\"" + session + "\" data-record=\"" + record + "\"><td>" +
-               or_dash(html_text(entry.wall_time)) + "</td><td>" +
+               or_dash(html_text_of_latin1(entry.wall_time)) + "</td><td>" +
                (listed.index ? session : "not found in the log") + "</td><td>" + record +
-               "</td><td>" + or_dash(html_text(entry.device_time)) + "</td><td>" +
-               std::string(journal_kind_name(entry.kind)) + "</td><td>" + html_text(entry.text) +
-               "</td></tr>\n";
+               "</td><td>" + or_dash(html_text_of_latin1(entry.device_time)) + "</td><td>" +
+               std::string(journal_kind_name(entry.kind)) + "</td><td>" +
+               html_text_of_latin1(entry.text) + "</td></tr>\n";
     }
     return out + "</table></div></div>\n";
 }
@@ -304,7 +292,7 @@ std::string ReportPage::html() const {
     records += ",\"rows\":[";
     records += rows_;
     records += "]}";
-    const std::string name = html_text(source_.log_name);
+    const std::string name = html_text_of_latin1(source_.log_name);
     const std::string alarms = alarms_ ? alarm_section(*alarms_) : std::string();
     const std::vector<ReportedAlarm>* shown_alarms = alarms_ ? &*alarms_ : nullptr;
     const std::string sessions = session_section(summary_, alarms_ ? &session_alarms_ : nullptr);

@@ -199,3 +199,20 @@ LAYOUT_FAULTS = """
             canvas.id + ' runs its time labels together' : ''].filter(Boolean);
 }).concat(document.documentElement.scrollWidth > innerWidth ? ['the page scrolls sideways'] : [])
 """
+
+
+def line_shares(shown, index, colour):
+    """Per chart canvas: the share of its plot area's height in which the pixel at the cycle
+    `index` has `colour` (RGB, within the edges' antialiasing): 1 under a solid line there."""
+    return shown.evaluate(f"""[...document.querySelectorAll('canvas')].map(canvas => {{
+      const chart = Chart.getChart(canvas), area = chart.chartArea;
+      const s = chart.currentDevicePixelRatio, colour = {list(colour)};
+      const column = canvas.getContext('2d').getImageData(
+          Math.round(chart.scales.x.getPixelForValue({index})) * s, area.top * s, 1,
+          (area.bottom - area.top) * s).data;
+      let found = 0;
+      for (let i = 0; i < column.length; i += 4) {{
+        if ([0, 1, 2].every(c => Math.abs(column[i + c] - colour[c]) < 40)) found++;
+      }}
+      return found / (column.length / 4);
+    }})""")

@@ -119,15 +119,9 @@ class PageInBrowser(PageTestCase):
                 [["2026-12-10 11:20:" + f"{k:02d}", str(record), kind, text]
                  for k, (record, _, kind, text) in reversed(list(enumerate(journal)))])
             # Each mark a line of its blue down every chart's plot area at its cycle.
-            self.assertEqual(page.evaluate("""[10, 40].map(index => [...document.querySelectorAll(
-              'canvas')].map(canvas => {
-                const chart = Chart.getChart(canvas), area = chart.chartArea;
-                const s = chart.currentDevicePixelRatio, data = canvas.getContext('2d').getImageData(
-                  Math.round(chart.scales.x.getPixelForValue(index)) * s, area.top * s, 1,
-                  (area.bottom - area.top) * s).data;
-                return data.filter((v, i) => i % 4 === 2 && v > 180 && data[i - 2] < 80 &&
-                                   data[i - 1] < 130).length > 0.8 * data.length / 4; }))"""),
-                [[True] * 5] * 2)
+            for index in (10, 40):
+                self.assertEqual([share > 0.8 for share in
+                                  browser.line_shares(page, index, (31, 79, 214))], [True] * 5)
 
 
 class PageApi(PageTestCase):

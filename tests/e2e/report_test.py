@@ -31,6 +31,10 @@ TEMPERATURES = ("tank_c", "first_stage_c", "second_stage_c", "steam_c", "top_he_
                 "bottom_he_c", "out_water_c")
 
 
+# The charts' lines: where an alarm fired, where a session began (dashed), at a mark.
+FIRING_RED, SESSION_GREY, MARK_BLUE = (198, 40, 40), (102, 102, 102), (31, 79, 214)
+
+
 def run_report(folder, *arguments):
     return subprocess.run([STILLMON_REPORT, *arguments], cwd=folder, capture_output=True,
                           text=True, timeout=60, env=dict(os.environ, LC_ALL="de_DE.UTF-8"))
@@ -62,17 +66,7 @@ def alarm_rows(page):
 
 def assert_line_drawn(test, shown, index, colour):
     """A line of the colour down the place of the record with this index on all 5 charts."""
-    shares = shown.evaluate(f"""[...document.querySelectorAll('canvas')].map(canvas => {{
-        const chart = Chart.getChart(canvas), area = chart.chartArea;
-        const x = Math.round(chart.scales.x.getPixelForValue({index}));
-        const column = canvas.getContext('2d').getImageData(
-            x, area.top, 1, area.bottom - area.top).data;
-        let found = 0;
-        for (let i = 0; i < column.length; i += 4) {{
-          if ([0, 1, 2].every(c => column[i + c] === {list(colour)}[c])) found++;
-        }}
-        return found / (area.bottom - area.top);
-    }})""")
+    shares = browser.line_shares(shown, index, colour)
     test.assertEqual(len(shares), 5)
     test.assertTrue(all(share > 0.4 for share in shares), shares)
 
@@ -250,7 +244,7 @@ class ReportOfSavedRun(unittest.TestCase):
             records = shown.evaluate("document.getElementById('summary-records').textContent")
             self.assertEqual(int(records), len(self.lines))
             # A dashed line of the firing's red down the place of its record on every chart.
-            assert_line_drawn(self, shown, fired_index, (230, 0, 0))
+            assert_line_drawn(self, shown, fired_index, FIRING_RED)
             screenshot = os.path.join(self.dir, "report.png")
             shown.screenshot(screenshot)
             self.assertGreater(len(harness.read_png(screenshot).colours()), 50)
@@ -286,8 +280,8 @@ class ReportOfSavedRun(unittest.TestCase):
         with browser.Browser() as shown:
             shown.open("file://" + os.path.join(self.dir, "run.html"))
             shown.wait_for(f"({browser.TRACE_PIXELS}).length === 5", what="the charts")
-            assert_line_drawn(self, shown, 151, (0, 90, 220))  # the second session's start
-            assert_line_drawn(self, shown, 161, (150, 0, 190))  # its marks
+            assert_line_drawn(self, shown, 151, SESSION_GREY)  # the second session's start
+            assert_line_drawn(self, shown, 161, MARK_BLUE)  # its marks
         # A journal that cannot be read is named, and the report goes on without it: one run.
         journal_file.unlink()
         journal_file.mkdir()

@@ -35,7 +35,7 @@ TEST(JournalPlacement, SessionsFromTheJournalWhereItSpeaksAndFromTheNumbersElsew
     const Step steps[] = {
         {10, false, true, "first early "},
         {11, false, false, "hearts "},
-        {12, true, false, "exit status 0 "},  // a device restart within the run
+        {12, true, true, "exit status 0 "},  // a device restart within the run
         {13, false, true, "second second's 13 "},
         {14, false, false, ""},
         {500, true, true, ""},

@@ -30,24 +30,13 @@ namespace {
 constexpr std::size_t csv_block_bytes = 1 << 16;
 constexpr std::uint64_t named_damaged_pieces = 10;
 
-// Also when the two names are spelled differently, or the file does not exist yet.
-bool same_file(const std::string& first, const std::string& second) {
-    namespace fs = std::filesystem;
-    std::error_code reason;
-    if (fs::equivalent(first, second, reason)) {
-        return true;
-    }
-    const auto first_path = fs::weakly_canonical(fs::absolute(first, reason), reason);
-    return !reason && first_path == fs::weakly_canonical(fs::absolute(second, reason), reason);
-}
-
 // An output that would replace what a run is read from is refused before anything is read.
 bool replaces_an_input(const ComparisonFiles& files, std::ostream& errors) {
     for (const std::string& run : files.runs) {
         const RunLogs logs = run_logs_named(run);
         for (const std::string& input : {logs.binary, logs.text, journal_path(logs.text)}) {
             for (const std::string* output : {&files.html, &files.csv}) {
-                if (!input.empty() && !output->empty() && same_file(*output, input)) {
+                if (!input.empty() && !output->empty() && names_same_file(*output, input)) {
                     errors << "stillmon-report: " << *output << " is " << input
                            << ", read for the comparison; name another file" << std::endl;
                     return true;
@@ -243,7 +232,7 @@ void write_csv(WholeOutput& csv, const ComparisonFiles& files,
 
 int write_run_comparison(const ComparisonFiles& files, TemporaryOutputs& temporaries,
                          std::ostream& console, std::ostream& errors) {
-    if (!files.csv.empty() && same_file(files.html, files.csv)) {
+    if (!files.csv.empty() && names_same_file(files.html, files.csv)) {
         errors << "stillmon-report: --out and --csv both name " << files.csv << "; name two files"
                << std::endl;
         return 2;

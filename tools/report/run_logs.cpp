@@ -28,4 +28,17 @@ RunLogs run_logs_named(const std::string& name) {
     return logs;
 }
 
+bool names_same_file(const std::string& first, const std::string& second) {
+    namespace fs = std::filesystem;
+    std::error_code reason;
+    if (fs::equivalent(first, second, reason)) {
+        return true;
+    }
+    const auto first_path = fs::weakly_canonical(fs::absolute(first, reason), reason);
+    if (reason) {
+        return false;
+    }
+    return first_path == fs::weakly_canonical(fs::absolute(second, reason), reason) && !reason;
+}
+
 }  // namespace stillmon::report

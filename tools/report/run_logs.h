@@ -17,4 +17,8 @@ struct RunLogs {
 
 RunLogs run_logs_named(const std::string& name);
 
+// Whether two names name one file, also when spelled differently or when it does not exist
+// yet: an output must never replace a log or the other output.
+bool names_same_file(const std::string& first, const std::string& second);
+
 }  // namespace stillmon::report

@@ -30,20 +30,6 @@ constexpr std::size_t csv_block_bytes = 1 << 16;
 // only counted.
 constexpr std::uint64_t named_damaged_pieces = 10;
 
-// Also when the two names are spelled differently, or the file does not exist yet.
-bool names_same_file(const std::string& first, const std::string& second) {
-    namespace fs = std::filesystem;
-    std::error_code reason;
-    if (fs::equivalent(first, second, reason)) {
-        return true;
-    }
-    const auto first_path = fs::weakly_canonical(fs::absolute(first, reason), reason);
-    if (reason) {
-        return false;
-    }
-    return first_path == fs::weakly_canonical(fs::absolute(second, reason), reason) && !reason;
-}
-
 // An output that would replace a log is refused before anything is written.
 bool is_a_log(const std::string& output, const RunLogs& logs, std::ostream& errors) {
     for (const std::string& log : {logs.binary, logs.text}) {
