@@ -1,6 +1,7 @@
 #include "system/wall_clock.h"
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 
@@ -8,15 +9,23 @@ namespace stillmon {
 
 namespace {
 
-// Seconds east of UTC of the local time `local` that was made from `utc_seconds`; timegm is
-// not on every system, so the offset is measured by reading the local fields as UTC.
+// Seconds of a broken-down time counted from 1970-01-01 00:00 of its own calendar.
+long long calendar_seconds(const std::tm& time) {
+    using namespace std::chrono;
+    const sys_days day = year{time.tm_year + 1900} / static_cast<unsigned>(time.tm_mon + 1) /
+                         static_cast<unsigned>(time.tm_mday);
+    return day.time_since_epoch().count() * 86400LL + time.tm_hour * 3600LL + time.tm_min * 60LL +
+           time.tm_sec;
+}
+
+// Seconds east of UTC of the local time `local` that was made from `utc_seconds`, by calendar
+// arithmetic: mktime would read the time zone again at every call, freeing and allocating
+// inside the C library from whichever thread asks (the main thread for the alarms, the
+// ending signals' thread for the journal's last line).
 long utc_offset_s(const std::tm& local, std::time_t utc_seconds) {
-    std::tm as_utc = local;
-    as_utc.tm_isdst = 0;
     std::tm utc{};
     gmtime_r(&utc_seconds, &utc);
-    utc.tm_isdst = 0;
-    return static_cast<long>(std::difftime(std::mktime(&as_utc), std::mktime(&utc)));
+    return static_cast<long>(calendar_seconds(local) - calendar_seconds(utc));
 }
 
 }  // namespace
