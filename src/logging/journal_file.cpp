@@ -1,6 +1,8 @@
 #include "logging/journal_file.h"
 
 #include <charconv>
+#include <filesystem>
+#include <system_error>
 
 #include "base/latin1_text.h"
 #include "logging/log_line_reader.h"
@@ -141,8 +143,24 @@ std::string journal_csv_line(const JournalEntry& entry) {
     return line;
 }
 
-JournalReading read_journal(std::FILE* stream) {
+JournalReading read_journal(const std::string& path) {
     JournalReading reading;
+    std::error_code error;
+    const auto type = std::filesystem::status(path, error).type();
+    if (type == std::filesystem::file_type::not_found) {
+        return reading;
+    }
+    if (!error && type != std::filesystem::file_type::regular &&
+        type != std::filesystem::file_type::directory) {
+        reading.unreadable = "not a plain file";
+        return reading;
+    }
+    int open_error = 0;
+    std::FILE* stream = open_log_stream(path, open_error);
+    if (stream == nullptr) {
+        reading.unreadable = std::generic_category().message(open_error);
+        return reading;
+    }
     LogLineReader reader(stream);
     while (const auto line = reader.next()) {
         if (line->number == 1 && line->text == header) {
@@ -154,7 +172,9 @@ JournalReading read_journal(std::FILE* stream) {
             ++reading.damaged_lines;
         }
     }
-    reading.read_error = reader.read_error();
+    if (reader.read_error() != 0) {
+        reading.unreadable = std::generic_category().message(reader.read_error());
+    }
     return reading;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,12 +42,16 @@ std::string journal_stored_text(std::string_view text);
 std::string journal_csv_line(const JournalEntry& entry);
 
 struct JournalReading {
-    std::vector<JournalEntry> entries;  // in the file's order
+    std::vector<JournalEntry> entries;  // in the file's order, as far as it was read
     int damaged_lines = 0;              // lines that are no entry (not counting the header)
-    int read_error = 0;                 // the system's error number when reading failed
+    // Why it could not be read (through), in the system's words; empty when it was, or when
+    // there is no journal at all.
+    std::string unreadable;
 };
 
-// Reads a journal through (owns the stream).
-JournalReading read_journal(std::FILE* stream);
+// Reads the journal at `path` through. Anything but a plain file or a folder (a FIFO, a
+// device) is not opened: a FIFO without a writer would keep the replay or the report waiting
+// for ever.
+JournalReading read_journal(const std::string& path);
 
 }  // namespace stillmon

@@ -1,9 +1,6 @@
 #include "startup/run_journal.h"
 
-#include <cerrno>
 #include <chrono>
-#include <cstdio>
-#include <system_error>
 
 #include "logging/journal_file.h"
 #include "logging/run_sessions.h"
@@ -45,18 +42,9 @@ void keep_live_journal(RunJournal& journal, const RunPlan& plan, std::string ses
 void show_replayed_journal(RunJournal& journal, const RunPlan& plan, MainScreen& screen,
                            const Say& say) {
     const std::string path = journal_path(plan.text_log_name);
-    std::FILE* stream = std::fopen(path.c_str(), "rb");
-    if (stream == nullptr) {
-        if (errno != ENOENT) {
-            say("stillmon: cannot read the journal " + path + ": " +
-                std::generic_category().message(errno) + "; its marks are not shown");
-        }
-        return;
-    }
-    JournalReading reading = read_journal(stream);
-    if (reading.read_error != 0) {
-        say("stillmon: cannot read the journal " + path +
-            " to its end: " + std::generic_category().message(reading.read_error) + "; " +
+    JournalReading reading = read_journal(path);
+    if (!reading.unreadable.empty()) {
+        say("stillmon: cannot read the journal " + path + ": " + reading.unreadable + "; " +
             std::to_string(reading.entries.size()) + " entries read are shown");
     } else if (reading.damaged_lines > 0) {
         say("stillmon: the journal " + path +

@@ -290,6 +290,12 @@ class ReportOfSavedRun(unittest.TestCase):
                          "run.journal.csv: Is a directory\n"))
         page = pathlib.Path(self.dir, "run.html").read_text(encoding="utf-8")
         self.assertEqual(sessions(page), [(str(at[0][1]), "355")])
+        # Nor is a FIFO waited on, which no one may ever write.
+        journal_file.rmdir()
+        os.mkfifo(journal_file)
+        result = self.report("run.dat")
+        self.assertEqual((result.returncode, result.stderr), (0, "stillmon-report: cannot read "
+                         "run.journal.csv: not a plain file\n"))
 
 
 class ComparedRuns(unittest.TestCase):

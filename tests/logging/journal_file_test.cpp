@@ -37,7 +37,7 @@ TEST(JournalFile, TwoRunsAppendEntriesThatReadBackAsWritten) {
         "14:30:46_7,1235,2026-12-10T11:20:01+01:00,mark,\"a,\"\"b\"\" \xC3\xA9t\xC3\xA9\"\r\n"
         "14:30:47_7,1236,2026-12-10T11:20:02+01:00,mark,''quoted\r\n"));
 
-    const JournalReading reading = read_journal(std::fopen(path.c_str(), "rb"));
+    const JournalReading reading = read_journal(path);
     ASSERT_EQ(reading.entries.size(), 2 * run.size());
     EXPECT_EQ(reading.damaged_lines, 0);
     for (std::size_t i = 0; i < reading.entries.size(); ++i) {
@@ -67,7 +67,7 @@ TEST(JournalFile, RefusesControlCharactersAndPassesOverDamagedLines) {
         "x,1,t,note,a\r\nx,1,t,mark,\"open\r\nx,5,t,mark,kept\n",
         file);
     std::fclose(file);
-    const JournalReading reading = read_journal(std::fopen(path.c_str(), "rb"));
+    const JournalReading reading = read_journal(path);
     ASSERT_EQ(reading.entries.size(), 1u);
     EXPECT_EQ(reading.entries[0].text, "kept");
     EXPECT_EQ(reading.damaged_lines, 4);

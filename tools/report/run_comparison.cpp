@@ -51,17 +51,12 @@ bool replaces_an_input(const ComparisonFiles& files, std::ostream& errors) {
 bool read_marks_journal(const RunLogs& logs, std::vector<JournalEntry>& entries,
                         std::ostream& errors) {
     const std::string path = journal_path(logs.text);
-    int reason = 0;
-    std::FILE* stream = open_log_stream(path, reason);
-    if (stream != nullptr) {
-        JournalReading reading = read_journal(stream);
-        reason = reading.read_error;
-        entries = std::move(reading.entries);
-    }
-    if (reason != 0 && reason != ENOENT) {
-        report_error(errors, "read", path, reason);
+    JournalReading reading = read_journal(path);
+    if (!reading.unreadable.empty()) {
+        errors << "stillmon-report: cannot read " << path << ": " << reading.unreadable << '\n';
         return false;
     }
+    entries = std::move(reading.entries);
     return true;
 }
 

@@ -85,17 +85,9 @@ bool read_events_file(const std::string& path, std::optional<AlarmEventRecords>&
 // The journal beside the log, when there is one. It is an extra: one that cannot be read is
 // named on `errors` and the report goes on without it; damaged lines are passed over, counted.
 std::vector<JournalEntry> read_journal_beside(const std::string& path, std::ostream& errors) {
-    int reason = 0;
-    std::FILE* stream = open_log_stream(path, reason);
-    if (stream == nullptr) {
-        if (reason != ENOENT) {
-            report_error(errors, "read", path, reason);
-        }
-        return {};
-    }
-    JournalReading reading = read_journal(stream);
-    if (reading.read_error != 0) {
-        report_error(errors, "read", path, reading.read_error);
+    JournalReading reading = read_journal(path);
+    if (!reading.unreadable.empty()) {
+        errors << "stillmon-report: cannot read " << path << ": " << reading.unreadable << '\n';
         return {};
     }
     if (reading.damaged_lines > 0) {
