@@ -24,7 +24,7 @@ void AlarmWindow::show(const AlarmBoard& board) {
     // A trace crossing the row wipes letters, so a firing alarm's row is printed at every look,
     // not only when it changes.
     if (!text.empty() || !shown_.empty()) {
-        print_alarm_row(screen_, text, row_);
+        print_row(screen_, Readout::alarm_row, text, row_);
         shown_ = std::move(text);
     }
     if (tone_) {

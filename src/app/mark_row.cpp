@@ -13,7 +13,7 @@ void MarkRow::take(const JournalEntry& entry) {
 
 void MarkRow::cycle_drawn() {
     if (!shown_.empty()) {
-        print_mark_row(screen_, shown_, row_);
+        print_row(screen_, Readout::mark_row, shown_, row_);
     }
 }
 

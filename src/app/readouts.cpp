@@ -113,13 +113,9 @@ void print_timing_errors(TextScreen& screen, int errors_in_a_row) {
     screen.print("   ", true);
 }
 
-void print_alarm_row(TextScreen& screen, std::string_view text, ShrinkingText& previous) {
-    go_to(screen, Readout::alarm_row);
-    screen.print(previous.covering(text), true);
-}
-
-void print_mark_row(TextScreen& screen, std::string_view text, ShrinkingText& previous) {
-    go_to(screen, Readout::mark_row);
+void print_row(TextScreen& screen, Readout readout, std::string_view text,
+               ShrinkingText& previous) {
+    go_to(screen, readout);
     screen.print(previous.covering(text), true);
 }
 

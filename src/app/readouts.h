@@ -93,12 +93,10 @@ void print_cycle_readouts(TextScreen& screen, const CycleReadouts& readouts,
 void print_status_panel(TextScreen& screen, const ChannelLines& lines, std::string_view record_line,
                         const OperatorState& state);
 
-// The firing alarms' names, "ALARM steam-hot, device-silent", in red; a shorter text covers
-// what a longer one left, and an empty one blanks the row.
-void print_alarm_row(TextScreen& screen, std::string_view text, ShrinkingText& previous);
-// The latest mark, "MARK hearts at record 1234", in light cyan; a shorter text covers what a longer
-// one left.
-void print_mark_row(TextScreen& screen, std::string_view text, ShrinkingText& previous);
+// A row of its own at the readout's place: the firing alarms' names, "ALARM steam-hot,
+// device-silent", in red; the latest mark, "MARK hearts at record 1234", in light cyan. A
+// shorter text covers what a longer one left, and an empty one blanks the row.
+void print_row(TextScreen& screen, Readout readout, std::string_view text, ShrinkingText& previous);
 
 // A row that starts at the readout's column, cut with "..." to what the narrower 128-column
 // window leaves of it, so that it never runs on into the next row.

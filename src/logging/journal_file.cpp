@@ -18,12 +18,6 @@ bool is_control(unsigned char c) {
     return c < 0x20 || (c >= 0x7F && c < 0xA0);
 }
 
-// Spreadsheets take a cell that begins with one of these as a formula; the ' in front is
-// the usual sign for "this is text", and is taken off again when the journal is read.
-bool needs_text_sign(std::string_view text) {
-    return !text.empty() && std::string_view("=+-@'").find(text.front()) != std::string_view::npos;
-}
-
 // Splits a line into its fields; a field in double quotes may hold commas and doubled quotes.
 // Nothing when the quoting is broken.
 std::optional<std::vector<std::string>> csv_fields(std::string_view line) {

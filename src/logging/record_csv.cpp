@@ -11,19 +11,27 @@ std::string_view record_csv_header() {
            "whole_stages,stages,valve,flow,reflux_ratio,mark\r\n";
 }
 
-void append_csv_text(std::string& out, std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        out += utf8_from_latin1(text);
+void append_csv_field(std::string& out, std::string_view utf8) {
+    if (utf8.find_first_of(",\"\r\n") == std::string_view::npos) {
+        out += utf8;
         return;
     }
     out += '"';
-    for (const char c : utf8_from_latin1(text)) {
+    for (const char c : utf8) {
         out += c;
         if (c == '"') {
             out += '"';
         }
     }
     out += '"';
+}
+
+void append_csv_text(std::string& out, std::string_view text) {
+    append_csv_field(out, utf8_from_latin1(text));
+}
+
+bool needs_text_sign(std::string_view text) {
+    return !text.empty() && std::string_view("=+-@'").find(text.front()) != std::string_view::npos;
 }
 
 void append_record_csv_row(std::string& out, const CycleRecord& record, std::string_view mark) {

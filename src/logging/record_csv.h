@@ -19,8 +19,15 @@ namespace stillmon {
 std::string_view record_csv_header();
 void append_record_csv_row(std::string& out, const CycleRecord& record, std::string_view mark);
 
-// One text field: enclosed in double quotes (inner ones doubled) when it holds a comma, a
-// quote or a line break; written in UTF-8, each byte read as Latin-1 (base/latin1_text.h).
+// One text field of UTF-8 text: enclosed in double quotes (inner ones doubled) when it holds a
+// comma, a quote or a line break.
+void append_csv_field(std::string& out, std::string_view utf8);
+// The same of a Latin-1 text (a logged one), each byte read as Latin-1 (base/latin1_text.h).
 void append_csv_text(std::string& out, std::string_view text);
+
+// Spreadsheets take a cell that begins with = + - or @ as a formula, and a ' in front as the
+// sign of a text, which they do not show: a text that begins with one of these five is stored
+// behind a ' of its own, so that it shows as it is and never runs.
+bool needs_text_sign(std::string_view text);
 
 }  // namespace stillmon

@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "base/json_text.h"
-#include "base/latin1_text.h"
 #include "web/chart_thinning.h"
 #include "web/html_text.h"
 #include "web/page_assets.h"
@@ -110,8 +109,8 @@ std::string run_table(const ComparedRun& run, std::size_t at,
     out += "<table><tr><th>Duration</th><td class=\"duration\">" + clock_text(run.duration_s) +
            "</td></tr>\n";
     for (const ComparedMark& mark : run.marks) {
-        out += "<tr><th>Mark " + html_text(utf8_from_latin1(mark.text)) +
-               "</th><td class=\"mark\">" + clock_text(mark.from_start_s) + "</td></tr>\n";
+        out += "<tr><th>Mark " + html_text_of_latin1(mark.text) + "</th><td class=\"mark\">" +
+               clock_text(mark.from_start_s) + "</td></tr>\n";
     }
     out += "</table>\n<table class=\"stretches\"><tr><th>Stretch</th>";
     for (const ComparedChannel& channel : channels) {
@@ -120,10 +119,9 @@ std::string run_table(const ComparedRun& run, std::size_t at,
     out += "</tr>\n";
     const auto& stretches = run.stretches.stretches();
     for (std::size_t s = 0; s < stretches.size(); ++s) {
-        const std::string from =
-            s == 0 ? "start" : html_text(utf8_from_latin1(run.marks[s - 1].text));
+        const std::string from = s == 0 ? "start" : html_text_of_latin1(run.marks[s - 1].text);
         const std::string to =
-            s < run.marks.size() ? html_text(utf8_from_latin1(run.marks[s].text)) : "end";
+            s < run.marks.size() ? html_text_of_latin1(run.marks[s].text) : "end";
         out += "<tr><td>" + from + " &rarr; " + to + "</td>";
         for (const ValueSpread& spread : stretches[s]) {
             out += "<td>" + spread_text(spread) + "</td>";

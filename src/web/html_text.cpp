@@ -1,5 +1,7 @@
 #include "web/html_text.h"
 
+#include "base/latin1_text.h"
+
 namespace stillmon {
 
 std::string html_text(std::string_view utf8) {
@@ -24,6 +26,10 @@ std::string html_text(std::string_view utf8) {
         }
     }
     return out;
+}
+
+std::string html_text_of_latin1(std::string_view latin1) {
+    return html_text(utf8_from_latin1(latin1));
 }
 
 }  // namespace stillmon

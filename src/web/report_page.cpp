@@ -4,7 +4,6 @@
 #include <utility>
 
 #include "base/json_text.h"
-#include "base/latin1_text.h"
 #include "base/numbers.h"
 #include "base/shortest_number.h"
 #include "web/html_text.h"
@@ -15,11 +14,6 @@
 namespace stillmon {
 
 namespace {
-
-// A logged text is Latin-1 at best; the page is UTF-8.
-std::string html_text_of_latin1(std::string_view text) {
-    return html_text(utf8_from_latin1(text));
-}
 
 std::string or_dash(std::string text) {
     return text.empty() ? "&ndash;" : text;
@@ -103,8 +97,9 @@ std::string_view session_alarms_text(SessionAlarms alarms) {
 // A row per session; the rows carry the first record and the count for a reader of the page.
 std::string session_section(const RunSummary& summary, const std::vector<SessionAlarms>* alarms) {
     std::string out =
-        "<h2>Sessions</h2>\n<p>The runs of stillmon that appended to the log, a blue line on the "
-        "charts where each after the first began. Each starts its averages, its ratio period and "
+        "<h2>Sessions</h2>\n<p>The runs of stillmon that appended to the log, a grey dashed line "
+        "on the charts where each after the first began. Each starts its averages, its ratio "
+        "period and "
         "its alarms afresh, as its run did: a valve or flow rising from 0 at its start is the "
         "run's average filling.</p>\n<div class=\"panels\"><div class=\"panel\"><table "
         "id=\"sessions\"><tr><th>Session</th><th>First record</th><th>Device time</th>"
@@ -184,47 +179,34 @@ std::string alarm_section(const std::vector<ReportedAlarm>& alarms) {
     return out + "</div>\n";
 }
 
-// [{"x": index on the charts, "kind": "session", "session": its number, "label": text}, ...
-//  {"x": index on the charts, "kind": "mark", "label": its text}, ...
-//  {"x": index on the charts, "kind": "fired" or "cleared", "alarm": name}, ...]
-std::string chart_marks(const RunSummary& summary, const std::vector<ListedJournalEntry>& journal,
+// The lines the charts draw (run_charts.js's setLines): [{"index": the record's index on the
+// charts, "kind": "session-start", "mark", "firing" or "cleared", "label": its text}, ...].
+std::string chart_lines(const RunSummary& summary, const std::vector<ListedJournalEntry>& journal,
                         const std::vector<ReportedAlarm>* alarms) {
     std::string out = "[";
+    const auto line = [&out](std::uint64_t index, std::string_view kind, std::string_view label) {
+        out += out.size() > 1 ? ",{\"index\":" : "{\"index\":";
+        out += std::to_string(index) + ",\"kind\":\"" + std::string(kind) + "\",\"label\":";
+        append_json_string(out, label);
+        out += '}';
+    };
     const std::vector<RunSession>& sessions = summary.sessions();
     for (std::size_t at = 1; at < sessions.size(); ++at) {
-        const std::string number = std::to_string(at + 1);
-        out += (out.size() > 1 ? ",{\"x\":" : "{\"x\":") +
-               std::to_string(sessions[at].first_index) +
-               ",\"kind\":\"session\",\"session\":" + number + ",\"label\":\"session " + number +
-               "\"}";
+        line(sessions[at].first_index, "session-start", "session " + std::to_string(at + 1));
     }
     for (const ListedJournalEntry& listed : journal) {
         if (listed.index && listed.entry.kind == JournalKind::mark) {
-            out += (out.size() > 1 ? ",{\"x\":" : "{\"x\":") + std::to_string(*listed.index) +
-                   ",\"kind\":\"mark\",\"label\":";
-            append_json_string(out, listed.entry.text);
-            out += '}';
+            line(*listed.index, "mark", listed.entry.text);
         }
     }
     if (alarms == nullptr) {
         return out + "]";
     }
-    const auto mark = [&out](const AlarmMoment& moment, std::string_view kind,
-                             const std::string& alarm) {
-        if (out.size() > 1) {
-            out += ',';
-        }
-        out += "{\"x\":" + std::to_string(moment.index) + ",\"kind\":";
-        append_json_string(out, kind);
-        out += ",\"alarm\":";
-        append_json_string(out, alarm);
-        out += '}';
-    };
     for (const ReportedAlarm& alarm : *alarms) {
         for (const AlarmFiring& firing : alarm.firings) {
-            mark(firing.fired, "fired", alarm.name);
+            line(firing.fired.index, "firing", alarm.name);
             if (firing.cleared) {
-                mark(*firing.cleared, "cleared", alarm.name);
+                line(firing.cleared->index, "cleared", alarm.name);
             }
         }
     }
@@ -238,7 +220,7 @@ std::string journal_section(const std::vector<ListedJournalEntry>& journal) {
         return {};
     }
     std::string out =
-        "<h2>Journal</h2>\n<p>The operator's marks (a purple line on the charts) and where each "
+        "<h2>Journal</h2>\n<p>The operator's marks (a blue line on the charts) and where each "
         "run began and ended, from the journal beside the log, with the wall-clock time of each. "
         "Each stands at the record the run had drawn last; an entry whose record the log does "
         "not hold is listed last.</p>\n<div class=\"panels\"><div class=\"panel\"><table "
@@ -296,7 +278,7 @@ std::string ReportPage::html() const {
     const std::string alarms = alarms_ ? alarm_section(*alarms_) : std::string();
     const std::vector<ReportedAlarm>* shown_alarms = alarms_ ? &*alarms_ : nullptr;
     const std::string sessions = session_section(summary_, alarms_ ? &session_alarms_ : nullptr);
-    const std::string marks = chart_marks(summary_, journal_, shown_alarms);
+    const std::string marks = chart_lines(summary_, journal_, shown_alarms);
     return fill_page_template(report_page_template(), {{"log_name", name},
                                                        {"summary", summary_rows(summary_, source_)},
                                                        {"sessions", sessions},

@@ -556,7 +556,7 @@ class ReportOfAppendedRuns(unittest.TestCase):
         alone = [self.report(part) for part in self.parts]
         self.assertEqual(rows, [row for part_rows, _ in alone for row in part_rows])
         self.assertEqual(sessions(page), [sessions(part_page)[0] for _, part_page in alone])
-        self.assertEqual([int(x) for x in re.findall(r'\{"x":(\d+),"kind":"session"', page)],
+        self.assertEqual([int(x) for x in re.findall(r'\{"index":(\d+),"kind":"session-start"', page)],
                          [len(alone[0][0]) + 1, len(alone[0][0]) + len(alone[1][0]) + 1])
 
     def test_alarms_only_where_the_events_file_says_a_run_evaluated_them(self):

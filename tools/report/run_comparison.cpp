@@ -1,7 +1,6 @@
 #include "report/run_comparison.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -47,19 +46,6 @@ bool replaces_an_input(const ComparisonFiles& files, std::ostream& errors) {
     return false;
 }
 
-// The run's journal, or no entries when it has none. False when it cannot be read.
-bool read_marks_journal(const RunLogs& logs, std::vector<JournalEntry>& entries,
-                        std::ostream& errors) {
-    const std::string path = journal_path(logs.text);
-    JournalReading reading = read_journal(path);
-    if (!reading.unreadable.empty()) {
-        errors << "stillmon-report: cannot read " << path << ": " << reading.unreadable << '\n';
-        return false;
-    }
-    entries = std::move(reading.entries);
-    return true;
-}
-
 std::unique_ptr<LoggedRecords> open_records(const RunLogs& logs, std::ostream& errors) {
     const std::string& log = logs.binary.empty() ? logs.text : logs.binary;
     int reason = 0;
@@ -95,22 +81,21 @@ SessionOfRun session_named(const std::string& name) {
 }
 
 // The run's session (its log's first unless named): its records' channels and seconds, its
-// marks and the stretches between them. False when its log or journal cannot be read, or it
-// has no such session.
+// marks and the stretches between them. False when its log cannot be read, or it has no such
+// session.
 bool read_run(const std::string& name, const ComparisonFiles& files, ComparedRun& run,
               std::ostream& errors) {
     const SessionOfRun wanted = session_named(name);
     const RunLogs logs = run_logs_named(wanted.run);
     const std::string& log = logs.binary.empty() ? logs.text : logs.binary;
-    std::vector<JournalEntry> entries;
     const std::unique_ptr<LoggedRecords> records = open_records(logs, errors);
-    if (!records || !read_marks_journal(logs, entries, errors)) {
+    if (!records) {
         return false;
     }
     run.name = name;
     run.values.resize(files.channels.size());
     run.stretches = StretchStatistics(files.channels.size());
-    JournalPlacement placement(std::move(entries));
+    JournalPlacement placement(read_journal_beside(logs, errors));
     LoggedClock clock;
     std::optional<double> first_s;
     std::vector<double> values(files.channels.size());
@@ -180,21 +165,6 @@ bool read_run(const std::string& name, const ComparisonFiles& files, ComparedRun
     return true;
 }
 
-// The run's name as given, as a CSV field that a spreadsheet takes as text, never as a formula.
-void append_run_field(std::string& out, std::string_view name) {
-    const bool sign =
-        !name.empty() && std::string_view("=+-@'").find(name.front()) != std::string_view::npos;
-    if (!sign && name.find_first_of(",\"\r\n") == std::string_view::npos) {
-        out += name;
-        return;
-    }
-    out += sign ? "\"'" : "\"";
-    for (const char c : name) {
-        out += c == '"' ? "\"\"" : std::string(1, c);
-    }
-    out += '"';
-}
-
 void write_csv(WholeOutput& csv, const ComparisonFiles& files,
                const std::vector<ComparedRun>& runs) {
     std::string block = "run,seconds";
@@ -205,7 +175,8 @@ void write_csv(WholeOutput& csv, const ComparisonFiles& files,
     block += "\r\n";
     for (const ComparedRun& run : runs) {
         for (std::size_t at = 0; at < run.seconds.size(); ++at) {
-            append_run_field(block, run.name);
+            // The run's name as given (UTF-8), never taken for a formula.
+            append_csv_field(block, needs_text_sign(run.name) ? "'" + run.name : run.name);
             block += ',';
             append_shortest_number(block,
                                    std::round((run.seconds[at] - run.aligned_at_s) * 1000) / 1000);

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "logging/journal_file.h"
+
 namespace stillmon::report {
 
 namespace {
@@ -39,6 +41,20 @@ bool names_same_file(const std::string& first, const std::string& second) {
         return false;
     }
     return first_path == fs::weakly_canonical(fs::absolute(second, reason), reason) && !reason;
+}
+
+std::vector<JournalEntry> read_journal_beside(const RunLogs& logs, std::ostream& errors) {
+    const std::string path = journal_path(logs.text);
+    JournalReading reading = read_journal(path);
+    if (!reading.unreadable.empty()) {
+        errors << "stillmon-report: cannot read " << path << ": " << reading.unreadable << '\n';
+        return {};
+    }
+    if (reading.damaged_lines > 0) {
+        errors << "stillmon-report: " << path << ": " << reading.damaged_lines << " damaged line"
+               << (reading.damaged_lines == 1 ? "" : "s") << " skipped\n";
+    }
+    return std::move(reading.entries);
 }
 
 }  // namespace stillmon::report

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <ostream>
 #include <string>
+#include <vector>
+
+#include "base/journal_entry.h"
 
 namespace stillmon::report {
 
@@ -20,5 +24,10 @@ RunLogs run_logs_named(const std::string& name);
 // Whether two names name one file, also when spelled differently or when it does not exist
 // yet: an output must never replace a log or the other output.
 bool names_same_file(const std::string& first, const std::string& second);
+
+// The journal beside the run's text log, when there is one. It is an extra: one that cannot be
+// read is named on `errors` and the run is read without it; damaged lines are passed over and
+// counted there.
+std::vector<JournalEntry> read_journal_beside(const RunLogs& logs, std::ostream& errors);
 
 }  // namespace stillmon::report

@@ -82,21 +82,6 @@ bool read_events_file(const std::string& path, std::optional<AlarmEventRecords>&
     return true;
 }
 
-// The journal beside the log, when there is one. It is an extra: one that cannot be read is
-// named on `errors` and the report goes on without it; damaged lines are passed over, counted.
-std::vector<JournalEntry> read_journal_beside(const std::string& path, std::ostream& errors) {
-    JournalReading reading = read_journal(path);
-    if (!reading.unreadable.empty()) {
-        errors << "stillmon-report: cannot read " << path << ": " << reading.unreadable << '\n';
-        return {};
-    }
-    if (reading.damaged_lines > 0) {
-        errors << "stillmon-report: " << path << ": " << reading.damaged_lines << " damaged line"
-               << (reading.damaged_lines == 1 ? "" : "s") << " skipped\n";
-    }
-    return std::move(reading.entries);
-}
-
 // The CSV's mark field: the texts of the marks among `entries`, each as the journal stores it
 // (a formula's first sign behind a '), joined by "; ".
 std::string marks_field(const std::vector<JournalEntry>& entries) {
@@ -137,7 +122,7 @@ int write_run_report(ReportFiles files, TemporaryOutputs& temporaries, std::ostr
         report_error(errors, "read", log, reason);
         return 1;
     }
-    std::vector<JournalEntry> journal = read_journal_beside(journal_path(logs.text), errors);
+    std::vector<JournalEntry> journal = read_journal_beside(logs, errors);
     std::unique_ptr<LoggedRecords> records;
     BinaryLogRecords* binary = nullptr;
     bool text_opened = false;
